@@ -1,0 +1,44 @@
+#pragma once
+// The program's settings under HKEY_CURRENT_USER. Every value is a registry string; integers are
+// stored as decimal text and booleans as "0" or "1". A section is a subkey of the opened key.
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+#include "ui/handles.h"
+
+namespace morvane {
+
+// The key every setting of the program lives under, and the program's own section of it.
+inline constexpr std::wstring_view kSettingsKey = L"Halvik";
+inline constexpr std::wstring_view kSettingsSection = L"Morvane";
+
+class Settings {
+public:
+    // Opens the key path under HKEY_CURRENT_USER, creating it when missing.
+    explicit Settings(std::wstring_view keyPath);
+
+    // Readers give the default for a missing section or value and for an integer that does not
+    // parse; a value of another registry type than a string is an error.
+    std::wstring ReadString(std::wstring_view section, std::wstring_view name,
+                            std::wstring_view defaultValue) const;
+    int ReadInteger(std::wstring_view section, std::wstring_view name, int defaultValue) const;
+    bool ReadBool(std::wstring_view section, std::wstring_view name, bool defaultValue) const;
+
+    // Writers create the section when it is missing.
+    void WriteString(std::wstring_view section, std::wstring_view name, std::wstring_view value);
+    void WriteInteger(std::wstring_view section, std::wstring_view name, int value);
+    void WriteBool(std::wstring_view section, std::wstring_view name, bool value);
+
+private:
+    UniqueRegKey key_;
+};
+
+// Restore and store a window's placement in the subkey of Halvik\Morvane named after its class.
+// A visible window takes the stored show command at once; a hidden one stays hidden, takes only
+// its positions, and the show command to first show it with is returned.
+int LoadFormPlacement(HWND window);
+void SaveFormPlacement(HWND window);
+
+}  // namespace morvane

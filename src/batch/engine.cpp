@@ -1,0 +1,119 @@
+#include "batch/engine.h"
+
+#include <windows.h>
+
+#include "ui/handles.h"
+
+namespace morvane {
+
+namespace {
+
+// Entries that are never listed: hidden, system, volume label and directory.
+constexpr DWORD kUnlistedAttributes =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x08 | FILE_ATTRIBUTE_DIRECTORY;
+
+// Characters that end the extension of a name when searching backwards from its end.
+constexpr std::wstring_view kNameSeparators = L"\\/:";
+
+// A new extension with one of these would move the file out of its folder (or into a stream).
+bool LeavesFolder(std::wstring_view newExtension) {
+    return newExtension.find_first_of(kNameSeparators) != std::wstring_view::npos;
+}
+
+constexpr size_t kMaxTargetBytes = 256;
+constexpr UINT kShiftJis = 932;
+
+// Length of one character (one or two UTF-16 units) once encoded in Shift-JIS; a character that
+// has no Shift-JIS form counts as its one-byte replacement.
+size_t ShiftJisLength(const wchar_t* text, int units) {
+    if (units == 1 && text[0] < 0x80) return 1;
+    const int bytes = WideCharToMultiByte(kShiftJis, 0, text, units, nullptr, 0, nullptr, nullptr);
+    return bytes > 0 ? static_cast<size_t>(bytes) : 1;
+}
+
+// The longest prefix of the text whose Shift-JIS form fits in maxBytes, never splitting a character.
+std::wstring_view CutToShiftJisBytes(std::wstring_view text, size_t maxBytes) {
+    size_t bytes = 0;
+    size_t i = 0;
+    while (i < text.size()) {
+        const int units = IS_HIGH_SURROGATE(text[i]) && i + 1 < text.size() &&
+                                  IS_LOW_SURROGATE(text[i + 1])
+                              ? 2
+                              : 1;
+        bytes += ShiftJisLength(text.data() + i, units);
+        if (bytes > maxBytes) break;
+        i += static_cast<size_t>(units);
+    }
+    return text.substr(0, i);
+}
+
+}  // namespace
+
+std::wstring BuildSearchMask(std::wstring_view target, TargetMode mode) {
+    if (target == kAllFilesKeyword) return L"*.*";
+    if (mode == TargetMode::ByExtension) return L"*." + std::wstring(target);
+    return std::wstring(target);
+}
+
+std::wstring JoinFolderPath(std::wstring_view folder, std::wstring_view part) {
+    std::wstring path(folder);
+    if (path.empty() || path.back() != L'\\') path += L'\\';
+    path += part;
+    return path;
+}
+
+MatchList ListMatchingFiles(std::wstring_view folder, std::wstring_view mask) {
+    MatchList list;
+    // An empty path would search the root of the current drive.
+    if (folder.empty()) return list;
+
+    WIN32_FIND_DATAW found;
+    UniqueFindHandle search(FindFirstFileW(JoinFolderPath(folder, mask).c_str(), &found));
+    if (!search) return list;
+    do {
+        if ((found.dwFileAttributes & kUnlistedAttributes) == 0) list.push_back({found.cFileName});
+    } while (FindNextFileW(search.Get(), &found));
+    return list;
+}
+
+std::wstring NewFileName(std::wstring_view path, std::wstring_view newExtension) {
+    const size_t last = path.find_last_of(L".\\/:");
+    const size_t keep = last != std::wstring_view::npos && path[last] == L'.' ? last : path.size();
+    std::wstring result(path.substr(0, keep));
+    result += L'.';
+    result += newExtension;
+    return result;
+}
+
+void RenameCheckedFiles(std::wstring_view folder, const MatchList& list,
+                        std::wstring_view newExtension, ProgressSink& progress) {
+    const bool refused = folder.empty() || LeavesFolder(newExtension);
+    progress.Start(static_cast<int>(list.size()));
+    for (const MatchEntry& entry : list) {
+        progress.Step();
+        if (refused || !entry.Checked) continue;
+        const std::wstring oldPath = JoinFolderPath(folder, entry.Name);
+        // MoveFileW never replaces an existing file; a failure leaves this file as it was.
+        MoveFileW(oldPath.c_str(), NewFileName(oldPath, newExtension).c_str());
+    }
+    progress.Finish();
+}
+
+std::wstring TargetFromFile(std::wstring_view path, TargetMode mode) {
+    const size_t nameStart = [&] {
+        const size_t separator = path.find_last_of(kNameSeparators);
+        return separator == std::wstring_view::npos ? 0 : separator + 1;
+    }();
+    const size_t dot = path.find_last_of(L'.');
+    const std::wstring_view extension =
+        dot != std::wstring_view::npos && dot >= nameStart ? path.substr(dot) : std::wstring_view();
+
+    std::wstring target = mode == TargetMode::ByExtension
+                              ? std::wstring(CutToShiftJisBytes(extension.substr(extension.empty() ? 0 : 1),
+                                                                kMaxTargetBytes))
+                              : L"*" + std::wstring(extension);
+    if (target.empty()) target = kAllFilesKeyword;
+    return target;
+}
+
+}  // namespace morvane

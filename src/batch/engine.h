@@ -1,0 +1,51 @@
+#pragma once
+// The extension change engine: search masks, listing the matching files of a folder, new names,
+// the rename run, and the target text derived from a clicked file. It uses no window.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace morvane {
+
+// How the target text is read: an extension without its dot, or a file mask.
+enum class TargetMode { ByExtension, ByWildcard };
+
+// The target text that stands for every file, in both modes.
+inline constexpr std::wstring_view kAllFilesKeyword = L"すべて";
+
+std::wstring BuildSearchMask(std::wstring_view target, TargetMode mode);
+
+// Joins a folder path and a name or mask with exactly one separator between them.
+std::wstring JoinFolderPath(std::wstring_view folder, std::wstring_view part);
+
+struct MatchEntry {
+    std::wstring Name;  // bare file name, no folder
+    bool Checked = true;
+};
+using MatchList = std::vector<MatchEntry>;
+
+// Names of the plain files of the folder that match the mask, in enumeration order, all checked.
+// Hidden and system files and folders never enter the list. An empty folder path lists nothing.
+MatchList ListMatchingFiles(std::wstring_view folder, std::wstring_view mask);
+
+// The path with its last extension replaced by (or, without one, extended by) the new extension.
+std::wstring NewFileName(std::wstring_view path, std::wstring_view newExtension);
+
+// Receives the progress of a rename run: Start(number of entries), one Step per entry, Finish.
+struct ProgressSink {
+    virtual void Start(int max) = 0;
+    virtual void Step() = 0;
+    virtual void Finish() = 0;
+    virtual ~ProgressSink() = default;
+};
+
+// Renames every checked entry of the list to the new extension, never replacing an existing file.
+// Failed renames are silent: the file keeps its name and the run goes on. The progress steps once
+// for every entry, checked or not.
+void RenameCheckedFiles(std::wstring_view folder, const MatchList& list,
+                        std::wstring_view newExtension, ProgressSink& progress);
+
+// The target text that selects files like the given one.
+std::wstring TargetFromFile(std::wstring_view path, TargetMode mode);
+
+}  // namespace morvane

@@ -1,0 +1,326 @@
+#include "batch/engine.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "common/temp_folder.h"
+
+namespace morvane {
+namespace {
+
+using test::TempFolder;
+
+std::vector<std::wstring> NamesOf(const MatchList& list) {
+    std::vector<std::wstring> names;
+    for (const MatchEntry& entry : list) names.push_back(entry.Name);
+    return names;
+}
+
+std::vector<std::wstring> Sorted(std::vector<std::wstring> names) {
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Keeps every call in order, so tests can check the whole conversation of a run.
+struct RecordingSink : ProgressSink {
+    std::vector<std::wstring> calls;
+    int steps = 0;
+    void Start(int max) override { calls.push_back(L"start " + std::to_wstring(max)); }
+    void Step() override {
+        ++steps;
+        calls.push_back(L"step");
+    }
+    void Finish() override { calls.push_back(L"finish"); }
+};
+
+// A file of a unique name in the root of the current drive, which a search on an empty folder
+// path would reach.
+class RootProbe {
+public:
+    RootProbe() {
+        wchar_t current[MAX_PATH];
+        GetCurrentDirectoryW(MAX_PATH, current);
+        root_ = std::wstring(current, 3);  // "C:\"
+        name_ = L"morvane-root-probe-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+        const HANDLE file = CreateFileW((root_ + name_).c_str(), GENERIC_WRITE, 0, nullptr,
+                                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        EXPECT_NE(file, INVALID_HANDLE_VALUE) << "cannot create a file in the drive root";
+        CloseHandle(file);
+    }
+    ~RootProbe() {
+        DeleteFileW((root_ + name_).c_str());
+        DeleteFileW(NewFileName(root_ + name_, L"bak").c_str());
+    }
+    const std::wstring& Root() const { return root_; }
+    const std::wstring& Name() const { return name_; }
+    bool Exists(std::wstring_view name) const {
+        return GetFileAttributesW((root_ + std::wstring(name)).c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+
+private:
+    std::wstring root_;
+    std::wstring name_;
+};
+
+TEST(SearchMask, FollowsModeAndAllFilesKeyword) {
+    EXPECT_EQ(BuildSearchMask(L"すべて", TargetMode::ByExtension), L"*.*");
+    EXPECT_EQ(BuildSearchMask(L"すべて", TargetMode::ByWildcard), L"*.*");
+    EXPECT_EQ(BuildSearchMask(L"txt", TargetMode::ByExtension), L"*.txt");
+    EXPECT_EQ(BuildSearchMask(L"", TargetMode::ByExtension), L"*.");
+    EXPECT_EQ(BuildSearchMask(L"*.txt", TargetMode::ByWildcard), L"*.txt");
+    EXPECT_EQ(BuildSearchMask(L"a*.d?t", TargetMode::ByWildcard), L"a*.d?t");
+    EXPECT_EQ(BuildSearchMask(L"txt", TargetMode::ByWildcard), L"txt");
+    // The keyword is matched whole and exactly: no trimming, no prefix.
+    EXPECT_EQ(BuildSearchMask(L" すべて", TargetMode::ByExtension), L"*. すべて");
+    EXPECT_EQ(BuildSearchMask(L"すべてx", TargetMode::ByWildcard), L"すべてx");
+}
+
+TEST(JoinFolderPath, PutsExactlyOneSeparator) {
+    EXPECT_EQ(JoinFolderPath(L"C:\\", L"*.txt"), L"C:\\*.txt");
+    EXPECT_EQ(JoinFolderPath(L"C:\\", L"a.txt"), L"C:\\a.txt");
+    EXPECT_EQ(JoinFolderPath(L"C:\\d", L"a.txt"), L"C:\\d\\a.txt");
+    EXPECT_EQ(JoinFolderPath(L"C:\\d\\", L"a.txt"), L"C:\\d\\a.txt");
+    // 表 and ソ end in the byte 0x5C in Shift-JIS; they are not separators.
+    EXPECT_EQ(JoinFolderPath(L"C:\\データ表", L"*.txt"), L"C:\\データ表\\*.txt");
+    EXPECT_EQ(JoinFolderPath(L"C:\\ソ", L"a.txt"), L"C:\\ソ\\a.txt");
+}
+
+TEST(NewFileName, ReplacesOnlyTheLastExtensionOfTheName) {
+    EXPECT_EQ(NewFileName(L"C:\\d\\a.txt", L"bak"), L"C:\\d\\a.bak");
+    EXPECT_EQ(NewFileName(L"C:\\d\\a.tar.gz", L"bak"), L"C:\\d\\a.tar.bak");
+    EXPECT_EQ(NewFileName(L"C:\\d\\readme", L"bak"), L"C:\\d\\readme.bak");
+    EXPECT_EQ(NewFileName(L"C:\\d.x\\readme", L"bak"), L"C:\\d.x\\readme.bak");
+    EXPECT_EQ(NewFileName(L"C:\\d\\.profile", L"bak"), L"C:\\d\\.bak");
+    EXPECT_EQ(NewFileName(L"C:\\d\\a.txt", L""), L"C:\\d\\a.");
+    EXPECT_EQ(NewFileName(L"C:\\d\\a.txt", L".bak"), L"C:\\d\\a..bak");
+    EXPECT_EQ(NewFileName(L"C:\\データ表\\ソ", L"bak"), L"C:\\データ表\\ソ.bak");
+    EXPECT_EQ(NewFileName(L"C:\\データ表\\一覧.表", L"ソ"), L"C:\\データ表\\一覧.ソ");
+    EXPECT_EQ(NewFileName(L"C:readme", L"bak"), L"C:readme.bak");
+}
+
+TEST(TargetFromFile, DerivesExtensionOrWildcard) {
+    struct Row {
+        const wchar_t* path;
+        const wchar_t* byExtension;
+        const wchar_t* byWildcard;
+    };
+    const Row rows[] = {
+        {L"C:\\d\\a.txt", L"txt", L"*.txt"},
+        {L"C:\\d\\a.tar.gz", L"gz", L"*.gz"},
+        {L"C:\\d\\readme", L"すべて", L"*"},
+        {L"C:\\d\\a.", L"すべて", L"*."},
+        {L"C:\\d.x\\readme", L"すべて", L"*"},
+        {L"C:\\データ表\\一覧.表", L"表", L"*.表"},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(TargetFromFile(row.path, TargetMode::ByExtension), row.byExtension) << row.path;
+        EXPECT_EQ(TargetFromFile(row.path, TargetMode::ByWildcard), row.byWildcard) << row.path;
+    }
+}
+
+TEST(TargetFromFile, CutsLongExtensionsAt256ShiftJisBytes) {
+    const std::wstring ascii(300, L'x');
+    EXPECT_EQ(TargetFromFile(L"C:\\d\\a." + ascii, TargetMode::ByExtension), std::wstring(256, L'x'));
+    EXPECT_EQ(TargetFromFile(L"C:\\d\\a." + ascii, TargetMode::ByWildcard), L"*." + ascii);
+
+    // Double-byte characters count two bytes each and are never split.
+    const std::wstring kana(150, L'あ');
+    EXPECT_EQ(TargetFromFile(L"C:\\d\\a." + kana, TargetMode::ByExtension), std::wstring(128, L'あ'));
+    EXPECT_EQ(TargetFromFile(L"C:\\d\\a.x" + kana, TargetMode::ByExtension),
+              L"x" + std::wstring(127, L'あ'));
+    // Half-width katakana are single bytes.
+    EXPECT_EQ(TargetFromFile(L"C:\\d\\a." + std::wstring(300, L'ｱ'), TargetMode::ByExtension),
+              std::wstring(256, L'ｱ'));
+    // A character outside the BMP is one unit pair: kept whole or dropped whole.
+    const std::wstring cut =
+        TargetFromFile(L"C:\\d\\a." + std::wstring(255, L'x') + L"\U0001F600", TargetMode::ByExtension);
+    EXPECT_TRUE(cut == std::wstring(255, L'x') || cut == std::wstring(255, L'x') + L"\U0001F600");
+}
+
+TEST(ListMatchingFiles, ListsPlainVisibleFilesThatMatch) {
+    TempFolder folder;
+    folder.AddFile(L"a.txt");
+    folder.AddFile(L"b.TXT");
+    folder.AddFile(L"c.doc");
+    folder.AddFile(L"readonly.txt", FILE_ATTRIBUTE_READONLY);
+    folder.AddFile(L"archive.txt", FILE_ATTRIBUTE_ARCHIVE);
+    folder.AddFile(L"hidden.txt", FILE_ATTRIBUTE_HIDDEN);
+    folder.AddFile(L"system.txt", FILE_ATTRIBUTE_SYSTEM);
+    folder.AddFolder(L"folder.txt");
+
+    const MatchList list = ListMatchingFiles(folder.Path(), L"*.txt");
+    EXPECT_EQ(Sorted(NamesOf(list)),
+              (std::vector<std::wstring>{L"a.txt", L"archive.txt", L"b.TXT", L"readonly.txt"}));
+    EXPECT_TRUE(std::all_of(list.begin(), list.end(), [](const MatchEntry& e) { return e.Checked; }));
+
+    // Names stay in the platform's enumeration order, not sorted.
+    std::vector<std::wstring> enumerated;
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((folder.Path() + L"\\*.txt").c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    do {
+        if (!(found.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                        FILE_ATTRIBUTE_DIRECTORY)))
+            enumerated.push_back(found.cFileName);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    EXPECT_EQ(NamesOf(list), enumerated);
+
+    // A trailing separator on the folder makes no difference.
+    EXPECT_EQ(NamesOf(ListMatchingFiles(folder.Path() + L"\\", L"*.txt")), NamesOf(list));
+}
+
+TEST(ListMatchingFiles, AllFilesMaskAndWildcards) {
+    TempFolder folder;
+    folder.AddFile(L"readme");
+    folder.AddFile(L"a.txt");
+    folder.AddFile(L"ab.dat");
+    folder.AddFile(L"abc.dot");
+    folder.AddFolder(L"sub");
+
+    EXPECT_EQ(Sorted(NamesOf(ListMatchingFiles(folder.Path(), L"*.*"))),
+              (std::vector<std::wstring>{L"a.txt", L"ab.dat", L"abc.dot", L"readme"}));
+    EXPECT_EQ(Sorted(NamesOf(ListMatchingFiles(folder.Path(), L"a*.d?t"))),
+              (std::vector<std::wstring>{L"ab.dat", L"abc.dot"}));
+    EXPECT_EQ(NamesOf(ListMatchingFiles(folder.Path(), L"readme")),
+              (std::vector<std::wstring>{L"readme"}));
+}
+
+TEST(ListMatchingFiles, NothingForNoMatchMissingFolderOrEmptyPath) {
+    TempFolder folder;
+    folder.AddFile(L"a.txt");
+    EXPECT_TRUE(ListMatchingFiles(folder.Path(), L"*.doc").empty());
+    EXPECT_TRUE(ListMatchingFiles(folder.PathOf(L"missing"), L"*.*").empty());
+    EXPECT_TRUE(ListMatchingFiles(folder.Path(), L"").empty());
+
+    // An empty folder path must not search the root of the current drive.
+    RootProbe probe;
+    ASSERT_EQ(NamesOf(ListMatchingFiles(probe.Root(), probe.Name())),
+              (std::vector<std::wstring>{probe.Name()}));
+    EXPECT_TRUE(ListMatchingFiles(L"", probe.Name()).empty());
+    EXPECT_TRUE(ListMatchingFiles(L"", L"*.*").empty());
+}
+
+TEST(ListMatchingFiles, JapaneseAndNonShiftJisNames) {
+    TempFolder folder(L"データ表");
+    folder.AddFile(L"日本語.txt");
+    folder.AddFile(L"ｶﾀｶﾅ.txt");
+    folder.AddFile(L"한글.txt");
+    folder.AddFile(L"\U0001F600.txt");
+    folder.AddFile(L"ソ.doc");
+    EXPECT_EQ(Sorted(NamesOf(ListMatchingFiles(folder.Path(), L"*.txt"))),
+              Sorted({L"日本語.txt", L"ｶﾀｶﾅ.txt", L"한글.txt", L"\U0001F600.txt"}));
+    EXPECT_EQ(NamesOf(ListMatchingFiles(folder.Path(), L"*.doc")), (std::vector<std::wstring>{L"ソ.doc"}));
+}
+
+TEST(RenameCheckedFiles, RenamesCheckedEntriesAndStepsForEveryEntry) {
+    TempFolder folder;
+    folder.AddFile(L"a.txt");
+    folder.AddFile(L"b.txt");
+    folder.AddFile(L"c.tar.txt");
+    folder.AddFile(L"readonly.txt", FILE_ATTRIBUTE_READONLY);
+    MatchList list = ListMatchingFiles(folder.Path(), L"*.txt");
+    ASSERT_EQ(list.size(), 4u);
+    for (MatchEntry& entry : list) entry.Checked = entry.Name != L"b.txt";
+
+    RecordingSink sink;
+    RenameCheckedFiles(folder.Path(), list, L"bak", sink);
+
+    EXPECT_EQ(folder.Names(),
+              (std::vector<std::wstring>{L"a.bak", L"b.txt", L"c.tar.bak", L"readonly.bak"}));
+    EXPECT_EQ(sink.calls.front(), L"start 4");
+    EXPECT_EQ(sink.steps, 4);
+    EXPECT_EQ(sink.calls.back(), L"finish");
+    EXPECT_EQ(sink.calls.size(), 6u);
+}
+
+TEST(RenameCheckedFiles, NeverReplacesAnExistingFile) {
+    TempFolder folder;
+    folder.AddFile(L"a.txt", 0, "new");
+    folder.AddFile(L"a.doc", 0, "doc");
+    folder.AddFile(L"b.txt", 0, "b");
+    folder.AddFile(L"b.bak", 0, "precious");
+    // Both a.txt and a.doc want to become a.bak: the first in list order wins.
+    MatchList list{{L"a.txt"}, {L"a.doc"}, {L"b.txt"}};
+    RecordingSink sink;
+    RenameCheckedFiles(folder.Path(), list, L"bak", sink);
+
+    EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.bak", L"a.doc", L"b.bak", L"b.txt"}));
+    const auto content = [&](const wchar_t* name) {
+        char buffer[16] = {};
+        DWORD read = 0;
+        const HANDLE file = CreateFileW(folder.PathOf(name).c_str(), GENERIC_READ, 0, nullptr,
+                                        OPEN_EXISTING, 0, nullptr);
+        ReadFile(file, buffer, sizeof buffer - 1, &read, nullptr);
+        CloseHandle(file);
+        return std::string(buffer, read);
+    };
+    EXPECT_EQ(content(L"a.bak"), "new");
+    EXPECT_EQ(content(L"b.bak"), "precious");
+    EXPECT_EQ(sink.steps, 3);
+}
+
+TEST(RenameCheckedFiles, SameExtensionMissingFilesAndEmptyListChangeNothing) {
+    TempFolder folder;
+    folder.AddFile(L"a.txt");
+    RecordingSink sink;
+    RenameCheckedFiles(folder.Path(), {{L"a.txt"}, {L"vanished.txt"}}, L"txt", sink);
+    EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.txt"}));
+    EXPECT_EQ(sink.steps, 2);
+
+    RecordingSink emptyRun;
+    RenameCheckedFiles(folder.Path(), {}, L"bak", emptyRun);
+    EXPECT_EQ(emptyRun.calls, (std::vector<std::wstring>{L"start 0", L"finish"}));
+    EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.txt"}));
+}
+
+TEST(RenameCheckedFiles, RefusesExtensionsThatLeaveTheFolder) {
+    TempFolder outer;
+    outer.AddFolder(L"in");
+    const std::wstring inner = outer.PathOf(L"in");
+    const HANDLE file = CreateFileW((inner + L"\\a.txt").c_str(), GENERIC_WRITE, 0, nullptr,
+                                    CREATE_NEW, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+
+    for (const wchar_t* extension : {L"\\..\\x", L"/../x", L"x\\y", L"x:stream", L":"}) {
+        RecordingSink sink;
+        RenameCheckedFiles(inner, {{L"a.txt"}}, extension, sink);
+        EXPECT_EQ(sink.steps, 1) << extension;
+        EXPECT_NE(GetFileAttributesW((inner + L"\\a.txt").c_str()), INVALID_FILE_ATTRIBUTES)
+            << extension;
+        EXPECT_EQ(outer.Names(), (std::vector<std::wstring>{L"in"})) << extension;
+    }
+}
+
+TEST(RenameCheckedFiles, EmptyFolderPathRenamesNothing) {
+    RootProbe probe;
+    RecordingSink sink;
+    RenameCheckedFiles(L"", {{probe.Name()}}, L"bak", sink);
+    EXPECT_TRUE(probe.Exists(probe.Name()));
+    EXPECT_EQ(sink.steps, 1);
+}
+
+TEST(RenameCheckedFiles, DriveRootUsesOneSeparator) {
+    RootProbe probe;
+    RecordingSink sink;
+    RenameCheckedFiles(probe.Root(), {{probe.Name()}}, L"bak", sink);
+    EXPECT_FALSE(probe.Exists(probe.Name()));
+    EXPECT_TRUE(probe.Exists(NewFileName(probe.Name(), L"bak")));
+}
+
+TEST(RenameCheckedFiles, JapaneseAndNonShiftJisNames) {
+    TempFolder folder(L"データ表");
+    folder.AddFile(L"日本語.txt");
+    folder.AddFile(L"한글.txt");
+    folder.AddFile(L"\U0001F600.txt");
+    RecordingSink sink;
+    RenameCheckedFiles(folder.Path(), ListMatchingFiles(folder.Path(), L"*.txt"), L"表ソ", sink);
+    EXPECT_EQ(folder.Names(), Sorted({L"日本語.表ソ", L"한글.表ソ", L"\U0001F600.表ソ"}));
+}
+
+}  // namespace
+}  // namespace morvane

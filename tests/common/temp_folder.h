@@ -1,0 +1,33 @@
+#pragma once
+// A real folder under the temporary folder, removed with everything in it when the test ends.
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace morvane::test {
+
+class TempFolder {
+public:
+    // The folder's own name ends in the given suffix (which may be Japanese).
+    explicit TempFolder(std::wstring_view suffix = L"");
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::wstring& Path() const { return path_; }
+    std::wstring PathOf(std::wstring_view name) const;
+
+    // Creates an empty file (or one holding the text) and sets its attributes when given.
+    void AddFile(std::wstring_view name, DWORD attributes = 0, std::string_view content = {}) const;
+    void AddFolder(std::wstring_view name) const;
+    bool Exists(std::wstring_view name) const;
+    // Names of every entry, sorted, without "." and "..".
+    std::vector<std::wstring> Names() const;
+
+private:
+    std::wstring path_;
+};
+
+}  // namespace morvane::test

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds, then runs every benchmark of the x86_64 build under Wine and prints its figures.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash tools/build.sh >/dev/null
+source tools/wine-env.sh
+trap morvane_stop_all EXIT
+morvane_start_display
+morvane_start_wine
+for bench in build/x64/bench/*.exe; do
+  echo "== $(basename "$bench")"
+  wine "$bench"
+done

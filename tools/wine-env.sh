@@ -1,0 +1,57 @@
+# Sourced by the project's scripts: the Wine environment Morvane runs and is tested in.
+# Code page 932 (ja_JP.UTF-8), a prefix inside the build folder, no Wine debug chatter.
+
+MORVANE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX=${WINEPREFIX:-$MORVANE_ROOT/build/wineprefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+export LC_ALL=ja_JP.UTF-8
+# No Mono or Gecko: nothing here needs them, and their installers would ask.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+
+morvane_xvfb_pid=
+
+# Starts a private Xvfb and points DISPLAY at it.
+morvane_start_display() {
+  local n
+  for n in $(seq 91 140); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    morvane_xvfb_pid=$!
+    local tries
+    for tries in $(seq 50); do
+      [ -e "/tmp/.X11-unix/X$n" ] && { export DISPLAY=":$n"; return 0; }
+      kill -0 "$morvane_xvfb_pid" 2>/dev/null || break
+      sleep 0.1
+    done
+  done
+  echo "cannot start Xvfb" >&2
+  return 1
+}
+
+# Creates the prefix on first use and keeps one wineserver alive for the whole run.
+morvane_start_wine() {
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  if [ ! -f "$WINEPREFIX/.morvane-ready" ]; then
+    echo "wine: creating the prefix $WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || true
+    # One virtual desktop for every program: Wine draws the window frames itself, and hiding a
+    # window does not wait for a window manager that Xvfb does not have.
+    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.morvane-ready"
+  fi
+  wineserver -p
+  # Start Wine's own services now, detached from our output: a service started by the first test
+  # would inherit the test runner's pipes and keep it waiting.
+  wine cmd.exe /c exit </dev/null >/dev/null 2>&1
+}
+
+morvane_stop_all() {
+  wineserver -k >/dev/null 2>&1 || true
+  if [ -n "$morvane_xvfb_pid" ]; then
+    kill "$morvane_xvfb_pid" 2>/dev/null || true
+    wait "$morvane_xvfb_pid" 2>/dev/null || true
+    morvane_xvfb_pid=
+  fi
+}

@@ -28,18 +28,25 @@ morvane_start_display() {
   return 1
 }
 
-# Creates the prefix on first use and keeps one wineserver alive for the whole run.
+# Creates the prefix on first use (and sets it up again when this set-up changes), then keeps
+# one wineserver alive for the whole run.
+morvane_prefix_version=2
 morvane_start_wine() {
   mkdir -p "$(dirname "$WINEPREFIX")"
-  if [ ! -f "$WINEPREFIX/.morvane-ready" ]; then
-    echo "wine: creating the prefix $WINEPREFIX"
+  if [ "$(cat "$WINEPREFIX/.morvane-ready" 2>/dev/null)" != "$morvane_prefix_version" ]; then
+    echo "wine: setting up the prefix $WINEPREFIX"
     wineboot -i >/dev/null 2>&1 || true
+    local explorer='HKCU\Software\Wine\Explorer'
+    local fonts='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
     # One virtual desktop for every program: Wine draws the window frames itself, and hiding a
     # window does not wait for a window manager that Xvfb does not have.
-    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+    wine reg add "$explorer" /v Desktop /d Default /f >/dev/null 2>&1
+    wine reg add "$explorer\\Desktops" /v Default /d 1024x768 /f >/dev/null 2>&1
+    # The Japanese system font every window asks for, as a Japanese Windows has it.
+    wine reg add "$fonts" /v 'ＭＳ Ｐゴシック' /d IPAPGothic /f >/dev/null 2>&1
+    wine reg add "$fonts" /v 'MS PGothic' /d IPAPGothic /f >/dev/null 2>&1
     wineserver -w
-    touch "$WINEPREFIX/.morvane-ready"
+    echo "$morvane_prefix_version" > "$WINEPREFIX/.morvane-ready"
   fi
   wineserver -p
   # Start Wine's own services now, detached from our output: a service started by the first test

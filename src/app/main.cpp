@@ -1,17 +1,32 @@
-// Morvane's entry point. Until the windows of the program exist, it shows what a batch over the
-// folder named on the command line would do with the remembered target and new extension; it
-// renames nothing.
+// Morvane's entry point. Until the main window exists, it opens the batch conversion dialog on the
+// folder named on the command line, with the remembered target and new extension.
 #include <windows.h>
 
 #include <string>
 
 #include "app/settings.h"
-#include "batch/engine.h"
+#include "batch/batch_dialog.h"
+#include "ui/application.h"
 #include "ui/error.h"
 
 using namespace morvane;
 
 namespace {
+
+// Stands in for the main window: the folder comes from the command line, the new extension from
+// the settings.
+class CommandLineOpener : public BatchDialogOpener {
+public:
+    CommandLineOpener(std::wstring folder, std::wstring newExtension)
+        : folder_(std::move(folder)), newExtension_(std::move(newExtension)) {}
+    std::wstring FolderPath() const override { return folder_; }
+    std::wstring NewExtension() const override { return newExtension_; }
+    void Refresh() override {}
+
+private:
+    std::wstring folder_;
+    std::wstring newExtension_;
+};
 
 std::wstring FolderFromCommandLine(const wchar_t* commandLine) {
     std::wstring folder = commandLine;
@@ -23,22 +38,18 @@ std::wstring FolderFromCommandLine(const wchar_t* commandLine) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
+    Application& app = App();
+    app.SetTitle(L"Morvane");
     try {
         const Settings settings(kSettingsKey);
         const std::wstring target = settings.ReadString(kSettingsSection, L"ExtFrom", kAllFilesKeyword);
-        const std::wstring newExtension = settings.ReadString(kSettingsSection, L"ExtTo", L"AIFF");
-        const TargetMode mode = settings.ReadBool(kSettingsSection, L"Wild", true)
-                                    ? TargetMode::ByExtension
-                                    : TargetMode::ByWildcard;
-        const std::wstring folder = FolderFromCommandLine(commandLine);
-        const MatchList matches = ListMatchingFiles(folder, BuildSearchMask(target, mode));
-
-        std::wstring text = folder + L"\n\n拡張子変更　[" + target + L"] → [" + newExtension + L"]\n" +
-                            std::to_wstring(matches.size()) + L"個のファイルの拡張子を変更します。\n";
-        for (const MatchEntry& match : matches) text += L"\n" + match.Name;
-        MessageBoxW(nullptr, text.c_str(), L"Morvane", MB_OK | MB_ICONINFORMATION);
-    } catch (const Error& error) {
-        MessageBoxW(nullptr, error.Message().c_str(), L"Morvane", MB_OK | MB_ICONERROR);
+        const TargetMode mode = settings.ReadBool(kSettingsSection, L"Wild", true) ? TargetMode::ByExtension
+                                                                                   : TargetMode::ByWildcard;
+        CommandLineOpener opener(FolderFromCommandLine(commandLine),
+                                 settings.ReadString(kSettingsSection, L"ExtTo", L"AIFF"));
+        app.CreateForm<TForm2>(opener).Open(target, mode);
+    } catch (...) {
+        app.HandleException();
         return 1;
     }
     return 0;

@@ -1,0 +1,120 @@
+#include "batch/batch_dialog.h"
+
+#include "app/settings.h"
+
+namespace morvane {
+
+namespace {
+
+constexpr int kExpandedHeight = 254;
+constexpr int kCollapsedHeight = 117;
+constexpr wchar_t kDetailsValue[] = L"Meisai";
+
+FormStyle DialogStyle() {
+    FormStyle style;
+    style.Border = FormBorder::Dialog;
+    style.MinimizeBox = false;
+    style.MaximizeBox = false;
+    style.Position = FormPosition::ScreenCenter;
+    return style;
+}
+
+HICON ProgramIcon() {
+    return static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), L"MAINICON", IMAGE_ICON, 32, 32, LR_SHARED));
+}
+
+// The dialog's progress bar as the engine's progress sink.
+class ProgressBarSink : public ProgressSink {
+public:
+    explicit ProgressBarSink(ProgressBar& bar) : bar_(bar) {}
+    void Start(int max) override {
+        bar_.SetPosition(0);
+        bar_.SetVisible(true);
+        bar_.SetRange(0, max);
+    }
+    void Step() override {
+        bar_.StepIt();
+        UpdateWindow(bar_.Handle());
+    }
+    void Finish() override { bar_.SetVisible(false); }
+
+private:
+    ProgressBar& bar_;
+};
+
+}  // namespace
+
+TForm2::TForm2(BatchDialogOpener& opener)
+    : Form(L"TForm2", DialogStyle()),
+      Button1(this, L"ｷｬﾝｾﾙ(&C)", 313, 34, 80, 23),
+      Button2(this, L"変換(&O)", 313, 8, 80, 23),
+      Button3(this, L"詳細(&D)", 313, 60, 80, 23),
+      CheckListBox1(this, 8, 103, 385, 117),
+      ProgressBar1(this, 56, 65, 248, 17),
+      Image1(this, ProgramIcon(), 11, 16, 33, 33),
+      Label2(this, 56, 16, L"", true),
+      Label1(this, 56, 32),
+      Label3(this, 56, 48, L"本当によろしいですか？"),
+      Bevel1(this, BevelShape::TopLine, 8, 93, 385, 2),
+      opener_(opener) {
+    SetCaption(L"一括変換");
+    SetClientSize(402, 227);
+
+    Button1.SetModalResult(mrCancel);
+    Button1.SetDefault(true);
+    SetDefaultButton(&Button1);
+    SetCancelButton(&Button1);
+    Button2.OnClick = [this] { Button2Click(); };
+    Button3.OnClick = [this] { Button3Click(); };
+
+    CheckListBox1.SetBackground(GetSysColor(COLOR_3DLIGHT));
+    CheckListBox1.SetItemHeight(12);
+    ProgressBar1.SetVisible(false);
+    ProgressBar1.SetStep(1);
+
+    OnCreate = [this] { FormCreate(); };
+    OnClose = [this] { FormClose(); };
+    Loaded();
+}
+
+int TForm2::Open(std::wstring_view target, TargetMode mode) {
+    CheckListBox1.Clear();
+    const MatchList matches = ListMatchingFiles(opener_.FolderPath(), BuildSearchMask(target, mode));
+    for (const MatchEntry& match : matches) CheckListBox1.Add(match.Name, true);
+    Label2.SetCaption(L"拡張子変更　[" + std::wstring(target) + L"] → [" + opener_.NewExtension() + L"]");
+    Label1.SetCaption(std::to_wstring(matches.size()) + L"個のファイルの拡張子を変更します。");
+    return ShowModal();
+}
+
+void TForm2::Button2Click() {
+    MatchList list;
+    for (int i = 0; i < CheckListBox1.Count(); ++i) list.push_back({CheckListBox1.Item(i), CheckListBox1.Checked(i)});
+    ProgressBarSink progress(ProgressBar1);
+    RenameCheckedFiles(opener_.FolderPath(), list, opener_.NewExtension(), progress);
+    opener_.Refresh();
+    SetModalResult(mrOk);
+}
+
+void TForm2::Button3Click() {
+    if (details_ == 0) {
+        SetHeight(kExpandedHeight);
+        details_ = 1;
+    } else {
+        SetHeight(kCollapsedHeight);
+        details_ = 0;
+    }
+}
+
+void TForm2::FormCreate() {
+    const Settings settings(kSettingsKey);
+    details_ = settings.ReadInteger(kSettingsSection, kDetailsValue, 1);
+    SetHeight(details_ == 1 ? kExpandedHeight : kCollapsedHeight);
+}
+
+void TForm2::FormClose() {
+    Settings settings(kSettingsKey);
+    settings.WriteInteger(kSettingsSection, kDetailsValue, details_);
+}
+
+}  // namespace morvane

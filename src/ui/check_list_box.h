@@ -1,0 +1,37 @@
+#pragma once
+// A list box that draws a check box in front of every entry. A click on the box or the space bar
+// on the focused entry toggles it.
+#include <string>
+
+#include "ui/control.h"
+#include "ui/handles.h"
+
+namespace morvane {
+
+class CheckListBox : public WinControl {
+public:
+    CheckListBox(WinControl* parent, int left, int top, int width, int height);
+
+    int Count() const;
+    void Clear();
+    // Appends an entry and returns its index.
+    int Add(const std::wstring& text, bool checked = false);
+    std::wstring Item(int index) const;
+    bool Checked(int index) const;
+    void SetChecked(int index, bool checked);
+    void Toggle(int index);
+    void SetItemHeight(int height);
+    void SetBackground(COLORREF color);
+
+protected:
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void DrawItem(const DRAWITEMSTRUCT& item) override;
+    HBRUSH ControlColor(HDC dc) override;
+
+private:
+    int CheckBoxWidth() const;
+
+    UniqueBrush background_;
+};
+
+}  // namespace morvane

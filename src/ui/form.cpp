@@ -1,0 +1,184 @@
+#include "ui/form.h"
+
+#include <exception>
+#include <vector>
+
+#include "ui/application.h"
+#include "ui/font.h"
+#include "ui/std_controls.h"
+
+namespace morvane {
+
+namespace {
+
+DWORD WindowStyleFor(const FormStyle& style) {
+    DWORD ws = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    if (style.Border == FormBorder::Sizeable) ws |= WS_THICKFRAME;
+    if (style.MinimizeBox) ws |= WS_MINIMIZEBOX;
+    if (style.MaximizeBox) ws |= WS_MAXIMIZEBOX;
+    return ws;
+}
+
+DWORD ExtendedStyleFor(const FormStyle& style) {
+    DWORD ex = WS_EX_CONTROLPARENT;
+    if (style.Border == FormBorder::Dialog) ex |= WS_EX_DLGMODALFRAME;
+    return ex;
+}
+
+struct DisabledWindows {
+    HWND modal;
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK DisableUnlessModal(HWND window, LPARAM data) {
+    auto* disabled = reinterpret_cast<DisabledWindows*>(data);
+    if (window != disabled->modal && IsWindowVisible(window) && IsWindowEnabled(window)) {
+        EnableWindow(window, FALSE);
+        disabled->windows.push_back(window);
+    }
+    return TRUE;
+}
+
+// Every other enabled top-level window of this thread, disabled while a modal form is up.
+std::vector<HWND> DisableOtherWindows(HWND modal) {
+    DisabledWindows disabled{modal, {}};
+    EnumThreadWindows(GetCurrentThreadId(), DisableUnlessModal, reinterpret_cast<LPARAM>(&disabled));
+    return disabled.windows;
+}
+
+}  // namespace
+
+Form::Form(const wchar_t* className, const FormStyle& style)
+    : WinControl(nullptr), style_(style), font_(CreateProgramFont()) {
+    SetVisible(false);
+    SetFont(font_.Get());
+    const Form* main = App().MainForm();
+    CreateHandle(className, false, WindowStyleFor(style), ExtendedStyleFor(style),
+                 main ? main->Handle() : nullptr);
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    const auto icon = [&](int size) {
+        return reinterpret_cast<LPARAM>(LoadImageW(instance, L"MAINICON", IMAGE_ICON, size, size, LR_SHARED));
+    };
+    SendMessageW(Handle(), WM_SETICON, ICON_BIG, icon(32));
+    SendMessageW(Handle(), WM_SETICON, ICON_SMALL, icon(16));
+}
+
+Form::~Form() = default;
+
+void Form::SetClientSize(int width, int height) {
+    RECT outer{0, 0, width, height};
+    AdjustWindowRectEx(&outer, WindowStyleFor(style_), FALSE, ExtendedStyleFor(style_));
+    SetBounds(Left(), Top(), outer.right - outer.left, outer.bottom - outer.top);
+}
+
+void Form::SetHeight(int height) { SetBounds(Left(), Top(), Width(), height); }
+
+void Form::PlaceOnScreen() {
+    if (style_.Position != FormPosition::ScreenCenter) return;
+    SetBounds((GetSystemMetrics(SM_CXSCREEN) - Width()) / 2, (GetSystemMetrics(SM_CYSCREEN) - Height()) / 2,
+              Width(), Height());
+}
+
+void Form::Loaded() {
+    try {
+        if (OnCreate) OnCreate();
+    } catch (...) {
+        App().HandleException();
+    }
+}
+
+void Form::Show() {
+    PlaceOnScreen();
+    SetVisible(true);
+    SetForegroundWindow(Handle());
+}
+
+int Form::ShowModal() {
+    if (modal_ || !Handle()) return mrNone;
+    modal_ = true;
+    modalResult_ = mrNone;
+    const HWND previous = GetActiveWindow();
+    const std::vector<HWND> disabled = DisableOtherWindows(Handle());
+    Show();
+    if (const HWND first = GetNextDlgTabItem(Handle(), nullptr, FALSE)) ::SetFocus(first);
+
+    while (modalResult_ == mrNone) {
+        MSG message;
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got <= 0) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            modalResult_ = mrCancel;
+            break;
+        }
+        App().ProcessMessage(message);
+    }
+
+    // A modal form always closes; a failing close handler is reported once it is out of sight.
+    std::exception_ptr failure;
+    try {
+        if (OnClose) OnClose();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    for (HWND window : disabled) EnableWindow(window, TRUE);
+    SetVisible(false);
+    modal_ = false;
+    if (previous && IsWindow(previous)) SetActiveWindow(previous);
+    if (failure) {
+        try {
+            std::rethrow_exception(failure);
+        } catch (...) {
+            App().HandleException();
+        }
+    }
+    return modalResult_;
+}
+
+bool Form::RunCloseHandler() {
+    try {
+        if (OnClose) OnClose();
+        return true;
+    } catch (...) {
+        App().HandleException();
+        return false;
+    }
+}
+
+void Form::Close() {
+    if (modal_) {
+        modalResult_ = mrCancel;
+        return;
+    }
+    if (!RunCloseHandler()) return;  // the form stays open
+    SetVisible(false);
+    if (App().MainForm() == this) PostQuitMessage(0);
+}
+
+bool Form::DialogKey(const MSG& message) {
+    if (message.message == WM_KEYDOWN) {
+        if (message.wParam == VK_ESCAPE && cancelButton_ && cancelButton_->Enabled()) {
+            cancelButton_->Click();
+            return true;
+        }
+        if (message.wParam == VK_RETURN) {
+            // Enter presses the focused button, or else the default button.
+            auto* focused = dynamic_cast<Button*>(FromHandle(GetFocus()));
+            Button* target = focused ? focused : defaultButton_;
+            if (target && target->Enabled()) {
+                target->Click();
+                return true;
+            }
+        }
+    }
+    return IsDialogMessageW(Handle(), const_cast<MSG*>(&message));
+}
+
+LRESULT Form::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLOSE) {
+        Close();
+        return 0;
+    }
+    return WinControl::WndProc(message, wParam, lParam);
+}
+
+}  // namespace morvane

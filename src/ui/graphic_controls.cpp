@@ -1,0 +1,71 @@
+#include "ui/graphic_controls.h"
+
+#include "ui/font.h"
+
+namespace morvane {
+
+namespace {
+
+constexpr UINT kLabelFormat = DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX;
+
+}  // namespace
+
+Label::Label(WinControl* parent, int left, int top, const std::wstring& caption, bool bold)
+    : GraphicControl(parent), caption_(caption) {
+    if (bold) {
+        boldFont_ = CreateProgramFont(true);
+        SetFont(boldFont_.Get());
+    }
+    SetBounds(left, top, 0, 0);
+    AdjustSize();
+}
+
+void Label::SetCaption(const std::wstring& caption) {
+    if (caption == caption_) return;
+    caption_ = caption;
+    AdjustSize();
+    Invalidate();
+}
+
+void Label::AdjustSize() {
+    const HDC dc = GetDC(nullptr);
+    const HGDIOBJ old = SelectObject(dc, Font());
+    RECT area{0, 0, 0, 0};
+    DrawTextW(dc, caption_.empty() ? L" " : caption_.c_str(), -1, &area, kLabelFormat | DT_CALCRECT);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    SetBounds(Left(), Top(), caption_.empty() ? 0 : area.right, area.bottom);
+}
+
+void Label::Paint(HDC dc) {
+    RECT area = BoundsRect();
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(Enabled() ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
+    DrawTextW(dc, caption_.c_str(), -1, &area, kLabelFormat);
+}
+
+Bevel::Bevel(WinControl* parent, BevelShape shape, int left, int top, int width, int height)
+    : GraphicControl(parent), shape_(shape) {
+    SetBounds(left, top, width, height);
+}
+
+void Bevel::Paint(HDC dc) {
+    RECT area = BoundsRect();
+    if (shape_ == BevelShape::Frame) {
+        DrawEdge(dc, &area, EDGE_ETCHED, BF_RECT);
+        return;
+    }
+    area.bottom = area.top + 2;
+    DrawEdge(dc, &area, EDGE_ETCHED, BF_TOP);
+}
+
+Picture::Picture(WinControl* parent, HICON icon, int left, int top, int width, int height)
+    : GraphicControl(parent), icon_(icon) {
+    SetBounds(left, top, width, height);
+}
+
+void Picture::Paint(HDC dc) {
+    if (icon_) DrawIconEx(dc, Left(), Top(), icon_, 32, 32, 0, nullptr, DI_NORMAL);
+}
+
+}  // namespace morvane

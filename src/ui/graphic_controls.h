@@ -1,0 +1,48 @@
+#pragma once
+// Windowless controls: label, bevel and picture.
+#include <string>
+
+#include "ui/control.h"
+#include "ui/handles.h"
+
+namespace morvane {
+
+// A line of text that sizes itself to its caption.
+class Label : public GraphicControl {
+public:
+    Label(WinControl* parent, int left, int top, const std::wstring& caption = L"", bool bold = false);
+
+    const std::wstring& Caption() const { return caption_; }
+    void SetCaption(const std::wstring& caption);
+    void Paint(HDC dc) override;
+
+private:
+    void AdjustSize();
+
+    std::wstring caption_;
+    UniqueFont boldFont_;
+};
+
+enum class BevelShape { TopLine, Frame };
+
+// A lowered rule or frame.
+class Bevel : public GraphicControl {
+public:
+    Bevel(WinControl* parent, BevelShape shape, int left, int top, int width, int height);
+    void Paint(HDC dc) override;
+
+private:
+    BevelShape shape_;
+};
+
+// An icon drawn at its natural size in the top-left corner.
+class Picture : public GraphicControl {
+public:
+    Picture(WinControl* parent, HICON icon, int left, int top, int width, int height);
+    void Paint(HDC dc) override;
+
+private:
+    HICON icon_;  // shared, not owned
+};
+
+}  // namespace morvane

@@ -1,0 +1,332 @@
+#include "batch/batch_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <utility>
+
+#include "app/settings.h"
+#include "common/temp_folder.h"
+#include "common/ui_driver.h"
+#include "ui/application.h"
+
+namespace morvane {
+namespace {
+
+using test::ErrorBoxCatcher;
+using test::ModalScript;
+using test::PostButtonClick;
+using test::PostClickAt;
+using test::PostKey;
+using test::RectInParent;
+using test::TempFolder;
+
+constexpr wchar_t kProgramKey[] = L"Halvik\\Morvane";
+
+// Keeps the stored details flag of the test prefix as it was.
+class MeisaiGuard {
+public:
+    MeisaiGuard() {
+        wchar_t text[64];
+        DWORD size = sizeof text;
+        if (RegGetValueW(HKEY_CURRENT_USER, kProgramKey, L"Meisai", RRF_RT_REG_SZ, nullptr, text, &size) ==
+            ERROR_SUCCESS)
+            saved_ = text;
+    }
+    ~MeisaiGuard() {
+        if (saved_)
+            Store(*saved_);
+        else
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, kProgramKey, L"Meisai");
+    }
+    static void Store(const std::wstring& text) {
+        RegSetKeyValueW(HKEY_CURRENT_USER, kProgramKey, L"Meisai", REG_SZ, text.c_str(),
+                        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    }
+    static std::wstring Stored() {
+        wchar_t text[64] = {};
+        DWORD size = sizeof text;
+        RegGetValueW(HKEY_CURRENT_USER, kProgramKey, L"Meisai", RRF_RT_REG_SZ, nullptr, text, &size);
+        return text;
+    }
+
+private:
+    std::optional<std::wstring> saved_;
+};
+
+struct TestOpener : BatchDialogOpener {
+    std::wstring folder;
+    std::wstring newExtension = L"bak";
+    int refreshes = 0;
+    std::wstring FolderPath() const override { return folder; }
+    std::wstring NewExtension() const override { return newExtension; }
+    void Refresh() override { ++refreshes; }
+};
+
+std::vector<std::pair<std::wstring, bool>> EntriesOf(const CheckListBox& list) {
+    std::vector<std::pair<std::wstring, bool>> entries;
+    for (int i = 0; i < list.Count(); ++i) entries.emplace_back(list.Item(i), list.Checked(i));
+    return entries;
+}
+
+class BatchDialog : public ::testing::Test {
+protected:
+    BatchDialog() {
+        App().SetTitle(L"Morvane");
+        MeisaiGuard::Store(L"1");
+    }
+    // Clicks the check box of an entry, as the user does.
+    void ClickCheckBox(TForm2& dialog, int index) {
+        PostClickAt(dialog.CheckListBox1.Handle(), 5, index * 12 + 6);
+    }
+
+    MeisaiGuard meisai;
+    TempFolder folder;
+    TestOpener opener;
+};
+
+TEST_F(BatchDialog, ListsMatchesCheckedWithSummaryAndCount) {
+    folder.AddFile(L"a.txt");
+    folder.AddFile(L"写真.txt");
+    folder.AddFile(L"c.doc");
+    folder.AddFile(L"hidden.txt", FILE_ATTRIBUTE_HIDDEN);
+    opener.folder = folder.Path();
+    TForm2 dialog(opener);
+
+    ModalScript script;
+    script.Then([&] {
+        std::vector<std::pair<std::wstring, bool>> expected;
+        for (const MatchEntry& match : ListMatchingFiles(folder.Path(), L"*.txt")) expected.emplace_back(match.Name, true);
+        EXPECT_EQ(EntriesOf(dialog.CheckListBox1), expected);
+        EXPECT_EQ(dialog.Label2.Caption(), L"拡張子変更　[txt] → [bak]");
+        EXPECT_EQ(dialog.Label1.Caption(), L"2個のファイルの拡張子を変更します。");
+        EXPECT_EQ(dialog.Label3.Caption(), L"本当によろしいですか？");
+        EXPECT_TRUE(IsWindowVisible(dialog.Handle()));
+        EXPECT_FALSE(IsWindowVisible(dialog.ProgressBar1.Handle()));
+    });
+    PostKey(dialog.Handle(), VK_ESCAPE);
+    EXPECT_EQ(dialog.Open(L"txt", TargetMode::ByExtension), mrCancel);
+    EXPECT_TRUE(script.Done());
+    EXPECT_FALSE(IsWindowVisible(dialog.Handle()));
+    EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.txt", L"c.doc", L"hidden.txt", L"写真.txt"}));
+    EXPECT_EQ(opener.refreshes, 0);
+
+    // The summary shows the raw target text, not the mask.
+    PostKey(dialog.Handle(), VK_ESCAPE);
+    dialog.Open(L"すべて", TargetMode::ByWildcard);
+    EXPECT_EQ(dialog.Label2.Caption(), L"拡張子変更　[すべて] → [bak]");
+    EXPECT_EQ(dialog.Label1.Caption(), L"3個のファイルの拡張子を変更します。");
+}
+
+TEST_F(BatchDialog, ConvertsOnlyCheckedEntries) {
+    for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt", L"d.txt"}) folder.AddFile(name);
+    opener.folder = folder.Path();
+    TForm2 dialog(opener);
+
+    ModalScript script;
+    ClickCheckBox(dialog, 1);                            // unchecks the second entry
+    PostClickAt(dialog.CheckListBox1.Handle(), 120, 6);  // the text of the first: no toggle
+    PostKey(dialog.CheckListBox1.Handle(), VK_SPACE);    // toggles the focused (first) entry
+    ClickCheckBox(dialog, 3);
+    ClickCheckBox(dialog, 3);  // and back on
+    script.Then([&] {
+        EXPECT_FALSE(dialog.CheckListBox1.Checked(0));
+        EXPECT_FALSE(dialog.CheckListBox1.Checked(1));
+        EXPECT_TRUE(dialog.CheckListBox1.Checked(2));
+        EXPECT_TRUE(dialog.CheckListBox1.Checked(3));
+    });
+    PostButtonClick(dialog.Button2.Handle());
+
+    const int result = dialog.Open(L"txt", TargetMode::ByExtension);
+    EXPECT_EQ(result, mrOk);
+    EXPECT_EQ(opener.refreshes, 1);
+    EXPECT_EQ(dialog.ProgressBar1.Position(), 4);
+    EXPECT_EQ(dialog.ProgressBar1.Max(), 4);
+    EXPECT_FALSE(IsWindowVisible(dialog.ProgressBar1.Handle()));
+
+    std::vector<std::wstring> expected;
+    for (int i = 0; i < 4; ++i) {
+        const std::wstring name = dialog.CheckListBox1.Item(i);
+        expected.push_back(i < 2 ? name : NewFileName(name, L"bak"));
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(folder.Names(), expected);
+    EXPECT_EQ(MeisaiGuard::Stored(), L"1");
+}
+
+TEST_F(BatchDialog, NoMatchConvertsNothingButRefreshesAndCloses) {
+    folder.AddFile(L"a.doc");
+    opener.folder = folder.Path();
+    TForm2 dialog(opener);
+    PostButtonClick(dialog.Button2.Handle());
+    EXPECT_EQ(dialog.Open(L"txt", TargetMode::ByExtension), mrOk);
+    EXPECT_EQ(dialog.Label1.Caption(), L"0個のファイルの拡張子を変更します。");
+    EXPECT_EQ(dialog.CheckListBox1.Count(), 0);
+    EXPECT_EQ(opener.refreshes, 1);
+    EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.doc"}));
+}
+
+TEST_F(BatchDialog, EnterEscAndCloseBoxCancel) {
+    folder.AddFile(L"a.txt");
+    opener.folder = folder.Path();
+    TForm2 dialog(opener);
+
+    // Tab to the list first: Enter there presses the default button, which cancels.
+    ModalScript script;
+    script.Then([&] { EXPECT_EQ(GetFocus(), dialog.Button1.Handle()); });
+    for (int i = 0; i < 3; ++i) PostKey(dialog.Button1.Handle(), VK_TAB);
+    script.Then([&] {
+        EXPECT_EQ(GetFocus(), dialog.CheckListBox1.Handle());
+        PostKey(dialog.CheckListBox1.Handle(), VK_RETURN);
+    });
+    EXPECT_EQ(dialog.Open(L"txt", TargetMode::ByExtension), mrCancel);
+    EXPECT_TRUE(script.Done());
+
+    PostKey(dialog.Handle(), VK_ESCAPE);
+    EXPECT_EQ(dialog.Open(L"txt", TargetMode::ByExtension), mrCancel);
+
+    PostMessageW(dialog.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(dialog.Open(L"txt", TargetMode::ByExtension), mrCancel);
+
+    PostButtonClick(dialog.Button1.Handle());
+    EXPECT_EQ(dialog.Open(L"txt", TargetMode::ByExtension), mrCancel);
+
+    EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.txt"}));
+    EXPECT_EQ(opener.refreshes, 0);
+}
+
+TEST_F(BatchDialog, SecondOpeningShowsOnlyTheSecondFolder) {
+    folder.AddFile(L"first.txt");
+    TempFolder second;
+    second.AddFile(L"second.txt");
+    opener.folder = folder.Path();
+    TForm2 dialog(opener);
+    PostKey(dialog.Handle(), VK_ESCAPE);
+    dialog.Open(L"txt", TargetMode::ByExtension);
+    opener.folder = second.Path();
+    PostKey(dialog.Handle(), VK_ESCAPE);
+    dialog.Open(L"txt", TargetMode::ByExtension);
+    EXPECT_EQ(EntriesOf(dialog.CheckListBox1), (std::vector<std::pair<std::wstring, bool>>{{L"second.txt", true}}));
+}
+
+int OuterHeight(const TForm2& dialog) {
+    RECT rect;
+    GetWindowRect(dialog.Handle(), &rect);
+    return rect.bottom - rect.top;
+}
+
+TEST_F(BatchDialog, DetailsFollowTheStoredFlag) {
+    MeisaiGuard::Store(L"0");
+    {
+        TForm2 dialog(opener);
+        EXPECT_EQ(dialog.Details(), 0);
+        EXPECT_EQ(OuterHeight(dialog), 117);
+        dialog.Button3Click();
+        EXPECT_EQ(OuterHeight(dialog), 254);
+        EXPECT_EQ(dialog.Details(), 1);
+        // The details state is written at every close, also after a cancel.
+        PostKey(dialog.Handle(), VK_ESCAPE);
+        dialog.Open(L"txt", TargetMode::ByExtension);
+        EXPECT_EQ(MeisaiGuard::Stored(), L"1");
+    }
+    {
+        TForm2 dialog(opener);
+        EXPECT_EQ(OuterHeight(dialog), 254);
+        PostButtonClick(dialog.Button3.Handle());
+        PostKey(dialog.Handle(), VK_ESCAPE);
+        dialog.Open(L"txt", TargetMode::ByExtension);
+        EXPECT_EQ(OuterHeight(dialog), 117);
+        EXPECT_EQ(MeisaiGuard::Stored(), L"0");
+    }
+    // Another number starts collapsed and keeps the number until the first toggle.
+    MeisaiGuard::Store(L"5");
+    TForm2 dialog(opener);
+    EXPECT_EQ(dialog.Details(), 5);
+    EXPECT_EQ(OuterHeight(dialog), 117);
+    dialog.Button3Click();
+    EXPECT_EQ(dialog.Details(), 0);
+    EXPECT_EQ(OuterHeight(dialog), 117);
+    dialog.Button3Click();
+    EXPECT_EQ(dialog.Details(), 1);
+    EXPECT_EQ(OuterHeight(dialog), 254);
+}
+
+TEST_F(BatchDialog, MatchesTheDesignedLayout) {
+    TForm2 dialog(opener);
+    RECT client;
+    GetClientRect(dialog.Handle(), &client);
+    EXPECT_EQ(client.right, 402);
+    EXPECT_EQ(OuterHeight(dialog), 254);
+
+    const auto expectAt = [](HWND control, int left, int top, int width, int height) {
+        const RECT r = RectInParent(control);
+        EXPECT_EQ(r.left, left);
+        EXPECT_EQ(r.top, top);
+        EXPECT_EQ(r.right - r.left, width);
+        EXPECT_EQ(r.bottom - r.top, height);
+    };
+    expectAt(dialog.Button2.Handle(), 313, 8, 80, 23);
+    expectAt(dialog.Button1.Handle(), 313, 34, 80, 23);
+    expectAt(dialog.Button3.Handle(), 313, 60, 80, 23);
+    expectAt(dialog.CheckListBox1.Handle(), 8, 103, 385, 117);
+    expectAt(dialog.ProgressBar1.Handle(), 56, 65, 248, 17);
+    EXPECT_EQ(dialog.Label2.Left(), 56);
+    EXPECT_EQ(dialog.Label2.Top(), 16);
+    EXPECT_EQ(dialog.Label1.Top(), 32);
+    EXPECT_EQ(dialog.Label3.Top(), 48);
+    EXPECT_EQ(dialog.Image1.Left(), 11);
+    EXPECT_EQ(dialog.Bevel1.Top(), 93);
+
+    EXPECT_EQ(dialog.Caption(), L"一括変換");
+    EXPECT_EQ(dialog.Button1.Caption(), L"ｷｬﾝｾﾙ(&C)");
+    EXPECT_EQ(dialog.Button2.Caption(), L"変換(&O)");
+    EXPECT_EQ(dialog.Button3.Caption(), L"詳細(&D)");
+    const LONG style = GetWindowLongW(dialog.Handle(), GWL_STYLE);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+    EXPECT_TRUE(GetWindowLongW(dialog.Button1.Handle(), GWL_STYLE) & BS_DEFPUSHBUTTON);
+    EXPECT_TRUE(GetWindowLongW(dialog.CheckListBox1.Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+    EXPECT_EQ(SendMessageW(dialog.CheckListBox1.Handle(), LB_GETITEMHEIGHT, 0, 0), 12);
+
+    LOGFONTW font{};
+    GetObjectW(dialog.Font(), sizeof font, &font);
+    EXPECT_STREQ(font.lfFaceName, L"ＭＳ Ｐゴシック");
+    EXPECT_EQ(font.lfCharSet, SHIFTJIS_CHARSET);
+    GetObjectW(dialog.Label2.Font(), sizeof font, &font);
+    EXPECT_EQ(font.lfWeight, FW_BOLD);
+
+    // Tab order: Button1, Button2, Button3, the list.
+    ModalScript script;
+    script.Then([&] {
+        std::vector<HWND> order{GetNextDlgTabItem(dialog.Handle(), nullptr, FALSE)};
+        for (int i = 0; i < 3; ++i) order.push_back(GetNextDlgTabItem(dialog.Handle(), order.back(), FALSE));
+        EXPECT_EQ(order, (std::vector<HWND>{dialog.Button1.Handle(), dialog.Button2.Handle(),
+                                            dialog.Button3.Handle(), dialog.CheckListBox1.Handle()}));
+        // Centred on the screen.
+        RECT outer;
+        GetWindowRect(dialog.Handle(), &outer);
+        EXPECT_NEAR(outer.left + (outer.right - outer.left) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1);
+        EXPECT_NEAR(outer.top + (outer.bottom - outer.top) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
+        PostKey(dialog.Handle(), VK_ESCAPE);
+    });
+    dialog.Open(L"txt", TargetMode::ByExtension);
+    EXPECT_TRUE(script.Done());
+}
+
+TEST_F(BatchDialog, SettingsErrorsReachTheErrorBox) {
+    const DWORD number = 1;
+    RegSetKeyValueW(HKEY_CURRENT_USER, kProgramKey, L"Meisai", REG_DWORD, &number, sizeof number);
+    ErrorBoxCatcher catcher;
+    TForm2 dialog(opener);
+    // Creation went on without the flag: the designed height and details state.
+    ASSERT_EQ(catcher.Boxes().size(), 1u);
+    EXPECT_EQ(catcher.Boxes()[0].Caption, L"Morvane");
+    EXPECT_EQ(catcher.Boxes()[0].Text, L"'Meisai' のﾃﾞｰﾀ型が不正です.");
+    EXPECT_EQ(dialog.Details(), 1);
+    RECT client;
+    GetClientRect(dialog.Handle(), &client);
+    EXPECT_EQ(client.bottom, 227);
+}
+
+}  // namespace
+}  // namespace morvane

@@ -1,0 +1,58 @@
+#pragma once
+// Drives real windows from a test: steps that run inside a modal loop, posted user input, and the
+// application's error box answered and read back.
+#include <windows.h>
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace morvane::test {
+
+// Queues steps that run, in order with posted input, inside whatever message loop runs next.
+class ModalScript {
+public:
+    ModalScript();
+    ~ModalScript();
+    ModalScript(const ModalScript&) = delete;
+    ModalScript& operator=(const ModalScript&) = delete;
+
+    void Then(std::function<void()> step);
+    bool Done() const { return steps_.empty(); }
+
+private:
+    static LRESULT CALLBACK ProbeProc(HWND, UINT, WPARAM, LPARAM);
+    HWND probe_ = nullptr;
+    std::deque<std::function<void()>> steps_;
+};
+
+// Posted input, as the user's hand would produce it.
+void PostKey(HWND window, WPARAM key);
+void PostClickAt(HWND window, int x, int y);
+void PostButtonClick(HWND button);
+
+// Answers every error box shown while it lives and keeps its caption and text.
+class ErrorBoxCatcher {
+public:
+    ErrorBoxCatcher();
+    ~ErrorBoxCatcher();
+    ErrorBoxCatcher(const ErrorBoxCatcher&) = delete;
+    ErrorBoxCatcher& operator=(const ErrorBoxCatcher&) = delete;
+
+    struct Box {
+        std::wstring Caption;
+        std::wstring Text;
+    };
+    const std::vector<Box>& Boxes() const { return boxes_; }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
+    UINT_PTR timer_ = 0;
+    std::vector<Box> boxes_;
+};
+
+// A window's rectangle in its parent's client coordinates (screen coordinates for a top level).
+RECT RectInParent(HWND window);
+
+}  // namespace morvane::test

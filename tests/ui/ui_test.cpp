@@ -1,0 +1,264 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "common/ui_driver.h"
+#include "ui/application.h"
+#include "ui/error.h"
+#include "ui/form.h"
+#include "ui/graphic_controls.h"
+#include "ui/std_controls.h"
+
+namespace morvane {
+namespace {
+
+using test::ErrorBoxCatcher;
+using test::ModalScript;
+using test::PostClickAt;
+
+// Handles whatever is queued, as the application's message loop would.
+void PumpMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) App().ProcessMessage(message);
+}
+
+FormStyle DialogStyle() {
+    FormStyle style;
+    style.Border = FormBorder::Dialog;
+    style.MinimizeBox = style.MaximizeBox = false;
+    return style;
+}
+
+// A bare form whose handlers the tests fill in.
+class TProbeForm : public Form {
+public:
+    explicit TProbeForm(std::function<void(TProbeForm&)> create = {}) : Form(L"TProbeForm", DialogStyle()) {
+        SetBounds(100, 100, 300, 200);
+        if (create) OnCreate = [this, create] { create(*this); };
+        Loaded();
+    }
+};
+
+// A windowless control that records what reaches it.
+class Recorder : public GraphicControl {
+public:
+    Recorder(WinControl* parent, int left, int top) : GraphicControl(parent) {
+        SetBounds(left, top, 40, 20);
+        OnClick = [this] { events.push_back(L"click"); };
+        OnMouseDown = [this](const MouseEvent&) { events.push_back(L"down"); };
+        OnMouseUp = [this](const MouseEvent&) { events.push_back(L"up"); };
+    }
+    void MouseLeave() override { events.push_back(L"leave"); }
+    std::vector<std::wstring> events;
+};
+
+class Framework : public ::testing::Test {
+protected:
+    Framework() { App().SetTitle(L"Morvane"); }
+};
+
+TEST(ErrorBox, AppendsAFullStopAfterCharactersThatSortAfterIt) {
+    EXPECT_EQ(Application::ErrorBoxText(L"abc"), L"abc.");
+    EXPECT_EQ(Application::ErrorBoxText(L"'Meisai' の設定に失敗しました"), L"'Meisai' の設定に失敗しました.");
+    EXPECT_EQ(Application::ErrorBoxText(L"done."), L"done.");
+    EXPECT_EQ(Application::ErrorBoxText(L"Hello!"), L"Hello!");
+    EXPECT_EQ(Application::ErrorBoxText(L"a-"), L"a-");
+    EXPECT_EQ(Application::ErrorBoxText(L"x/"), L"x/.");
+    EXPECT_EQ(Application::ErrorBoxText(L""), L"");
+}
+
+TEST_F(Framework, CreationHandlerFailureSkipsTheRestButKeepsTheWindow) {
+    ErrorBoxCatcher catcher;
+    std::vector<int> reached;
+    TProbeForm form([&](TProbeForm&) {
+        reached.push_back(1);
+        throw Error(L"ｷｰ Morvane の作成に失敗しました");
+        reached.push_back(2);
+    });
+    EXPECT_EQ(reached, std::vector<int>{1});
+    EXPECT_TRUE(IsWindow(form.Handle()));
+    ASSERT_EQ(catcher.Boxes().size(), 1u);
+    EXPECT_EQ(catcher.Boxes()[0].Caption, L"Morvane");
+    EXPECT_EQ(catcher.Boxes()[0].Text, L"ｷｰ Morvane の作成に失敗しました.");
+}
+
+TEST_F(Framework, CloseHandlerFailureKeepsAModelessFormOpen) {
+    ErrorBoxCatcher catcher;
+    TProbeForm form;
+    bool fail = true;
+    form.OnClose = [&] {
+        if (fail) throw Error(L"'Directory' の設定に失敗しました");
+    };
+    form.Show();
+    PostMessageW(form.Handle(), WM_CLOSE, 0, 0);
+    PumpMessages();
+    EXPECT_TRUE(IsWindowVisible(form.Handle()));
+    ASSERT_EQ(catcher.Boxes().size(), 1u);
+
+    fail = false;
+    PostMessageW(form.Handle(), WM_CLOSE, 0, 0);
+    PumpMessages();
+    EXPECT_FALSE(IsWindowVisible(form.Handle()));
+    EXPECT_EQ(catcher.Boxes().size(), 1u);
+}
+
+TEST_F(Framework, ModalFormClosesEvenWhenItsCloseHandlerFails) {
+    ErrorBoxCatcher catcher;
+    TProbeForm other;
+    other.Show();
+    TProbeForm form;
+    form.OnClose = [&] {
+        EXPECT_FALSE(IsWindowEnabled(other.Handle()));  // other windows wait while it is up
+        throw Error(L"'Meisai' の設定に失敗しました");
+    };
+    ModalScript script;
+    script.Then([&] {
+        EXPECT_TRUE(form.Modal());
+        form.SetModalResult(7);
+    });
+    EXPECT_EQ(form.ShowModal(), 7);
+    EXPECT_FALSE(IsWindowVisible(form.Handle()));
+    EXPECT_TRUE(IsWindowEnabled(other.Handle()));
+    ASSERT_EQ(catcher.Boxes().size(), 1u);
+    EXPECT_EQ(catcher.Boxes()[0].Text, L"'Meisai' の設定に失敗しました.");
+}
+
+TEST_F(Framework, ExceptionsInEventHandlersNeverLeaveTheWindowProcedure) {
+    ErrorBoxCatcher catcher;
+    TProbeForm form;
+    Button button(&form, L"OK", 10, 10, 80, 23);
+    button.OnClick = [] { throw Error(L"Hello!"); };
+    Label label(&form, 10, 50, L"label");
+    label.OnClick = [] { throw std::runtime_error("plain"); };
+    form.Show();
+    SendMessageW(button.Handle(), BM_CLICK, 0, 0);
+    PostClickAt(form.Handle(), 12, 52);
+    PumpMessages();
+    ASSERT_EQ(catcher.Boxes().size(), 2u);
+    EXPECT_EQ(catcher.Boxes()[0].Text, L"Hello!");
+    EXPECT_EQ(catcher.Boxes()[1].Text, L"plain.");
+}
+
+TEST_F(Framework, ButtonsSetTheModalResultAndDefaultAndCancelAnswerKeys) {
+    TProbeForm form;
+    Button ok(&form, L"OK", 10, 10, 80, 23);
+    Button cancel(&form, L"ｷｬﾝｾﾙ", 100, 10, 80, 23);
+    ok.SetModalResult(mrOk);
+    cancel.SetModalResult(mrCancel);
+    form.SetDefaultButton(&ok);
+    form.SetCancelButton(&cancel);
+
+    test::PostKey(form.Handle(), VK_ESCAPE);
+    EXPECT_EQ(form.ShowModal(), mrCancel);
+    // Enter presses the focused button, or else the default one.
+    ModalScript script;
+    script.Then([&] {
+        cancel.SetFocus();
+        test::PostKey(cancel.Handle(), VK_RETURN);
+    });
+    EXPECT_EQ(form.ShowModal(), mrCancel);
+    script.Then([&] {
+        SetFocus(form.Handle());
+        test::PostKey(form.Handle(), VK_RETURN);
+    });
+    EXPECT_EQ(form.ShowModal(), mrOk);
+    test::PostButtonClick(ok.Handle());
+    EXPECT_EQ(form.ShowModal(), mrOk);
+}
+
+TEST_F(Framework, WindowlessControlsGetMouseInputInZOrder) {
+    TProbeForm form;
+    Recorder below(&form, 10, 10);
+    Recorder above(&form, 30, 10);  // overlaps the right half of the first
+    form.Show();
+
+    PostClickAt(form.Handle(), 35, 15);
+    PumpMessages();
+    EXPECT_TRUE(below.events.empty());
+    EXPECT_EQ(above.events, (std::vector<std::wstring>{L"down", L"up", L"click"}));
+
+    // The control pressed keeps the mouse until release; released elsewhere it is no click.
+    above.events.clear();
+    PostMessageW(form.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(12, 12));
+    PostMessageW(form.Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(200, 100));
+    PostMessageW(form.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(200, 100));
+    PumpMessages();
+    EXPECT_EQ(below.events, (std::vector<std::wstring>{L"down", L"up"}));
+    EXPECT_TRUE(above.events.empty());
+
+    // Moving from one to the other, and off the window, tells the one left behind.
+    below.events.clear();
+    PostMessageW(form.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(12, 12));
+    PostMessageW(form.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(45, 12));
+    PostMessageW(form.Handle(), WM_MOUSELEAVE, 0, 0);
+    PumpMessages();
+    EXPECT_EQ(below.events, (std::vector<std::wstring>{L"leave"}));
+    EXPECT_EQ(above.events, (std::vector<std::wstring>{L"leave"}));
+
+    // Hidden and disabled controls take no input; the one below does.
+    above.SetVisible(false);
+    below.events.clear();
+    PostClickAt(form.Handle(), 35, 15);
+    PumpMessages();
+    EXPECT_EQ(below.events, (std::vector<std::wstring>{L"down", L"up", L"click"}));
+    below.SetEnabled(false);
+    below.events.clear();
+    PostClickAt(form.Handle(), 35, 15);
+    PumpMessages();
+    EXPECT_TRUE(below.events.empty());
+}
+
+TEST_F(Framework, ApplicationWindowHooksAndActiveState) {
+    Application& app = App();
+    std::vector<std::wstring> seen;
+    app.OnActivate = [&] { seen.push_back(L"activate"); };
+    app.OnDeactivate = [&] { seen.push_back(L"deactivate"); };
+    bool swallow = false;
+    const int hook = app.HookMainWindow([&](UINT message, WPARAM, LPARAM, LRESULT&) {
+        if (message == WM_ACTIVATEAPP) seen.push_back(L"hook");
+        return swallow;
+    });
+
+    SendMessageW(app.Handle(), WM_ACTIVATEAPP, FALSE, 0);
+    EXPECT_FALSE(app.Active());
+    SendMessageW(app.Handle(), WM_ACTIVATEAPP, TRUE, 0);
+    EXPECT_TRUE(app.Active());
+    swallow = true;
+    SendMessageW(app.Handle(), WM_ACTIVATEAPP, FALSE, 0);
+    EXPECT_TRUE(app.Active());  // the hook consumed it
+    app.UnhookMainWindow(hook);
+    SendMessageW(app.Handle(), WM_ACTIVATEAPP, FALSE, 0);
+    EXPECT_FALSE(app.Active());
+    EXPECT_EQ(seen, (std::vector<std::wstring>{L"hook", L"deactivate", L"hook", L"activate", L"hook", L"deactivate"}));
+    app.OnActivate = nullptr;
+    app.OnDeactivate = nullptr;
+}
+
+TEST_F(Framework, SettersReachTheWindow) {
+    TProbeForm form;
+    Button button(&form, L"A", 10, 10, 80, 23);
+    button.SetEnabled(false);
+    EXPECT_FALSE(IsWindowEnabled(button.Handle()));
+    button.SetVisible(false);
+    EXPECT_FALSE(IsWindowVisible(button.Handle()));
+    button.SetBounds(20, 30, 60, 25);
+    EXPECT_EQ(test::RectInParent(button.Handle()).left, 20);
+    EXPECT_EQ(test::RectInParent(button.Handle()).bottom, 55);
+    button.SetCaption(L"ﾌﾟﾛﾊﾟﾃｨ");
+    EXPECT_EQ(button.Caption(), L"ﾌﾟﾛﾊﾟﾃｨ");
+
+    form.SetClientSize(402, 227);
+    RECT client;
+    GetClientRect(form.Handle(), &client);
+    EXPECT_EQ(client.right, 402);
+    EXPECT_EQ(client.bottom, 227);
+
+    Label label(&form, 5, 5, L"短い");
+    const int shortWidth = label.Width();
+    label.SetCaption(L"ずっと長い見出しの文字列");
+    EXPECT_GT(label.Width(), shortWidth);
+    EXPECT_GT(label.Height(), 0);
+}
+
+}  // namespace
+}  // namespace morvane

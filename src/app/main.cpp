@@ -28,6 +28,14 @@ private:
     std::wstring newExtension_;
 };
 
+// The help file lives beside the executable.
+std::wstring HelpFileBesideExecutable() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring file = path;
+    return file.substr(0, file.find_last_of(L'\\') + 1) + L"Morvane.hlp";
+}
+
 std::wstring FolderFromCommandLine(const wchar_t* commandLine) {
     std::wstring folder = commandLine;
     if (folder.size() >= 2 && folder.front() == L'"' && folder.back() == L'"')
@@ -40,6 +48,7 @@ std::wstring FolderFromCommandLine(const wchar_t* commandLine) {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     Application& app = App();
     app.SetTitle(L"Morvane");
+    app.SetHelpFile(HelpFileBesideExecutable());
     try {
         const Settings settings(kSettingsKey);
         const std::wstring target = settings.ReadString(kSettingsSection, L"ExtFrom", kAllFilesKeyword);

@@ -260,5 +260,29 @@ TEST_F(Framework, SettersReachTheWindow) {
     EXPECT_GT(label.Height(), 0);
 }
 
+// Last in this program: the main form, once made, stays for the rest of the run.
+TEST_F(Framework, MessageLoopEndsWhenTheMainFormCloses) {
+    Application& app = App();
+    ASSERT_EQ(app.MainForm(), nullptr);
+    std::vector<std::wstring> closed;
+    TProbeForm& main = app.CreateForm<TProbeForm>();
+    TProbeForm& second = app.CreateForm<TProbeForm>();
+    EXPECT_EQ(app.MainForm(), &main);
+    // Later forms are owned by the main form, so they stay above it.
+    EXPECT_EQ(GetWindow(second.Handle(), GW_OWNER), main.Handle());
+    main.OnClose = [&] { closed.push_back(L"main"); };
+    second.OnClose = [&] { closed.push_back(L"second"); };
+
+    ModalScript script;
+    script.Then([&] {
+        EXPECT_TRUE(IsWindowVisible(main.Handle()));
+        PostMessageW(second.Handle(), WM_CLOSE, 0, 0);  // another form's close does not end the loop
+        PostMessageW(main.Handle(), WM_CLOSE, 0, 0);
+    });
+    app.Run();
+    EXPECT_EQ(closed, (std::vector<std::wstring>{L"second", L"main"}));
+    EXPECT_FALSE(IsWindowVisible(main.Handle()));
+}
+
 }  // namespace
 }  // namespace morvane

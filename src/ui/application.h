@@ -20,8 +20,6 @@ public:
     void SetTitle(std::wstring title);
     const std::wstring& HelpFile() const { return helpFile_; }
     void SetHelpFile(std::wstring helpFile) { helpFile_ = std::move(helpFile); }
-    bool ShowHint() const { return showHint_; }
-    void SetShowHint(bool showHint) { showHint_ = showHint; }
 
     // Creates a form; the first one created becomes the main form. Forms live until the end.
     template <typename F, typename... Args>
@@ -61,7 +59,6 @@ private:
 
     std::wstring title_;
     std::wstring helpFile_;
-    bool showHint_ = false;
     bool active_ = false;
     HWND handle_ = nullptr;
     Form* mainForm_ = nullptr;

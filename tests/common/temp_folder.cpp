@@ -67,10 +67,6 @@ void TempFolder::AddFolder(std::wstring_view name) const {
         ADD_FAILURE() << "cannot create a test subfolder, error " << GetLastError();
 }
 
-bool TempFolder::Exists(std::wstring_view name) const {
-    return GetFileAttributesW(PathOf(name).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 std::vector<std::wstring> TempFolder::Names() const {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW found;

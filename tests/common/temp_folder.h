@@ -22,7 +22,6 @@ public:
     // Creates an empty file (or one holding the text) and sets its attributes when given.
     void AddFile(std::wstring_view name, DWORD attributes = 0, std::string_view content = {}) const;
     void AddFolder(std::wstring_view name) const;
-    bool Exists(std::wstring_view name) const;
     // Names of every entry, sorted, without "." and "..".
     std::vector<std::wstring> Names() const;
 

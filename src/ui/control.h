@@ -97,7 +97,6 @@ public:
     std::wstring Caption() const;
     void SetCaption(const std::wstring& caption);
     void SetFocus();
-    bool Focused() const { return handle_ && GetFocus() == handle_; }
 
     // Windowless children, in z-order (last on top).
     void AddGraphic(Control* control);

@@ -37,7 +37,6 @@ ProgressBar::ProgressBar(WinControl* parent, int left, int top, int width, int h
 int ProgressBar::Position() const { return static_cast<int>(SendMessageW(Handle(), PBM_GETPOS, 0, 0)); }
 
 void ProgressBar::SetRange(int min, int max) {
-    min_ = min;
     max_ = max;
     SendMessageW(Handle(), PBM_SETRANGE32, static_cast<WPARAM>(min), max);
 }

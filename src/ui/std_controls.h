@@ -10,7 +10,6 @@ class Button : public WinControl {
 public:
     Button(WinControl* parent, const std::wstring& caption, int left, int top, int width, int height);
 
-    int ModalResult() const { return modalResult_; }
     void SetModalResult(int result) { modalResult_ = result; }
     // The default button wears the heavier frame that Enter presses.
     void SetDefault(bool isDefault);
@@ -29,7 +28,6 @@ class ProgressBar : public WinControl {
 public:
     ProgressBar(WinControl* parent, int left, int top, int width, int height);
 
-    int Min() const { return min_; }
     int Max() const { return max_; }
     int Position() const;
     void SetRange(int min, int max);
@@ -38,7 +36,6 @@ public:
     void StepIt();
 
 private:
-    int min_ = 0;
     int max_ = 100;
 };
 

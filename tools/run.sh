@@ -8,7 +8,7 @@ source tools/wine-env.sh
 trap morvane_stop_all EXIT
 if [ -z "${DISPLAY:-}" ]; then
   morvane_start_display
-  echo "run: no display was set; Morvane runs on the private display $DISPLAY"
+  echo "run: no display was set; Morvane runs on the private display $DISPLAY (tools/screenshot.sh shows it)"
 fi
 morvane_start_wine
 wine build/x64/src/app/Morvane.exe "$@"

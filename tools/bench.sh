@@ -4,9 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/build.sh >/dev/null
 source tools/wine-env.sh
-trap morvane_stop_all EXIT
-morvane_start_display
-morvane_start_wine
+morvane_start_session
 for bench in build/x64/bench/*.exe; do
   echo "== $(basename "$bench")"
   wine "$bench"

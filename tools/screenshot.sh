@@ -8,9 +8,7 @@ shift
 cd "$(dirname "$0")/.."
 bash tools/build.sh >/dev/null
 source tools/wine-env.sh
-trap morvane_stop_all EXIT
-morvane_start_display
-morvane_start_wine
+morvane_start_session
 wine build/x64/src/app/Morvane.exe "$@" &
 sleep "${MORVANE_SHOT_DELAY:-4}"
 import -window root "$out"

@@ -5,7 +5,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/build.sh
 source tools/wine-env.sh
-trap morvane_stop_all EXIT
-morvane_start_display
-morvane_start_wine
+morvane_start_session
 ctest --preset x64 "$@"

@@ -54,6 +54,13 @@ morvane_start_wine() {
   wine cmd.exe /c exit </dev/null >/dev/null 2>&1
 }
 
+# A whole run: a private display, the prefix and its wineserver, all stopped when the script exits.
+morvane_start_session() {
+  trap morvane_stop_all EXIT
+  morvane_start_display
+  morvane_start_wine
+}
+
 morvane_stop_all() {
   wineserver -k >/dev/null 2>&1 || true
   if [ -n "$morvane_xvfb_pid" ]; then

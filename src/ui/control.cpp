@@ -176,6 +176,14 @@ LRESULT WinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         break;
+    case WM_NOTIFY: {
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (WinControl* child = FromHandle(header->hwndFrom); child && child != this) {
+            LRESULT result = 0;
+            if (child->Notify(*header, result)) return result;
+        }
+        break;
+    }
     case WM_DRAWITEM: {
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         if (WinControl* child = FromHandle(item->hwndItem)) {

@@ -118,6 +118,8 @@ protected:
     // Notifications a parent reflects back to the child control they concern.
     virtual void Command(WORD) {}
     virtual void DrawItem(const DRAWITEMSTRUCT&) {}
+    // WM_NOTIFY from a child window; true when handled, with the message's result.
+    virtual bool Notify(const NMHDR&, LRESULT&) { return false; }
     virtual HBRUSH ControlColor(HDC) { return nullptr; }
 
     void BoundsChanged() override;

@@ -7,6 +7,7 @@
 #include "ui/error.h"
 #include "ui/form.h"
 #include "ui/graphic_controls.h"
+#include "ui/menu.h"
 #include "ui/std_controls.h"
 
 namespace morvane {
@@ -258,6 +259,52 @@ TEST_F(Framework, SettersReachTheWindow) {
     label.SetCaption(L"ずっと長い見出しの文字列");
     EXPECT_GT(label.Width(), shortWidth);
     EXPECT_GT(label.Height(), 0);
+}
+
+TEST_F(Framework, PopupMenuRunsTheChosenItemAndKeepsRadioGroupsExclusive) {
+    TProbeForm form;
+    form.Show();
+    PopupMenu menu;
+    std::vector<std::wstring> clicked;
+    MenuItem& first = menu.Items().Add(L"拡張子選択", [&] { clicked.push_back(L"first"); });
+    first.SetShortCutText(L"Ctrl+S");
+    first.SetDefault(true);
+    menu.Items().Add(L"-");
+    MenuItem& a = menu.Items().Add(L"A", [&] { clicked.push_back(L"a"); });
+    MenuItem& b = menu.Items().Add(L"B", [&] { clicked.push_back(L"b"); });
+    a.SetRadioItem(true, 1);
+    b.SetRadioItem(true, 1);
+    a.SetChecked(true);
+    b.SetChecked(true);
+    EXPECT_FALSE(a.Checked());
+    EXPECT_TRUE(b.Checked());
+    EXPECT_EQ(&b.Parent()->Item(0), &first);
+
+    // The menu's own loop reads the keys; the item after the separator is chosen.
+    HMENU seen = nullptr;
+    int seenCount = 0;
+    wchar_t seenText[64] = {};
+    ModalScript script;
+    script.Then([&] {
+        seen = PopupMenu::Showing();
+        seenCount = GetMenuItemCount(seen);
+        GetMenuStringW(seen, 0, seenText, 64, MF_BYPOSITION);
+        EXPECT_EQ(GetMenuState(seen, 0, MF_BYPOSITION) & MF_DEFAULT, static_cast<UINT>(MF_DEFAULT));
+        EXPECT_EQ(GetMenuState(seen, 3, MF_BYPOSITION) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
+        test::PostKey(form.Handle(), VK_DOWN);
+        test::PostKey(form.Handle(), VK_DOWN);
+        test::PostKey(form.Handle(), VK_RETURN);
+    });
+    menu.Popup(10, 10, form.Handle());
+    EXPECT_EQ(clicked, std::vector<std::wstring>{L"a"});
+    EXPECT_EQ(seenCount, 4);
+    EXPECT_STREQ(seenText, L"拡張子選択\tCtrl+S");
+    EXPECT_EQ(PopupMenu::Showing(), nullptr);
+
+    // A disabled item is never run.
+    a.SetEnabled(false);
+    a.Click();
+    EXPECT_EQ(clicked.size(), 1u);
 }
 
 // Last in this program: the main form, once made, stays for the rest of the run.

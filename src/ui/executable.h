@@ -1,0 +1,24 @@
+#pragma once
+// Where the running program lives: the files it keeps beside itself and the command the shell
+// starts it with are built from this path.
+#include <windows.h>
+
+#include <string>
+
+namespace morvane {
+
+// The full path of the running executable, however long it is.
+inline std::wstring ExecutablePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        // A full buffer means the path was cut: try again with room to spare.
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+}  // namespace morvane

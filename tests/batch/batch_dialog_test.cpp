@@ -142,7 +142,8 @@ TEST_F(BatchDialog, ConvertsOnlyCheckedEntries) {
     EXPECT_EQ(opener.refreshes, 1);
     EXPECT_EQ(dialog.ProgressBar1.Position(), 4);
     EXPECT_EQ(dialog.ProgressBar1.Max(), 4);
-    EXPECT_FALSE(IsWindowVisible(dialog.ProgressBar1.Handle()));
+    // Hidden by the run itself, not merely out of sight with the closed dialog.
+    EXPECT_FALSE(GetWindowLongW(dialog.ProgressBar1.Handle(), GWL_STYLE) & WS_VISIBLE);
 
     std::vector<std::wstring> expected;
     for (int i = 0; i < 4; ++i) {
@@ -152,6 +153,14 @@ TEST_F(BatchDialog, ConvertsOnlyCheckedEntries) {
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(folder.Names(), expected);
     EXPECT_EQ(MeisaiGuard::Stored(), L"1");
+
+    // The next opening shows no bar.
+    script.Then([&] {
+        EXPECT_FALSE(IsWindowVisible(dialog.ProgressBar1.Handle()));
+        PostKey(dialog.Handle(), VK_ESCAPE);
+    });
+    dialog.Open(L"bak", TargetMode::ByExtension);
+    EXPECT_TRUE(script.Done());
 }
 
 TEST_F(BatchDialog, NoMatchConvertsNothingButRefreshesAndCloses) {
@@ -216,6 +225,16 @@ int OuterHeight(const TForm2& dialog) {
 }
 
 TEST_F(BatchDialog, DetailsFollowTheStoredFlag) {
+    // The very first opening, nothing stored yet: expanded, and the flag 1 is what gets stored.
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kProgramKey, L"Meisai");
+    {
+        TForm2 dialog(opener);
+        EXPECT_EQ(dialog.Details(), 1);
+        EXPECT_EQ(OuterHeight(dialog), 254);
+        PostKey(dialog.Handle(), VK_ESCAPE);
+        dialog.Open(L"txt", TargetMode::ByExtension);
+        EXPECT_EQ(MeisaiGuard::Stored(), L"1");
+    }
     MeisaiGuard::Store(L"0");
     {
         TForm2 dialog(opener);

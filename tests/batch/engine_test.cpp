@@ -113,6 +113,8 @@ TEST(TargetFromFile, DerivesExtensionOrWildcard) {
         {L"C:\\d\\readme", L"すべて", L"*"},
         {L"C:\\d\\a.", L"すべて", L"*."},
         {L"C:\\d.x\\readme", L"すべて", L"*"},
+        {L"C:/d.x/readme", L"すべて", L"*"},
+        {L"C:\\d\\.txt", L"txt", L"*.txt"},
         {L"C:\\データ表\\一覧.表", L"表", L"*.表"},
     };
     for (const Row& row : rows) {

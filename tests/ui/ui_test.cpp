@@ -124,6 +124,33 @@ TEST_F(Framework, ModalFormClosesEvenWhenItsCloseHandlerFails) {
     EXPECT_EQ(catcher.Boxes()[0].Text, L"'Meisai' の設定に失敗しました.");
 }
 
+TEST_F(Framework, ModalFormEnablesEveryOtherWindowAgainWhenItCloses) {
+    TProbeForm first;
+    TProbeForm second;
+    TProbeForm alreadyDisabled;
+    for (TProbeForm* form : {&first, &second, &alreadyDisabled}) form->Show();
+    EnableWindow(alreadyDisabled.Handle(), FALSE);
+    TProbeForm form;
+    Button ok(&form, L"OK", 10, 10, 80, 23);
+    ok.SetModalResult(mrOk);
+    bool closed = false;
+    form.OnClose = [&] { closed = true; };
+
+    ModalScript script;
+    script.Then([&] {
+        EXPECT_FALSE(IsWindowEnabled(first.Handle()));
+        EXPECT_FALSE(IsWindowEnabled(second.Handle()));
+        test::PostButtonClick(ok.Handle());
+    });
+    EXPECT_EQ(form.ShowModal(), mrOk);
+    EXPECT_TRUE(script.Done());
+    EXPECT_TRUE(closed);
+    EXPECT_TRUE(IsWindowEnabled(first.Handle()));
+    EXPECT_TRUE(IsWindowEnabled(second.Handle()));
+    // A window that was disabled before stays so: the form gives back only what it took.
+    EXPECT_FALSE(IsWindowEnabled(alreadyDisabled.Handle()));
+}
+
 TEST_F(Framework, ExceptionsInEventHandlersNeverLeaveTheWindowProcedure) {
     ErrorBoxCatcher catcher;
     TProbeForm form;

@@ -89,12 +89,17 @@ void RenameCheckedFiles(std::wstring_view folder, const MatchList& list,
                         std::wstring_view newExtension, ProgressSink& progress) {
     const bool refused = folder.empty() || LeavesFolder(newExtension);
     progress.Start(static_cast<int>(list.size()));
-    for (const MatchEntry& entry : list) {
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const MatchEntry& entry = list[i];
         progress.Step();
-        if (refused || !entry.Checked) continue;
+        if (!entry.Checked) continue;
+        if (refused) {
+            progress.Renamed(i, false);
+            continue;
+        }
         const std::wstring oldPath = JoinFolderPath(folder, entry.Name);
         // MoveFileW never replaces an existing file; a failure leaves this file as it was.
-        MoveFileW(oldPath.c_str(), NewFileName(oldPath, newExtension).c_str());
+        progress.Renamed(i, MoveFileW(oldPath.c_str(), NewFileName(oldPath, newExtension).c_str()) != FALSE);
     }
     progress.Finish();
 }

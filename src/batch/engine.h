@@ -1,6 +1,7 @@
 #pragma once
 // The extension change engine: search masks, listing the matching files of a folder, new names,
 // the rename run, and the target text derived from a clicked file. It uses no window.
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,9 +33,11 @@ MatchList ListMatchingFiles(std::wstring_view folder, std::wstring_view mask);
 std::wstring NewFileName(std::wstring_view path, std::wstring_view newExtension);
 
 // Receives the progress of a rename run: Start(number of entries), one Step per entry, Finish.
+// Renamed tells, for each checked entry (by its index in the list), whether its rename happened.
 struct ProgressSink {
     virtual void Start(int max) = 0;
     virtual void Step() = 0;
+    virtual void Renamed(std::size_t /*entry*/, bool /*succeeded*/) {}
     virtual void Finish() = 0;
     virtual ~ProgressSink() = default;
 };

@@ -1,0 +1,237 @@
+#include "batch/batch_journal.h"
+
+#include <shlobj.h>
+#include <windows.h>
+
+#include <algorithm>
+
+#include "batch/name_collisions.h"
+#include "ui/error.h"
+
+namespace morvane {
+
+namespace {
+
+// The journal is UTF-16 text, one record a line, fields separated by tabs: file names can hold
+// neither, and no conversion can lose a name.
+constexpr std::wstring_view kHeader = L"Morvane last-batch 1";
+constexpr wchar_t kByteOrderMark = 0xFEFF;
+
+std::wstring FolderOf(const std::wstring& path) {
+    const size_t separator = path.find_last_of(L"\\/");
+    return separator == std::wstring::npos ? std::wstring() : path.substr(0, separator);
+}
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+[[noreturn]] void CannotCreate(const std::wstring& path) {
+    throw Error(L"ﾌｧｲﾙ " + path + L" を作成できません");
+}
+
+bool WriteAll(HANDLE file, std::wstring_view text) {
+    const auto bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    DWORD written = 0;
+    return WriteFile(file, text.data(), bytes, &written, nullptr) && written == bytes;
+}
+
+std::wstring Serialize(const BatchJournal& journal) {
+    std::wstring text(1, kByteOrderMark);
+    text += kHeader;
+    text += L"\nfolder\t" + journal.Folder + L"\ncount\t" + std::to_wstring(journal.Entries.size()) + L"\n";
+    for (const JournalEntry& entry : journal.Entries)
+        text += std::wstring(L"E\t") + (entry.Blocked ? L"1" : L"0") + L"\t" + entry.OldName + L"\t" +
+                entry.NewName + L"\n";
+    // Outcomes already known are kept as records, so a rewritten journal tells the same.
+    for (size_t i = 0; i < journal.Entries.size(); ++i) {
+        const RenameOutcome outcome = journal.Entries[i].Outcome;
+        if (outcome != RenameOutcome::Unknown)
+            text += (outcome == RenameOutcome::Renamed ? L"R\t" : L"F\t") + std::to_wstring(i) + L"\n";
+    }
+    return text;
+}
+
+std::vector<std::wstring_view> SplitFields(std::wstring_view line) {
+    std::vector<std::wstring_view> fields;
+    size_t start = 0;
+    for (;;) {
+        const size_t tab = line.find(L'\t', start);
+        fields.push_back(line.substr(start, tab == std::wstring_view::npos ? std::wstring_view::npos : tab - start));
+        if (tab == std::wstring_view::npos) return fields;
+        start = tab + 1;
+    }
+}
+
+std::optional<size_t> ParseIndex(std::wstring_view text) {
+    if (text.empty() || text.size() > 9) return std::nullopt;
+    size_t value = 0;
+    for (const wchar_t c : text) {
+        if (c < L'0' || c > L'9') return std::nullopt;
+        value = value * 10 + static_cast<size_t>(c - L'0');
+    }
+    return value;
+}
+
+std::optional<std::wstring> ReadWholeFile(const std::wstring& path) {
+    UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return std::nullopt;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > 256 * 1024 * 1024) return std::nullopt;
+    std::wstring text(static_cast<size_t>(size.QuadPart) / sizeof(wchar_t), L'\0');
+    DWORD read = 0;
+    const auto bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    if (!ReadFile(file.Get(), text.data(), bytes, &read, nullptr) || read != bytes) return std::nullopt;
+    return text;
+}
+
+}  // namespace
+
+std::wstring BatchJournalPath() {
+    wchar_t folder[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT,
+                                folder)))
+        return {};
+    return std::wstring(folder) + L"\\Morvane\\last-batch";
+}
+
+BatchJournal PlanBatch(std::wstring_view folder, const MatchList& list, std::wstring_view newExtension) {
+    BatchJournal journal;
+    journal.Folder = folder;
+    const std::vector<bool> collides = FindNameCollisions(folder, list, newExtension);
+    for (size_t i = 0; i < list.size(); ++i) {
+        if (!list[i].Checked) continue;
+        const std::wstring newPath = NewFileName(JoinFolderPath(folder, list[i].Name), newExtension);
+        const size_t separator = newPath.find_last_of(L"\\/:");
+        JournalEntry entry;
+        entry.OldName = list[i].Name;
+        entry.NewName = newPath.substr(separator == std::wstring::npos ? 0 : separator + 1);
+        entry.Blocked = collides[i];
+        journal.Entries.push_back(std::move(entry));
+    }
+    return journal;
+}
+
+void WriteBatchJournal(const std::wstring& path, const BatchJournal& journal) {
+    const std::wstring folder = FolderOf(path);
+    if (!folder.empty()) CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring temporary = path + L".new";
+    {
+        UniqueFileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) CannotCreate(path);
+        if (!WriteAll(file.Get(), Serialize(journal)) || !FlushFileBuffers(file.Get())) {
+            file.Reset();
+            DeleteFileW(temporary.c_str());
+            CannotCreate(path);
+        }
+    }
+    if (!MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileW(temporary.c_str());
+        CannotCreate(path);
+    }
+}
+
+std::optional<BatchJournal> ReadBatchJournal(const std::wstring& path) {
+    const std::optional<std::wstring> content = ReadWholeFile(path);
+    if (!content || content->empty() || content->front() != kByteOrderMark) return std::nullopt;
+    std::wstring_view text = std::wstring_view(*content).substr(1);
+
+    // Only lines that end in a line break count: a torn last line was never written whole.
+    std::vector<std::wstring_view> lines;
+    for (size_t end; (end = text.find(L'\n')) != std::wstring_view::npos; text.remove_prefix(end + 1))
+        lines.push_back(text.substr(0, end));
+
+    if (lines.size() < 3 || lines[0] != kHeader) return std::nullopt;
+    const auto folder = SplitFields(lines[1]);
+    const auto count = SplitFields(lines[2]);
+    if (folder.size() != 2 || folder[0] != L"folder" || count.size() != 2 || count[0] != L"count")
+        return std::nullopt;
+    const std::optional<size_t> entries = ParseIndex(count[1]);
+    if (!entries || lines.size() < 3 + *entries) return std::nullopt;
+
+    BatchJournal journal;
+    journal.Folder = folder[1];
+    for (size_t i = 0; i < *entries; ++i) {
+        const auto fields = SplitFields(lines[3 + i]);
+        if (fields.size() != 4 || fields[0] != L"E" || (fields[1] != L"0" && fields[1] != L"1"))
+            return std::nullopt;
+        journal.Entries.push_back({std::wstring(fields[2]), std::wstring(fields[3]), fields[1] == L"1",
+                                   RenameOutcome::Unknown});
+    }
+    // Outcomes follow; anything after the first damaged record is not trusted.
+    for (size_t i = 3 + *entries; i < lines.size(); ++i) {
+        const auto fields = SplitFields(lines[i]);
+        const std::optional<size_t> entry = fields.size() == 2 ? ParseIndex(fields[1]) : std::nullopt;
+        if (!entry || *entry >= journal.Entries.size() || (fields[0] != L"R" && fields[0] != L"F")) break;
+        journal.Entries[*entry].Outcome = fields[0] == L"R" ? RenameOutcome::Renamed : RenameOutcome::Failed;
+    }
+    return journal;
+}
+
+JournalRecorder::JournalRecorder(const std::wstring& path, const BatchJournal& journal) {
+    WriteBatchJournal(path, journal);
+    file_.Reset(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file_) CannotCreate(path);
+}
+
+void JournalRecorder::Record(std::size_t entry, bool renamed) {
+    // A record that cannot be written is not worth stopping the run for: the undo then judges the
+    // entry by the names it finds.
+    WriteAll(file_.Get(), (renamed ? L"R\t" : L"F\t") + std::to_wstring(entry) + L"\n");
+}
+
+std::vector<std::size_t> UndoableEntries(const BatchJournal& journal) {
+    std::vector<std::size_t> undoable;
+    for (size_t i = 0; i < journal.Entries.size(); ++i) {
+        const JournalEntry& entry = journal.Entries[i];
+        if (entry.Blocked || entry.Outcome == RenameOutcome::Failed) continue;
+        if (entry.Outcome == RenameOutcome::Unknown &&
+            (!Exists(JoinFolderPath(journal.Folder, entry.NewName)) ||
+             Exists(JoinFolderPath(journal.Folder, entry.OldName))))
+            continue;
+        undoable.push_back(i);
+    }
+    return undoable;
+}
+
+UndoResult UndoBatch(const std::wstring& path) {
+    UndoResult result;
+    const std::optional<BatchJournal> journal = ReadBatchJournal(path);
+    if (!journal) return result;
+    const std::vector<size_t> undoable = UndoableEntries(*journal);
+
+    BatchJournal remaining{journal->Folder, {}};
+    for (auto it = undoable.rbegin(); it != undoable.rend(); ++it) {
+        const JournalEntry& entry = journal->Entries[*it];
+        // MoveFileW never replaces: a taken old name leaves the file as it is.
+        if (MoveFileW(JoinFolderPath(journal->Folder, entry.NewName).c_str(),
+                      JoinFolderPath(journal->Folder, entry.OldName).c_str())) {
+            ++result.Restored;
+        } else {
+            ++result.NotRestored;
+            remaining.Entries.push_back(entry);
+            remaining.Entries.back().Outcome = RenameOutcome::Renamed;
+        }
+    }
+    std::reverse(remaining.Entries.begin(), remaining.Entries.end());
+    if (remaining.Entries.empty())
+        DeleteFileW(path.c_str());
+    else
+        WriteBatchJournal(path, remaining);
+    return result;
+}
+
+JournalingSink::JournalingSink(ProgressSink& progress, JournalRecorder* recorder, const MatchList& list)
+    : progress_(progress), recorder_(recorder), journalIndex_(list.size(), 0) {
+    size_t next = 0;
+    for (size_t i = 0; i < list.size(); ++i)
+        if (list[i].Checked) journalIndex_[i] = next++;
+}
+
+void JournalingSink::Renamed(std::size_t entry, bool succeeded) {
+    progress_.Renamed(entry, succeeded);
+    if (recorder_ && entry < journalIndex_.size()) recorder_->Record(journalIndex_[entry], succeeded);
+}
+
+}  // namespace morvane

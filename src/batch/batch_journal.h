@@ -1,0 +1,86 @@
+#pragma once
+// The journal of the last batch, so that it can be undone: the folder and, for every checked entry,
+// its old and new name, written before the first rename; then, as the run goes, the outcome of
+// each rename. Replacing the journal is atomic, so after a crash there is either the old journal
+// or the new one; outcomes are appended one line each, and a torn last line is ignored.
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "batch/engine.h"
+#include "ui/handles.h"
+
+namespace morvane {
+
+enum class RenameOutcome { Unknown, Renamed, Failed };
+
+struct JournalEntry {
+    std::wstring OldName;  // bare names within the folder
+    std::wstring NewName;
+    bool Blocked = false;  // the new name was taken when the entry's turn came: it cannot be renamed
+    RenameOutcome Outcome = RenameOutcome::Unknown;
+};
+
+struct BatchJournal {
+    std::wstring Folder;
+    std::vector<JournalEntry> Entries;
+};
+
+// "Morvane\last-batch" in the user's local application-data folder.
+std::wstring BatchJournalPath();
+
+// The journal of a batch about to run over the checked entries of the list.
+BatchJournal PlanBatch(std::wstring_view folder, const MatchList& list, std::wstring_view newExtension);
+
+// Writes a journal in place of the old one and then records the outcomes of its run. Entry
+// numbers are those of the journal, not of the match list.
+class JournalRecorder {
+public:
+    // Throws the program's error when the journal cannot be written; the old one is then left
+    // as it was.
+    JournalRecorder(const std::wstring& path, const BatchJournal& journal);
+    void Record(std::size_t entry, bool renamed);
+
+private:
+    UniqueFileHandle file_;
+};
+
+// The journal stored at the path, or nothing when there is none or it is not a journal.
+std::optional<BatchJournal> ReadBatchJournal(const std::wstring& path);
+
+// Writes the journal whole (temporary file, then moved over the old one); throws on failure.
+void WriteBatchJournal(const std::wstring& path, const BatchJournal& journal);
+
+// Entries whose rename happened, or may have happened (a crash cut the record short, and the new
+// name is there while the old one is free): the files an undo would rename back.
+std::vector<std::size_t> UndoableEntries(const BatchJournal& journal);
+
+struct UndoResult {
+    int Restored = 0;
+    int NotRestored = 0;  // renamed by the batch, but the new name is gone or the old one is taken
+};
+
+// Renames back, last first, every undoable entry whose new name exists and whose old name is free,
+// never replacing a file. The journal keeps only the entries that could not be restored (so that
+// a second undo tries them again) and is removed when none is left.
+UndoResult UndoBatch(const std::wstring& path);
+
+// Sink that records the outcomes of a run in the journal while another sink shows the progress.
+// Match-list indexes are mapped to journal entries (the journal holds only checked entries).
+class JournalingSink : public ProgressSink {
+public:
+    JournalingSink(ProgressSink& progress, JournalRecorder* recorder, const MatchList& list);
+    void Start(int max) override { progress_.Start(max); }
+    void Step() override { progress_.Step(); }
+    void Renamed(std::size_t entry, bool succeeded) override;
+    void Finish() override { progress_.Finish(); }
+
+private:
+    ProgressSink& progress_;
+    JournalRecorder* recorder_;
+    std::vector<std::size_t> journalIndex_;
+};
+
+}  // namespace morvane

@@ -1,0 +1,194 @@
+#include "batch/batch_journal.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "batch/name_collisions.h"
+#include "common/temp_folder.h"
+#include "ui/error.h"
+
+namespace morvane {
+namespace {
+
+using test::TempFolder;
+using Names = std::vector<std::wstring>;
+
+struct NullSink : ProgressSink {
+    void Start(int) override {}
+    void Step() override {}
+    void Finish() override {}
+};
+
+MatchList Checked(const Names& names) {
+    MatchList list;
+    for (const auto& name : names) list.push_back({name, true});
+    return list;
+}
+
+// Runs a batch as the dialog does: the journal first, then the renames with their outcomes.
+void RunJournaledBatch(const std::wstring& journalPath, const std::wstring& folder, const MatchList& list,
+                       const std::wstring& newExtension) {
+    JournalRecorder recorder(journalPath, PlanBatch(folder, list, newExtension));
+    NullSink progress;
+    JournalingSink sink(progress, &recorder, list);
+    RenameCheckedFiles(folder, list, newExtension, sink);
+}
+
+std::string ReadBytes(const std::wstring& path) {
+    std::string bytes;
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
+    CloseHandle(file);
+    return bytes;
+}
+
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+TEST(NameCollisions, ExistingNamesAndNamesTakenByEarlierEntries) {
+    TempFolder folder;
+    for (const wchar_t* name : {L"a.txt", L"a.doc", L"b.txt", L"b.BAK", L"c.txt", L"d.TXT", L"e.txt"})
+        folder.AddFile(name);
+    folder.AddFolder(L"e.bak");
+    MatchList list = Checked({L"a.txt", L"a.doc", L"b.txt", L"c.txt", L"d.TXT", L"e.txt"});
+    // The first a.* takes a.bak; b.bak exists in another case; a folder blocks as a file does.
+    EXPECT_EQ(FindNameCollisions(folder.Path(), list, L"bak"),
+              (std::vector<bool>{false, true, true, false, false, true}));
+    // An unchecked entry never takes a name, but shows whether it would collide.
+    list[0].Checked = false;
+    EXPECT_EQ(FindNameCollisions(folder.Path(), list, L"bak"),
+              (std::vector<bool>{false, false, true, false, false, true}));
+    // Changing the case of the extension only, or nothing at all, is no collision.
+    EXPECT_EQ(FindNameCollisions(folder.Path(), Checked({L"d.TXT", L"c.txt"}), L"txt"),
+              (std::vector<bool>{false, false}));
+}
+
+TEST(BatchJournal, IsWrittenBeforeTheRunAndRecordsEveryOutcome) {
+    TempFolder folder(L"_日本語");
+    TempFolder store;
+    const std::wstring journalPath = store.PathOf(L"last-batch");
+    for (const wchar_t* name : {L"表.txt", L"b.txt", L"c.txt", L"b.bak"}) folder.AddFile(name);
+    MatchList list = Checked({L"表.txt", L"b.txt", L"c.txt"});
+    list[2].Checked = false;
+
+    RunJournaledBatch(journalPath, folder.Path(), list, L"bak");
+
+    const std::optional<BatchJournal> journal = ReadBatchJournal(journalPath);
+    ASSERT_TRUE(journal);
+    EXPECT_EQ(journal->Folder, folder.Path());
+    ASSERT_EQ(journal->Entries.size(), 2u);  // unchecked entries are not part of the batch
+    EXPECT_EQ(journal->Entries[0].OldName, L"表.txt");
+    EXPECT_EQ(journal->Entries[0].NewName, L"表.bak");
+    EXPECT_FALSE(journal->Entries[0].Blocked);
+    EXPECT_EQ(journal->Entries[0].Outcome, RenameOutcome::Renamed);
+    EXPECT_TRUE(journal->Entries[1].Blocked);
+    EXPECT_EQ(journal->Entries[1].Outcome, RenameOutcome::Failed);
+    EXPECT_EQ(UndoableEntries(*journal), std::vector<size_t>{0});
+
+    // A torn last record is ignored, and so is everything from a damaged one on.
+    const std::string intact = ReadBytes(journalPath);
+    std::string torn = intact;
+    torn.erase(torn.size() - 2);  // the last record ("F\t1\n") loses its line break
+    WriteBytes(journalPath, torn);
+    ASSERT_TRUE(ReadBatchJournal(journalPath));
+    EXPECT_EQ(ReadBatchJournal(journalPath)->Entries[1].Outcome, RenameOutcome::Unknown);
+    EXPECT_EQ(ReadBatchJournal(journalPath)->Entries[0].Outcome, RenameOutcome::Renamed);
+
+    // A journal cut inside its entries is no journal at all, never a shorter one.
+    const std::string secondEntry("\n\0E\0\t\0" "1\0", 8);  // UTF-16 "\nE\t1"
+    ASSERT_NE(intact.find(secondEntry), std::string::npos);
+    WriteBytes(journalPath, intact.substr(0, intact.find(secondEntry) + 2));
+    EXPECT_FALSE(ReadBatchJournal(journalPath));
+    WriteBytes(journalPath, "not a journal");
+    EXPECT_FALSE(ReadBatchJournal(journalPath));
+}
+
+TEST(BatchJournal, AFailedReplacementLeavesTheOldJournal) {
+    TempFolder store;
+    const std::wstring journalPath = store.PathOf(L"last-batch");
+    BatchJournal old{L"C:\\old", {{L"a.txt", L"a.bak", false, RenameOutcome::Renamed}}};
+    WriteBatchJournal(journalPath, old);
+
+    // The new journal cannot be written in full (its temporary file cannot be made).
+    store.AddFolder(L"last-batch.new");
+    BatchJournal next{L"C:\\next", {{L"x.txt", L"x.bak", false, RenameOutcome::Unknown}}};
+    EXPECT_THROW(JournalRecorder(journalPath, next), Error);
+    ASSERT_TRUE(ReadBatchJournal(journalPath));
+    EXPECT_EQ(ReadBatchJournal(journalPath)->Folder, L"C:\\old");
+
+    // A folder that cannot be made: the error names the journal, nothing is left behind.
+    const std::wstring unreachable = store.PathOf(L"missing\\deeper\\last-batch");
+    try {
+        WriteBatchJournal(unreachable, next);
+        ADD_FAILURE() << "the journal was written into a missing folder";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.Message(), L"ﾌｧｲﾙ " + unreachable + L" を作成できません");
+    }
+    EXPECT_EQ(store.Names(), (Names{L"last-batch", L"last-batch.new"}));
+}
+
+TEST(BatchUndo, RestoresTheBatchOnceAndNeverReplacesAFile) {
+    TempFolder folder;
+    TempFolder store;
+    const std::wstring journalPath = store.PathOf(L"last-batch");
+    for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt", L"d.txt", L"d.bak"}) folder.AddFile(name);
+    RunJournaledBatch(journalPath, folder.Path(), Checked({L"a.txt", L"b.txt", L"c.txt", L"d.txt"}), L"bak");
+    EXPECT_EQ(folder.Names(), (Names{L"a.bak", L"b.bak", L"c.bak", L"d.bak", L"d.txt"}));
+
+    // Meanwhile someone renames b.bak away, and a new a.txt appears.
+    MoveFileW(folder.PathOf(L"b.bak").c_str(), folder.PathOf(L"b.old").c_str());
+    folder.AddFile(L"a.txt", 0, "new");
+    EXPECT_EQ(UndoableEntries(*ReadBatchJournal(journalPath)).size(), 3u);
+
+    const UndoResult first = UndoBatch(journalPath);
+    EXPECT_EQ(first.Restored, 1);      // c
+    EXPECT_EQ(first.NotRestored, 2);   // a (old name taken), b (new name gone); d was never renamed
+    EXPECT_EQ(folder.Names(), (Names{L"a.bak", L"a.txt", L"b.old", L"c.txt", L"d.bak", L"d.txt"}));
+    EXPECT_EQ(ReadBytes(folder.PathOf(L"a.txt")), "new");
+
+    // Once the names are free again, a second undo finishes the job; a third does nothing.
+    DeleteFileW(folder.PathOf(L"a.txt").c_str());
+    MoveFileW(folder.PathOf(L"b.old").c_str(), folder.PathOf(L"b.bak").c_str());
+    const UndoResult second = UndoBatch(journalPath);
+    EXPECT_EQ(second.Restored, 2);
+    EXPECT_EQ(second.NotRestored, 0);
+    EXPECT_EQ(folder.Names(), (Names{L"a.txt", L"b.txt", L"c.txt", L"d.bak", L"d.txt"}));
+    EXPECT_EQ(GetFileAttributesW(journalPath.c_str()), INVALID_FILE_ATTRIBUTES);
+    const UndoResult third = UndoBatch(journalPath);
+    EXPECT_EQ(third.Restored + third.NotRestored, 0);
+}
+
+TEST(BatchUndo, AfterACrashOnlyTheRenamesThatHappenedAreUndone) {
+    TempFolder folder;
+    TempFolder store;
+    const std::wstring journalPath = store.PathOf(L"last-batch");
+    for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt", L"c.bak"}) folder.AddFile(name);
+    const MatchList list = Checked({L"a.txt", L"b.txt", L"c.txt"});
+    {
+        // The run renamed a and b, but the crash came before b's outcome was recorded.
+        JournalRecorder recorder(journalPath, PlanBatch(folder.Path(), list, L"bak"));
+        MoveFileW(folder.PathOf(L"a.txt").c_str(), folder.PathOf(L"a.bak").c_str());
+        recorder.Record(0, true);
+        MoveFileW(folder.PathOf(L"b.txt").c_str(), folder.PathOf(L"b.bak").c_str());
+    }
+    // c never ran; its new name existed before the batch, so it must not be "restored" either.
+    DeleteFileW(folder.PathOf(L"c.txt").c_str());
+    const std::optional<BatchJournal> journal = ReadBatchJournal(journalPath);
+    ASSERT_TRUE(journal);
+    EXPECT_EQ(UndoableEntries(*journal), (std::vector<size_t>{0, 1}));
+    const UndoResult result = UndoBatch(journalPath);
+    EXPECT_EQ(result.Restored, 2);
+    EXPECT_EQ(folder.Names(), (Names{L"a.txt", L"b.txt", L"c.bak"}));
+}
+
+}  // namespace
+}  // namespace morvane

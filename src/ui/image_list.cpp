@@ -25,8 +25,8 @@ bool ImageList::Replace(int index, HBITMAP image, HBITMAP mask) {
 
 bool ImageList::Remove(int index) { return handle_ && ImageList_Remove(handle_, index); }
 
-void ImageList::Draw(int index, HDC dc, int x, int y, UINT style) const {
-    if (handle_) ImageList_DrawEx(handle_, index, dc, x, y, 0, 0, CLR_NONE, CLR_NONE, style);
+void ImageList::Draw(int index, HDC dc, int x, int y, UINT style, COLORREF background) const {
+    if (handle_) ImageList_DrawEx(handle_, index, dc, x, y, 0, 0, background, CLR_NONE, style);
 }
 
 }  // namespace morvane

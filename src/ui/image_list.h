@@ -22,8 +22,8 @@ public:
     int AddMasked(HBITMAP image, COLORREF transparent);
     bool Replace(int index, HBITMAP image, HBITMAP mask);
     bool Remove(int index);
-    // Draws an entry with the ILD_ style given.
-    void Draw(int index, HDC dc, int x, int y, UINT style) const;
+    // Draws an entry with the ILD_ style given, over a background colour (CLR_NONE: none).
+    void Draw(int index, HDC dc, int x, int y, UINT style, COLORREF background = CLR_NONE) const;
 
 private:
     HIMAGELIST handle_;

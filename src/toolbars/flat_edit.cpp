@@ -14,6 +14,9 @@ TFlatEdit::TFlatEdit(WinControl* parent, int left, int top, int width, int heigh
     SetBounds(left, top, width, height);
     TrackMouseEnterLeave();
     CreateHandle(L"EDIT", true, ES_AUTOHSCROLL | WS_TABSTOP, 0);
+    // The edit measured its frame before we took over its messages: measure again.
+    SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     EnabledChanged();
 }
 

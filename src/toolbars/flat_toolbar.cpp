@@ -17,6 +17,7 @@ TFloatParent::TFloatParent(WinControl& hostForm) : WinControl(&hostForm) {
 
 TFlatToolbar::TFlatToolbar(WinControl& owner)
     : WinControl(nullptr), hostForm_(RequireFormOwner(owner, L"TFlatToolbar must be owned by a form")) {
+    SetFont(hostForm_.Font());
     {
         CountedLock lock(controlLayoutLock_);
         floatHost_ = std::make_unique<TFloatParent>(hostForm_);

@@ -78,11 +78,33 @@ inline bool PumpUntil(const std::function<bool()>& condition) {
     return condition();
 }
 
+// Moves the real mouse pointer to a screen point and waits until it stays there: the display
+// reports pointer moves late, and a late report of an earlier move would take it back.
+inline void PlaceCursor(int x, int y) {
+    const auto there = [&] {
+        POINT now;
+        GetCursorPos(&now);
+        return now.x == x && now.y == y;
+    };
+    int steady = 0;
+    const ULONGLONG end = GetTickCount64() + 2000;
+    while (steady < 3 && GetTickCount64() < end) {
+        if (!there()) {
+            steady = 0;
+            SetCursorPos(x, y);
+        } else {
+            ++steady;
+        }
+        Sleep(10);
+        PumpMessages();
+    }
+}
+
 // Moves the real mouse pointer to a point of a window's client area.
 inline void MoveCursorTo(HWND window, int x, int y) {
     POINT point{x, y};
     ClientToScreen(window, &point);
-    SetCursorPos(point.x, point.y);
+    PlaceCursor(point.x, point.y);
 }
 
 // The colour of a flat edit's border ring (0 outermost), read in the middle of its top edge.

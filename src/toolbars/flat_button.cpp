@@ -431,10 +431,9 @@ bool TFlatButton::DialogChar(wchar_t key) {
             ++i;
             continue;
         }
-        const auto upper = [](wchar_t c) {
-            return static_cast<wchar_t>(reinterpret_cast<UINT_PTR>(CharUpperW(reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(c)))));
-        };
-        if (upper(caption_[i + 1]) != upper(key) || !Enabled() || !Visible()) return false;
+        wchar_t pair[2] = {caption_[i + 1], key};
+        CharUpperBuffW(pair, 2);  // the key matches in either case
+        if (pair[0] != pair[1] || !Enabled() || !Visible()) return false;
         Click();
         return true;
     }

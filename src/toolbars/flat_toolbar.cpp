@@ -1,7 +1,5 @@
 #include "toolbars/flat_toolbar.h"
 
-#include <windowsx.h>
-
 #include <algorithm>
 
 #include "toolbars/counted_lock.h"
@@ -255,14 +253,10 @@ LRESULT TFlatToolbar::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_RBUTTONDBLCLK:
     case WM_MBUTTONDOWN:
     case WM_MBUTTONDBLCLK: {
-        const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        if (ControlAt(point, false)) break;  // a windowless control takes it
+        const MouseEvent event = MouseEventOf(message, wParam, lParam);
+        if (ControlAt({event.X, event.Y}, false)) break;  // a windowless control takes it
         const LRESULT result = WinControl::WndProc(message, wParam, lParam);
-        const MouseButton button = (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK)   ? MouseButton::Left
-                                   : (message == WM_RBUTTONDOWN || message == WM_RBUTTONDBLCLK) ? MouseButton::Right
-                                                                                                : MouseButton::Middle;
-        MouseDown({point.x, point.y, wParam, button,
-                   message == WM_LBUTTONDBLCLK || message == WM_RBUTTONDBLCLK || message == WM_MBUTTONDBLCLK});
+        MouseDown(event);
         return result;
     }
     }

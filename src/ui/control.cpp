@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "ui/application.h"
+#include "ui/menu.h"
 
 namespace morvane {
 
@@ -304,6 +305,18 @@ LRESULT WinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SYSCOLORCHANGE:
         SysColorsChanged();
         break;
+    case WM_CONTEXTMENU:
+        if (contextMenu_ && reinterpret_cast<HWND>(wParam) == handle_) {
+            POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            if (at.x == -1 && at.y == -1) {  // from the keyboard: the window's corner
+                at = {0, 0};
+                ClientToScreen(handle_, &at);
+            }
+            contextMenu_->SetPopupComponent(this);
+            contextMenu_->Popup(at.x, at.y, handle_);
+            return 0;
+        }
+        break;
     case WM_MOUSELEAVE: {
         if (hover_) {
             Control* left = hover_;
@@ -397,10 +410,14 @@ Control* WinControl::ControlAtScreen(POINT point, bool allowDisabled) {
     return windowed;
 }
 
+MouseEvent WinControl::MouseEventOf(UINT message, WPARAM wParam, LPARAM lParam) {
+    return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), wParam, ButtonOf(message),
+            message == WM_LBUTTONDBLCLK || message == WM_RBUTTONDBLCLK || message == WM_MBUTTONDBLCLK};
+}
+
 bool WinControl::RouteMouse(UINT message, WPARAM wParam, LPARAM lParam) {
-    const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    const MouseEvent event{point.x, point.y, wParam, ButtonOf(message),
-                           message == WM_LBUTTONDBLCLK || message == WM_RBUTTONDBLCLK || message == WM_MBUTTONDBLCLK};
+    const MouseEvent event = MouseEventOf(message, wParam, lParam);
+    const POINT point{event.X, event.Y};
     Control* target = capture_ ? capture_ : ControlAt(point, false);
     if (message == WM_MOUSEMOVE && target != hover_ && !capture_) {
         Control* left = hover_;

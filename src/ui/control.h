@@ -9,6 +9,7 @@
 
 namespace morvane {
 
+class PopupMenu;
 class WinControl;
 
 enum class MouseButton { Left, Right, Middle };
@@ -132,6 +133,9 @@ public:
     std::wstring Caption() const;
     void SetCaption(const std::wstring& caption);
     void SetFocus();
+    // The context menu the right mouse button (or the menu key) opens over the window.
+    PopupMenu* ContextMenu() const { return contextMenu_; }
+    void SetContextMenu(PopupMenu* menu) { contextMenu_ = menu; }
 
     // Every child control, windowed or not, in the order they came.
     const std::vector<Control*>& Controls() const { return controls_; }
@@ -154,6 +158,8 @@ public:
 
     // The control that owns a window of ours, or nullptr.
     static WinControl* FromHandle(HWND handle);
+    // A mouse button or move message as the event the controls get.
+    static MouseEvent MouseEventOf(UINT message, WPARAM wParam, LPARAM lParam);
 
 protected:
     // Creates the window. A class of our own is registered under the given name; a system class
@@ -202,6 +208,7 @@ private:
     std::vector<Control*> graphics_;
     Control* capture_ = nullptr;
     Control* hover_ = nullptr;
+    PopupMenu* contextMenu_ = nullptr;
     bool aligning_ = false;
     bool trackMouse_ = false;
     bool mouseInside_ = false;

@@ -2,6 +2,7 @@
 // drop-down menus and the accelerator.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -216,6 +217,36 @@ TEST(FlatButton, HotEdgeFollowsTheMouseAndTheApplicationsActivation) {
     EXPECT_EQ(ClientImage(window).Pixel(100 + 1, 20 + 1), face);
     PlaceCursor(0, 0);
     EXPECT_TRUE(PumpUntil([&] { return !latched.Hot(); }));
+
+    // A hot button that goes away takes the timer's watch with it; the timer itself lives only
+    // while buttons do.
+    auto passing = std::make_unique<TFlatButton>(&form, 200, 20, 30, 30);
+    MoveCursorTo(window, 210, 30);
+    PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(210, 30));
+    EXPECT_TRUE(PumpUntil([&] { return passing->Hot(); }));
+    EXPECT_EQ(TFlatButton::HotButton(), passing.get());
+    passing.reset();
+    EXPECT_EQ(TFlatButton::HotButton(), nullptr);
+    EXPECT_FALSE(TFlatButton::HotTimerRunning());
+    PumpUntil([] { return false; });  // ticks that were due find nothing to call
+}
+
+TEST(FlatButton, HotTimerEndsWithTheLastButton) {
+    TTestForm form;
+    form.Show();
+    SetApplicationActive(true);
+    {
+        TFlatButton only(&form, 20, 20);
+        MoveCursorTo(form.Handle(), 25, 25);
+        PostMessageW(form.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(25, 25));
+        EXPECT_TRUE(PumpUntil([&] { return only.Hot(); }));
+        EXPECT_TRUE(TFlatButton::HotTimerRunning());
+    }
+    EXPECT_FALSE(TFlatButton::HotTimerRunning());
+    // The application's deactivation reaches no button that is gone.
+    SetApplicationActive(false);
+    SetApplicationActive(true);
+    PlaceCursor(0, 0);
 }
 
 // Where the menu shown right now sits on the screen.

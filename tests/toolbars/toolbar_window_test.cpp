@@ -193,6 +193,21 @@ TEST(ToolbarWindows, DragHandleTakesRoomAndSeparatorsDrawAcrossTheToolbar) {
     EXPECT_EQ(vertical.Pixel(sep.Left() + 10, sep.Top() + 2), highlight);
     EXPECT_EQ(vertical.Pixel(sep.Left() + 10, sep.Top() + 3), face);
 
+    // The dock's and the toolbar's context menus open over them.
+    PopupMenu context;
+    context.Items().Add(L"ﾌﾟﾛﾊﾟﾃｨ");
+    top.SetContextMenu(&context);
+    bool shown = false;
+    test::ModalScript script;
+    PostMessageW(top.Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(top.Handle()), MAKELPARAM(200, 180));
+    script.Then([&] {
+        shown = PopupMenu::Showing() != nullptr;
+        test::PostKey(form.Handle(), VK_ESCAPE);
+    });
+    PumpUntil([&] { return script.Done(); });
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(context.PopupComponent(), &top);
+
     // A press on a separator is a press on its toolbar.
     std::vector<POINT> pressed;
     bar.OnMouseDown = [&](const MouseEvent& event) { pressed.push_back({event.X, event.Y}); };

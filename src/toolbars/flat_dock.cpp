@@ -221,12 +221,13 @@ HBITMAP TFlatDock::TransparentTile() {
     UniqueBitmap tile = CreateColorBitmap(width, height);
     UniqueBitmap mask = CreateMaskBitmap(width, height);
     if (!tile || !mask) return nullptr;
+    const COLORREF transparent = background_.Pixel(0, height - 1);  // before the bitmap is selected below
     {
         MemoryDC image(background_.Handle());
         MemoryDC target(tile.Get());
         MemoryDC holes(mask.Get());
         // The mask is set where the background has its bottom-left pixel's colour.
-        SetBkColor(image, background_.Pixel(0, height - 1));
+        SetBkColor(image, transparent);
         BitBlt(holes, 0, 0, width, height, image, 0, 0, SRCCOPY);
         const RECT all{0, 0, width, height};
         FillRectangle(target, all, Color() == CLR_INVALID ? GetSysColor(COLOR_BTNFACE) : Color());

@@ -135,6 +135,20 @@ TEST(FlatButton, GroupsLatchOneMemberAndShareAllowAllUp) {
     EXPECT_FALSE(b.Down());
     EXPECT_EQ(b.Face(), bfUp);
 
+    // A double click on a down member is its double click; on one that is up it is not.
+    int doubleClicks = 0;
+    a.OnDblClick = [&] { ++doubleClicks; };
+    b.OnDblClick = [&] { ++doubleClicks; };
+    click(a);
+    Post(form.Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, a.Left() + 5, a.Top() + 5);
+    Post(form.Handle(), WM_LBUTTONUP, 0, a.Left() + 5, a.Top() + 5);
+    PumpMessages();
+    EXPECT_EQ(doubleClicks, 1);
+    Post(form.Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, b.Left() + 5, b.Top() + 5);
+    Post(form.Handle(), WM_LBUTTONUP, 0, b.Left() + 5, b.Top() + 5);
+    PumpMessages();
+    EXPECT_EQ(doubleClicks, 1);
+
     // Outside a group a button is never down.
     TFlatButton plain(&form, 100, 10);
     plain.SetDown(true);

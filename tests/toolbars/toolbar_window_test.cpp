@@ -218,6 +218,54 @@ TEST(ToolbarWindows, DragHandleTakesRoomAndSeparatorsDrawAcrossTheToolbar) {
     EXPECT_EQ(pressed[0].x, sep.Left() + 5);
 }
 
+TEST(ToolbarWindows, BackgroundTilesRunOnAcrossTheDockAndItsToolbars) {
+    constexpr COLORREF red = RGB(255, 0, 0);
+    constexpr COLORREF blue = RGB(0, 0, 255);
+    constexpr COLORREF green = RGB(0, 255, 0);
+    // A 4 x 4 tile: red top-left corner, green bottom-left corner, blue elsewhere.
+    Bitmap tile;
+    tile.SetSize(4, 4);
+    {
+        MemoryDC dc(tile.Handle());
+        FillRectangle(dc, RECT{0, 0, 4, 4}, blue);
+        SetPixel(dc, 0, 0, red);
+        SetPixel(dc, 0, 3, green);
+    }
+    TTestForm form;
+    TFlatDock dock(form);
+    dock.SetAllowDrag(false);
+    dock.SetBackground(&tile);
+    TFlatToolbar bar(form);  // no controls: its inside shows the pattern
+    bar.SetDockPos(6);
+    bar.SetDockedTo(&dock);
+    form.Show();
+    ASSERT_EQ(bar.Left(), 6);
+
+    const ClientImage docked(dock.Handle());
+    EXPECT_EQ(docked.Pixel(0, 0), red);
+    EXPECT_EQ(docked.Pixel(4, 4), red);
+    EXPECT_EQ(docked.Pixel(1, 0), blue);
+    EXPECT_EQ(docked.Pixel(0, 3), green);
+    // Inside its edge the toolbar goes on with the dock's pattern: its x 2 is the form's x 8.
+    const ClientImage onBar(bar.Handle());
+    EXPECT_EQ(onBar.Pixel(2, 4), red);
+    EXPECT_EQ(onBar.Pixel(3, 4), blue);
+    EXPECT_EQ(onBar.Pixel(2, 3), green);
+
+    // Transparent: the bottom-left colour shows the dock's colour instead.
+    dock.SetBackgroundTransparent(true);
+    const ClientImage transparent(dock.Handle());
+    EXPECT_EQ(transparent.Pixel(0, 3), GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(transparent.Pixel(0, 0), red);
+
+    // A line along the top takes a pixel outside the client area; the pattern keeps its origin.
+    dock.SetBoundLines(blTop);
+    EXPECT_EQ(dock.Height(), 12 + 1);
+    const ClientImage belowLine(dock.Handle());
+    EXPECT_EQ(belowLine.Pixel(0, 3), red);
+    EXPECT_EQ(WindowPixel(dock.Handle(), 100, 0), GetSysColor(COLOR_BTNSHADOW));
+}
+
 TEST(ToolbarWindows, FlatEditBorderLightsWithFocusOrUnderTheMouse) {
     TTestForm form;
     TFlatEdit edit(&form, 10, 10, 80);

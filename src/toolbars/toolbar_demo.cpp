@@ -1,6 +1,9 @@
 // ToolbarDemo: the main window's toolbar area alone, as the main window will show it. A line
-// under the dock tells which button or menu item was used last.
+// under the dock tells which button or menu item was used last. With /drag on the command line
+// the dock allows dragging, so the toolbars show their drag handles.
 #include <windows.h>
+
+#include <string>
 
 #include "toolbars/main_toolbars.h"
 #include "ui/application.h"
@@ -13,7 +16,9 @@ namespace {
 
 class TToolbarDemo : public Form {
 public:
-    TToolbarDemo() : Form(L"TToolbarDemo", FormStyle{}), Toolbars(*this), Status(this, 8, 60, L"") {
+    explicit TToolbarDemo(bool dragHandles)
+        : Form(L"TToolbarDemo", FormStyle{}), Toolbars(*this), Status(this, 8, 60, L"") {
+        Toolbars.FlatDock1.SetAllowDrag(dragHandles);
         SetCaption(L"Morvane");
         SetBounds(74, 132, 0, 0);
         SetClientSize(605, 290);
@@ -52,11 +57,11 @@ private:
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     Application& app = App();
     app.SetTitle(L"Morvane");
     try {
-        app.CreateForm<TToolbarDemo>();
+        app.CreateForm<TToolbarDemo>(std::wstring(commandLine).find(L"/drag") != std::wstring::npos);
         app.Run();
     } catch (...) {
         app.HandleException();

@@ -9,9 +9,10 @@ namespace morvane {
 namespace {
 
 // Thread timers carry no data of their own: the running ones are found by their identifier.
+// Never destroyed, so timers that stop during the program's end still find it.
 std::map<UINT_PTR, Timer*>& RunningTimers() {
-    static std::map<UINT_PTR, Timer*> timers;
-    return timers;
+    static auto* timers = new std::map<UINT_PTR, Timer*>;
+    return *timers;
 }
 
 }  // namespace

@@ -49,7 +49,6 @@ public:
 
     TButtonFace Face() const { return face_; }
     bool Hot() const { return hot_; }
-    TButtonGlyph& GlyphObject() { return glyph_; }
 
     std::function<void()> OnDblClick;
     std::function<void()> OnMouseEnter;

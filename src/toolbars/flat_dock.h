@@ -58,7 +58,6 @@ public:
     RowExtent RowExtentOf(int row, const TFlatToolbar& bar) const;
     int LastRow() const;
     // While the lock is raised, ArrangeRows does nothing.
-    int RowLayoutLock() const { return rowLayoutLock_; }
     void LockRowLayout() { ++rowLayoutLock_; }
     void UnlockRowLayout() { --rowLayoutLock_; }
     // For a drop along the thickness axis: the row it lands in, or a new row before it.

@@ -152,7 +152,6 @@ public:
     // Places the children again; the parent asks whenever its size or a child's bounds,
     // visibility or presence change. By default it arranges the aligned children.
     void Realign();
-    bool Aligning() const { return aligning_; }
     bool DialogChar(wchar_t key) override;
     void SysColorsChanged() override;
 

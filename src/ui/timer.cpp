@@ -21,15 +21,6 @@ Timer::Timer(UINT interval) : interval_(interval) {}
 
 Timer::~Timer() { SetEnabled(false); }
 
-void Timer::SetInterval(UINT interval) {
-    if (interval == interval_) return;
-    interval_ = interval;
-    if (Enabled()) {
-        SetEnabled(false);
-        SetEnabled(true);
-    }
-}
-
 void Timer::SetEnabled(bool enabled) {
     if (enabled == Enabled()) return;
     if (enabled) {

@@ -13,8 +13,6 @@ public:
     Timer(const Timer&) = delete;
     Timer& operator=(const Timer&) = delete;
 
-    UINT Interval() const { return interval_; }
-    void SetInterval(UINT interval);
     bool Enabled() const { return id_ != 0; }
     void SetEnabled(bool enabled);
 

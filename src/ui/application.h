@@ -61,10 +61,11 @@ private:
     std::wstring helpFile_;
     bool active_ = false;
     HWND handle_ = nullptr;
-    Form* mainForm_ = nullptr;
-    std::vector<std::unique_ptr<Form>> forms_;
+    // Before the forms: controls that hooked the window unhook as the forms go at the end.
     std::vector<std::pair<int, WindowHook>> hooks_;
     int nextHookId_ = 1;
+    Form* mainForm_ = nullptr;
+    std::vector<std::unique_ptr<Form>> forms_;
 };
 
 inline Application& App() { return Application::Instance(); }

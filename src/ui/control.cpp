@@ -5,16 +5,38 @@
 #include <algorithm>
 
 #include "ui/application.h"
+#include "ui/menu.h"
 
 namespace morvane {
 
 // ---- Control ----
 
 Control::Control(WinControl* parent) : parent_(parent) {
-    if (parent_) font_ = parent_->Font();
+    if (!parent_) return;
+    font_ = parent_->Font();
+    parent_->InsertControl(this);
 }
 
-Control::~Control() = default;
+Control::~Control() {
+    if (parent_) parent_->RemoveControl(this);
+}
+
+void Control::SetParent(WinControl* parent) {
+    if (parent == parent_) return;
+    Invalidate();  // the area it leaves
+    ChangeParent(parent);
+    Invalidate();
+    if (parent_) parent_->Realign();
+}
+
+void Control::ChangeParent(WinControl* parent) {
+    if (parent == parent_) return;
+    if (parent_) parent_->RemoveControl(this);
+    parent_ = parent;
+    if (!parent_) return;
+    parent_->InsertControl(this);
+    if (!Windowed()) parent_->AddGraphic(this);
+}
 
 void Control::SetBounds(int left, int top, int width, int height) {
     const RECT bounds{left, top, left + width, top + height};
@@ -22,12 +44,21 @@ void Control::SetBounds(int left, int top, int width, int height) {
     if (!Windowed()) Invalidate();  // the area it leaves
     bounds_ = bounds;
     BoundsChanged();
+    if (parent_) parent_->Realign();
+}
+
+void Control::SetAlign(Align align) {
+    if (align == align_) return;
+    align_ = align;
+    if (parent_) parent_->Realign();
 }
 
 void Control::SetVisible(bool visible) {
     if (visible == visible_) return;
+    VisibleChanging(visible);
     visible_ = visible;
     VisibleChanged();
+    if (parent_) parent_->Realign();
 }
 
 void Control::SetEnabled(bool enabled) {
@@ -48,8 +79,16 @@ void Control::SetColor(COLORREF color) {
     Invalidate();
 }
 
-void Control::Invalidate() {
-    if (parent_ && parent_->Handle()) InvalidateRect(parent_->Handle(), &bounds_, TRUE);
+void Control::SetOpaque(bool opaque) {
+    if (opaque == opaque_) return;
+    opaque_ = opaque;
+    Invalidate();
+}
+
+void Control::Invalidate() { InvalidateBounds(!opaque_); }
+
+void Control::InvalidateBounds(bool erase) {
+    if (parent_ && parent_->Handle()) InvalidateRect(parent_->Handle(), &bounds_, erase ? TRUE : FALSE);
 }
 
 void Control::MouseDown(const MouseEvent& event) {
@@ -63,7 +102,7 @@ void Control::MouseMove(const MouseEvent& event) {
 void Control::MouseUp(const MouseEvent& event) {
     if (OnMouseUp) OnMouseUp(event);
     const POINT point{event.X, event.Y};
-    if (PtInRect(&bounds_, point)) Click();
+    if (clickOnRelease_ && event.Button == MouseButton::Left && PtInRect(&bounds_, point)) Click();
 }
 
 void Control::Click() {
@@ -76,15 +115,12 @@ GraphicControl::GraphicControl(WinControl* parent) : Control(parent) {
     if (parent) parent->AddGraphic(this);
 }
 
-GraphicControl::~GraphicControl() {
-    if (Parent()) Parent()->RemoveGraphic(this);
-}
-
 // ---- WinControl ----
 
 namespace {
 
 constexpr wchar_t kControlProperty[] = L"Morvane.Control";
+constexpr WPARAM kAnyMouseButton = MK_LBUTTON | MK_RBUTTON | MK_MBUTTON;
 
 HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
 
@@ -103,16 +139,39 @@ void RegisterOwnClass(const wchar_t* className, WNDPROC proc) {
     RegisterClassExW(&wc);
 }
 
+MouseButton ButtonOf(UINT message) {
+    switch (message) {
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+    case WM_RBUTTONUP:
+        return MouseButton::Right;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK:
+    case WM_MBUTTONUP:
+        return MouseButton::Middle;
+    }
+    return MouseButton::Left;
+}
+
 }  // namespace
 
 WinControl::WinControl(WinControl* parent) : Control(parent) {}
 
 WinControl::~WinControl() {
-    if (handle_) {
-        RemovePropW(handle_, kControlProperty);
-        if (systemProc_) SetWindowLongPtrW(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(systemProc_));
-        DestroyWindow(handle_);
-    }
+    // Children that outlive us are left without a parent rather than pointing at a dead one.
+    for (Control* child : controls_) child->parent_ = nullptr;
+    controls_.clear();
+    graphics_.clear();
+    DestroyHandle();
+}
+
+void WinControl::DestroyHandle() {
+    if (!handle_) return;
+    const HWND handle = handle_;
+    RemovePropW(handle, kControlProperty);
+    if (systemProc_) SetWindowLongPtrW(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(systemProc_));
+    handle_ = nullptr;
+    DestroyWindow(handle);
 }
 
 WinControl* WinControl::FromHandle(HWND handle) {
@@ -200,32 +259,94 @@ LRESULT WinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             if (HBRUSH brush = child->ControlColor(reinterpret_cast<HDC>(wParam)))
                 return reinterpret_cast<LRESULT>(brush);
         break;
+    case WM_ERASEBKGND:
+        if (!systemProc_) {
+            // Opaque windowless children paint all of their own area.
+            const auto dc = reinterpret_cast<HDC>(wParam);
+            const int saved = SaveDC(dc);
+            for (Control* graphic : graphics_)
+                if (graphic->Visible() && graphic->Opaque())
+                    ExcludeClipRect(dc, graphic->Left(), graphic->Top(), graphic->Left() + graphic->Width(),
+                                    graphic->Top() + graphic->Height());
+            RECT client;
+            GetClientRect(handle_, &client);
+            const COLORREF color = Color() == CLR_INVALID ? GetSysColor(COLOR_BTNFACE) : Color();
+            const HBRUSH brush = CreateSolidBrush(color);
+            FillRect(dc, &client, brush);
+            DeleteObject(brush);
+            RestoreDC(dc, saved);
+            return TRUE;
+        }
+        break;
     case WM_PAINT:
         if (!systemProc_) {
             PAINTSTRUCT paint;
             const HDC dc = BeginPaint(handle_, &paint);
-            PaintGraphics(dc, paint.rcPaint);
+            PaintClient(dc, paint.rcPaint);
             EndPaint(handle_, &paint);
             return 0;
         }
         break;
-    case WM_MOUSELEAVE:
+    case WM_PRINTCLIENT:
+        if (!systemProc_) {
+            RECT client;
+            GetClientRect(handle_, &client);
+            const auto dc = reinterpret_cast<HDC>(wParam);
+            if (lParam & PRF_ERASEBKGND) WndProc(WM_ERASEBKGND, wParam, 0);
+            PaintClient(dc, client);
+            return 0;
+        }
+        break;
+    case WM_SIZE: {
+        const LRESULT result = DefaultProc(message, wParam, lParam);
+        Realign();
+        return result;
+    }
+    case WM_SYSCOLORCHANGE:
+        SysColorsChanged();
+        break;
+    case WM_CONTEXTMENU:
+        if (contextMenu_ && reinterpret_cast<HWND>(wParam) == handle_) {
+            POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            if (at.x == -1 && at.y == -1) {  // from the keyboard: the window's corner
+                at = {0, 0};
+                ClientToScreen(handle_, &at);
+            }
+            contextMenu_->SetPopupComponent(this);
+            contextMenu_->Popup(at.x, at.y, handle_);
+            return 0;
+        }
+        break;
+    case WM_MOUSELEAVE: {
         if (hover_) {
             Control* left = hover_;
             hover_ = nullptr;
             left->MouseLeave();
         }
+        if (mouseInside_) {
+            mouseInside_ = false;
+            MouseLeave();
+        }
         break;
+    }
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
     case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK:
+    case WM_MBUTTONUP:
+        if (message == WM_MOUSEMOVE && trackMouse_) TrackOwnMouse();
         if (RouteMouse(message, wParam, lParam)) return 0;
         break;
     case WM_WINDOWPOSCHANGED: {
         RECT bounds;
         GetWindowRect(handle_, &bounds);
-        if (Parent()) MapWindowPoints(nullptr, Parent()->Handle(), reinterpret_cast<POINT*>(&bounds), 2);
+        if (Parent() && (GetWindowLongW(handle_, GWL_STYLE) & WS_CHILD))
+            MapWindowPoints(nullptr, Parent()->Handle(), reinterpret_cast<POINT*>(&bounds), 2);
         SyncBounds(bounds);
         break;
     }
@@ -234,6 +355,26 @@ LRESULT WinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     }
     return DefaultProc(message, wParam, lParam);
+}
+
+void WinControl::TrackOwnMouse() {
+    if (mouseInside_) return;
+    mouseInside_ = true;
+    TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, handle_, 0};
+    TrackMouseEvent(&track);
+    MouseEnter();
+}
+
+void WinControl::InsertControl(Control* control) {
+    controls_.push_back(control);
+    ControlListChanged(control, true);
+}
+
+void WinControl::RemoveControl(Control* control) {
+    controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
+    RemoveGraphic(control);
+    ControlListChanged(control, false);
+    Realign();
 }
 
 void WinControl::AddGraphic(Control* control) { graphics_.push_back(control); }
@@ -252,18 +393,32 @@ void WinControl::SetCapture(Control* control) {
         ReleaseCapture();
 }
 
-Control* WinControl::GraphicAt(POINT point) const {
+Control* WinControl::ControlAt(POINT point, bool allowDisabled) const {
     for (auto it = graphics_.rbegin(); it != graphics_.rend(); ++it) {
         const RECT bounds = (*it)->BoundsRect();
-        if ((*it)->Visible() && (*it)->Enabled() && PtInRect(&bounds, point)) return *it;
+        if ((*it)->Visible() && (allowDisabled || (*it)->Enabled()) && PtInRect(&bounds, point)) return *it;
     }
     return nullptr;
 }
 
+Control* WinControl::ControlAtScreen(POINT point, bool allowDisabled) {
+    const HWND window = WindowFromPoint(point);
+    WinControl* windowed = FromHandle(window);
+    if (!windowed) return nullptr;
+    ScreenToClient(window, &point);
+    if (Control* graphic = windowed->ControlAt(point, allowDisabled)) return graphic;
+    return windowed;
+}
+
+MouseEvent WinControl::MouseEventOf(UINT message, WPARAM wParam, LPARAM lParam) {
+    return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), wParam, ButtonOf(message),
+            message == WM_LBUTTONDBLCLK || message == WM_RBUTTONDBLCLK || message == WM_MBUTTONDBLCLK};
+}
+
 bool WinControl::RouteMouse(UINT message, WPARAM wParam, LPARAM lParam) {
-    const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    const MouseEvent event{point.x, point.y, wParam};
-    Control* target = capture_ ? capture_ : GraphicAt(point);
+    const MouseEvent event = MouseEventOf(message, wParam, lParam);
+    const POINT point{event.X, event.Y};
+    Control* target = capture_ ? capture_ : ControlAt(point, false);
     if (message == WM_MOUSEMOVE && target != hover_ && !capture_) {
         Control* left = hover_;
         hover_ = target;
@@ -275,20 +430,34 @@ bool WinControl::RouteMouse(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     if (!target) return false;
     switch (message) {
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-        SetCapture(target);
-        target->MouseDown(event);
-        break;
     case WM_MOUSEMOVE:
         target->MouseMove(event);
         break;
     case WM_LBUTTONUP:
-        SetCapture(nullptr);
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+        // The control pressed keeps the mouse while any button is still held.
+        if (capture_ && !(wParam & kAnyMouseButton)) SetCapture(nullptr);
         target->MouseUp(event);
+        break;
+    default:  // a press or a double click
+        if (!capture_) SetCapture(target);
+        target->MouseDown(event);
         break;
     }
     return true;
+}
+
+void WinControl::PaintClient(HDC dc, const RECT& area) {
+    const int saved = SaveDC(dc);
+    for (Control* graphic : graphics_)
+        if (graphic->Visible() && graphic->Opaque())
+            ExcludeClipRect(dc, graphic->Left(), graphic->Top(), graphic->Left() + graphic->Width(),
+                            graphic->Top() + graphic->Height());
+    SelectObject(dc, Font() ? Font() : GetStockObject(DEFAULT_GUI_FONT));
+    Paint(dc);
+    RestoreDC(dc, saved);
+    PaintGraphics(dc, area);
 }
 
 void WinControl::PaintGraphics(HDC dc, const RECT& area) {
@@ -302,6 +471,75 @@ void WinControl::PaintGraphics(HDC dc, const RECT& area) {
         graphic->Paint(dc);
         RestoreDC(dc, saved);
     }
+}
+
+void WinControl::Realign() {
+    if (!handle_ || aligning_) return;
+    aligning_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{aligning_};
+    AlignControls();
+}
+
+void WinControl::AlignControls() {
+    RECT free;
+    GetClientRect(handle_, &free);
+    // Top and bottom take the full width first; left and right share what remains; the client
+    // control gets the rest.
+    for (const Align pass : {Align::Top, Align::Bottom, Align::Left, Align::Right, Align::Client}) {
+        for (Control* child : controls_) {
+            if (child->Alignment() != pass || !child->Visible()) continue;
+            const int width = free.right - free.left;
+            const int height = free.bottom - free.top;
+            switch (pass) {
+            case Align::Top:
+                child->SetBounds(free.left, free.top, width, child->Height());
+                free.top += child->Height();
+                break;
+            case Align::Bottom:
+                child->SetBounds(free.left, free.bottom - child->Height(), width, child->Height());
+                free.bottom = child->Top();
+                break;
+            case Align::Left:
+                child->SetBounds(free.left, free.top, child->Width(), height);
+                free.left += child->Width();
+                break;
+            case Align::Right:
+                child->SetBounds(free.right - child->Width(), free.top, child->Width(), height);
+                free.right = child->Left();
+                break;
+            case Align::Client:
+                child->SetBounds(free.left, free.top, width, height);
+                break;
+            case Align::None:
+                break;
+            }
+        }
+    }
+}
+
+bool WinControl::DialogChar(wchar_t key) {
+    for (Control* child : std::vector<Control*>(controls_))
+        if (child->Visible() && child->DialogChar(key)) return true;
+    return false;
+}
+
+void WinControl::SysColorsChanged() {
+    for (Control* child : std::vector<Control*>(controls_)) {
+        if (auto* windowed = dynamic_cast<WinControl*>(child); windowed && windowed->Handle())
+            SendMessageW(windowed->Handle(), WM_SYSCOLORCHANGE, 0, 0);
+        else
+            child->SysColorsChanged();
+    }
+}
+
+void WinControl::SetParent(WinControl* parent) {
+    if (parent == Parent()) return;
+    ChangeParent(parent);
+    if (handle_) ::SetParent(handle_, parent ? parent->Handle() : nullptr);
+    if (Parent()) Parent()->Realign();
 }
 
 void WinControl::Invalidate() {

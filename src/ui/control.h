@@ -9,13 +9,21 @@
 
 namespace morvane {
 
+class PopupMenu;
 class WinControl;
+
+enum class MouseButton { Left, Right, Middle };
 
 struct MouseEvent {
     int X = 0;
     int Y = 0;
     WPARAM Keys = 0;  // MK_ flags at the time of the event
+    MouseButton Button = MouseButton::Left;
+    bool DoubleClick = false;
 };
+
+// A child placed against an edge of its parent's client area, or filling what the others leave.
+enum class Align { None, Top, Bottom, Left, Right, Client };
 
 class Control {
 public:
@@ -25,6 +33,8 @@ public:
     Control& operator=(const Control&) = delete;
 
     WinControl* Parent() const { return parent_; }
+    // Moves the control to another parent (none detaches it).
+    virtual void SetParent(WinControl* parent);
 
     int Left() const { return bounds_.left; }
     int Top() const { return bounds_.top; }
@@ -32,6 +42,9 @@ public:
     int Height() const { return bounds_.bottom - bounds_.top; }
     RECT BoundsRect() const { return bounds_; }
     void SetBounds(int left, int top, int width, int height);
+
+    Align Alignment() const { return align_; }
+    void SetAlign(Align align);
 
     bool Visible() const { return visible_; }
     void SetVisible(bool visible);
@@ -41,39 +54,62 @@ public:
     void SetFont(HFONT font);  // not owned
     COLORREF Color() const { return color_; }
     void SetColor(COLORREF color);
+    // An opaque windowless control paints every pixel of its bounds: the parent paints nothing
+    // beneath it and repaints of it need no erasing.
+    bool Opaque() const { return opaque_; }
+    void SetOpaque(bool opaque);
 
     virtual bool Windowed() const { return false; }
     // Asks for the control's area to be painted again.
     virtual void Invalidate();
+    // The same for a windowless control, choosing whether the parent's background is painted
+    // beneath it first.
+    void InvalidateBounds(bool erase);
 
     std::function<void()> OnClick;
     std::function<void(const MouseEvent&)> OnMouseDown;
     std::function<void(const MouseEvent&)> OnMouseMove;
     std::function<void(const MouseEvent&)> OnMouseUp;
 
-    // Windowless controls: painting and mouse input, in the parent's client coordinates.
+    // Windowless controls: painting and mouse input, in the parent's client coordinates. A
+    // windowed control paints its own client area through Paint, in its own coordinates.
     virtual void Paint(HDC) {}
     virtual void MouseDown(const MouseEvent& event);
     virtual void MouseMove(const MouseEvent& event);
     virtual void MouseUp(const MouseEvent& event);
+    virtual void MouseEnter() {}
     virtual void MouseLeave() {}
 
     virtual void Click();
+    // A mnemonic key (Alt+key) on its way through the form; true when the control took it.
+    virtual bool DialogChar(wchar_t) { return false; }
+    // The system colours changed.
+    virtual void SysColorsChanged() {}
 
 protected:
     // Hooks for the windowed kind, which applies each change to its window.
     virtual void BoundsChanged() { Invalidate(); }
+    virtual void VisibleChanging(bool /*visible*/) {}
     virtual void VisibleChanged() { Invalidate(); }
     virtual void EnabledChanged() { Invalidate(); }
     virtual void FontChanged() { Invalidate(); }
     // Records bounds that the window already has (moved by the user or the system).
     void SyncBounds(const RECT& bounds) { bounds_ = bounds; }
+    // Whether a left-button release inside the control runs Click (controls that decide for
+    // themselves turn it off).
+    void SetClickOnRelease(bool click) { clickOnRelease_ = click; }
+    // Changes the parent pointer and the parents' child lists, nothing else.
+    void ChangeParent(WinControl* parent);
 
 private:
-    WinControl* parent_;
+    friend class WinControl;
+    WinControl* parent_ = nullptr;
     RECT bounds_{};
+    Align align_ = Align::None;
     bool visible_ = true;
     bool enabled_ = true;
+    bool opaque_ = false;
+    bool clickOnRelease_ = true;
     HFONT font_ = nullptr;
     COLORREF color_ = CLR_INVALID;  // CLR_INVALID: the control's own default
 };
@@ -82,7 +118,6 @@ private:
 class GraphicControl : public Control {
 public:
     explicit GraphicControl(WinControl* parent);
-    ~GraphicControl() override;
 };
 
 class WinControl : public Control {
@@ -93,24 +128,47 @@ public:
     HWND Handle() const { return handle_; }
     bool Windowed() const override { return true; }
     void Invalidate() override;
+    void SetParent(WinControl* parent) override;
 
     std::wstring Caption() const;
     void SetCaption(const std::wstring& caption);
     void SetFocus();
+    // The context menu the right mouse button (or the menu key) opens over the window.
+    PopupMenu* ContextMenu() const { return contextMenu_; }
+    void SetContextMenu(PopupMenu* menu) { contextMenu_ = menu; }
 
+    // Every child control, windowed or not, in the order they came.
+    const std::vector<Control*>& Controls() const { return controls_; }
     // Windowless children, in z-order (last on top).
     void AddGraphic(Control* control);
     void RemoveGraphic(Control* control);
     void SetCapture(Control* control);
+    // The windowless child at a client point, the topmost visible one; disabled ones only when
+    // asked for.
+    Control* ControlAt(POINT point, bool allowDisabled) const;
+    // The control under a screen point: the windowless child there, else the window's control.
+    static Control* ControlAtScreen(POINT point, bool allowDisabled);
+
+    // Places the children again; the parent asks whenever its size or a child's bounds,
+    // visibility or presence change. By default it arranges the aligned children.
+    void Realign();
+    bool DialogChar(wchar_t key) override;
+    void SysColorsChanged() override;
 
     // The control that owns a window of ours, or nullptr.
     static WinControl* FromHandle(HWND handle);
+    // A mouse button or move message as the event the controls get.
+    static MouseEvent MouseEventOf(UINT message, WPARAM wParam, LPARAM lParam);
 
 protected:
     // Creates the window. A class of our own is registered under the given name; a system class
     // (button, list box, ...) is created and subclassed.
     void CreateHandle(const wchar_t* className, bool systemClass, DWORD style, DWORD exStyle,
                       HWND owner = nullptr);
+
+    // Destroys the window ahead of the control, for controls whose window must go before their
+    // members do.
+    void DestroyHandle();
 
     virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT DefaultProc(UINT message, WPARAM wParam, LPARAM lParam);
@@ -122,22 +180,37 @@ protected:
     virtual bool Notify(const NMHDR&, LRESULT&) { return false; }
     virtual HBRUSH ControlColor(HDC) { return nullptr; }
 
+    virtual void AlignControls();
+    // A child came (inserting) or went.
+    virtual void ControlListChanged(Control* /*child*/, bool /*inserting*/) {}
+    // The window itself reports the mouse entering and leaving it (MouseEnter, MouseLeave).
+    void TrackMouseEnterLeave() { trackMouse_ = true; }
+
     void BoundsChanged() override;
     void VisibleChanged() override;
     void EnabledChanged() override;
     void FontChanged() override;
 
 private:
+    friend class Control;
     static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
     bool RouteMouse(UINT message, WPARAM wParam, LPARAM lParam);
-    Control* GraphicAt(POINT point) const;
+    void TrackOwnMouse();
+    void PaintClient(HDC dc, const RECT& area);
     void PaintGraphics(HDC dc, const RECT& area);
+    void InsertControl(Control* control);
+    void RemoveControl(Control* control);
 
     HWND handle_ = nullptr;
     WNDPROC systemProc_ = nullptr;
+    std::vector<Control*> controls_;
     std::vector<Control*> graphics_;
     Control* capture_ = nullptr;
     Control* hover_ = nullptr;
+    PopupMenu* contextMenu_ = nullptr;
+    bool aligning_ = false;
+    bool trackMouse_ = false;
+    bool mouseInside_ = false;
 };
 
 }  // namespace morvane

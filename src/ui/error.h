@@ -19,4 +19,11 @@ private:
     std::string narrow_;
 };
 
+// Misuse of a control (placing it where it cannot go, hiding what must stay): the fixed English
+// text tells what was refused.
+class InvalidOperation : public Error {
+public:
+    using Error::Error;
+};
+
 }  // namespace morvane

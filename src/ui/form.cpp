@@ -155,6 +155,13 @@ void Form::Close() {
 }
 
 bool Form::DialogKey(const MSG& message) {
+    // Mnemonics of windowless controls: Alt+key always, the key alone where the focused window
+    // takes no characters.
+    const bool wantsChars =
+        message.message == WM_CHAR && (SendMessageW(message.hwnd, WM_GETDLGCODE, 0, 0) & DLGC_WANTCHARS);
+    if ((message.message == WM_SYSCHAR || (message.message == WM_CHAR && !wantsChars)) &&
+        DialogChar(static_cast<wchar_t>(message.wParam)))
+        return true;
     if (message.message == WM_KEYDOWN) {
         if (message.wParam == VK_ESCAPE && cancelButton_ && cancelButton_->Enabled()) {
             cancelButton_->Click();

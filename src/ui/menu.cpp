@@ -98,7 +98,18 @@ UINT AlignmentFlag(PopupAlignment alignment) {
 
 PopupMenu::PopupMenu() = default;
 
-PopupMenu::~PopupMenu() = default;
+PopupMenu::~PopupMenu() {
+    for (const auto& [id, notify] : std::vector(destructionWatchers_)) notify();
+}
+
+int PopupMenu::WatchDestruction(std::function<void()> notify) {
+    destructionWatchers_.emplace_back(nextWatcher_, std::move(notify));
+    return nextWatcher_++;
+}
+
+void PopupMenu::UnwatchDestruction(int id) {
+    std::erase_if(destructionWatchers_, [id](const auto& watcher) { return watcher.first == id; });
+}
 
 void PopupMenu::Popup(int x, int y, HWND owner) {
     if (OnPopup) OnPopup();

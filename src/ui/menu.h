@@ -92,7 +92,13 @@ public:
     // Called before every popup, to update the items.
     std::function<void()> OnPopup;
 
+    // Those that refer to the menu are told when it goes, so that they forget it.
+    int WatchDestruction(std::function<void()> notify);
+    void UnwatchDestruction(int id);
+
 private:
+    std::vector<std::pair<int, std::function<void()>>> destructionWatchers_;
+    int nextWatcher_ = 1;
     MenuItem root_;
     PopupAlignment alignment_ = PopupAlignment::Left;
     Control* popupComponent_ = nullptr;

@@ -1,14 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "common/ui_driver.h"
 #include "ui/application.h"
 #include "ui/error.h"
 #include "ui/form.h"
+#include "ui/gdi.h"
 #include "ui/graphic_controls.h"
 #include "ui/menu.h"
+#include "ui/panel.h"
 #include "ui/std_controls.h"
+#include "ui/timer.h"
 
 namespace morvane {
 namespace {
@@ -332,6 +336,92 @@ TEST_F(Framework, PopupMenuRunsTheChosenItemAndKeepsRadioGroupsExclusive) {
     a.SetEnabled(false);
     a.Click();
     EXPECT_EQ(clicked.size(), 1u);
+}
+
+TEST_F(Framework, AlignedChildrenShareTheParentInOrderAndFollowItsSize) {
+    TProbeForm form;
+    form.SetClientSize(300, 200);
+    Panel client(&form, 0, 0, 10, 10);
+    Panel left(&form, 0, 0, 40, 10);
+    Panel top(&form, 0, 0, 10, 30);
+    Bevel line(&form, BevelShape::TopLine, 0, 0, 10, 2);
+    Panel bottom(&form, 0, 0, 10, 20);
+    client.SetAlign(Align::Client);
+    left.SetAlign(Align::Left);
+    top.SetAlign(Align::Top);
+    line.SetAlign(Align::Top);
+    bottom.SetAlign(Align::Bottom);
+    EXPECT_EQ(test::RectInParent(top.Handle()).bottom, 30);
+    EXPECT_EQ(line.Top(), 30);
+    EXPECT_EQ(line.Width(), 300);
+    EXPECT_EQ(test::RectInParent(bottom.Handle()).top, 180);
+    const RECT side = test::RectInParent(left.Handle());
+    EXPECT_EQ(side.top, 32);
+    EXPECT_EQ(side.bottom, 180);
+    const RECT rest = test::RectInParent(client.Handle());
+    EXPECT_EQ(rest.left, 40);
+    EXPECT_EQ(rest.right, 300);
+    EXPECT_EQ(rest.top, 32);
+
+    // The parent's new size re-arranges them; a child that grows pushes those after it.
+    form.SetClientSize(400, 300);
+    EXPECT_EQ(test::RectInParent(bottom.Handle()).top, 280);
+    EXPECT_EQ(test::RectInParent(client.Handle()).right, 400);
+    top.SetBounds(0, 0, 400, 50);
+    EXPECT_EQ(line.Top(), 50);
+    EXPECT_EQ(test::RectInParent(client.Handle()).top, 52);
+}
+
+TEST_F(Framework, RightButtonsReachWindowlessControlsThatHoldTheMouseWhileAnyButtonIsDown) {
+    TProbeForm form;
+    Recorder recorder(&form, 10, 10);
+    std::vector<MouseButton> buttons;
+    recorder.OnMouseUp = [&](const MouseEvent& event) { buttons.push_back(event.Button); };
+    form.Show();
+    PostMessageW(form.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(12, 12));
+    PostMessageW(form.Handle(), WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, MAKELPARAM(200, 100));
+    PostMessageW(form.Handle(), WM_RBUTTONUP, MK_LBUTTON, MAKELPARAM(200, 100));
+    PumpMessages();
+    EXPECT_EQ(GetCapture(), form.Handle());  // the left button is still down
+    PostMessageW(form.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(200, 100));
+    PumpMessages();
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(buttons, (std::vector<MouseButton>{MouseButton::Right, MouseButton::Left}));
+    EXPECT_EQ(std::count(recorder.events.begin(), recorder.events.end(), L"click"), 0);
+
+    // Found under a point, disabled ones only when asked for.
+    recorder.SetEnabled(false);
+    POINT inside{15, 15};
+    ClientToScreen(form.Handle(), &inside);
+    EXPECT_EQ(WinControl::ControlAtScreen(inside, true), &recorder);
+    EXPECT_EQ(WinControl::ControlAtScreen(inside, false), &form);
+}
+
+TEST_F(Framework, PanelBevelAndTimer) {
+    TProbeForm form;
+    Panel framed(&form, 10, 10, 50, 30, PanelBevel::RaisedInLoweredOut);
+    form.Show();
+    UniqueBitmap image = CreateColorBitmap(50, 30);
+    {
+        MemoryDC dc(image.Get());
+        SendMessageW(framed.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.Get()), PRF_CLIENT);
+        EXPECT_EQ(GetPixel(dc, 0, 0), GetSysColor(COLOR_BTNSHADOW));  // lowered outside
+        EXPECT_EQ(GetPixel(dc, 49, 29), GetSysColor(COLOR_BTNHIGHLIGHT));
+        EXPECT_EQ(GetPixel(dc, 1, 1), GetSysColor(COLOR_BTNHIGHLIGHT));  // raised inside
+    }
+
+    Timer timer(10);
+    int ticks = 0;
+    timer.OnTimer = [&] {
+        if (++ticks == 3) timer.SetEnabled(false);
+    };
+    timer.SetEnabled(true);
+    const ULONGLONG end = GetTickCount64() + 2000;
+    while (timer.Enabled() && GetTickCount64() < end) {
+        PumpMessages();
+        Sleep(5);
+    }
+    EXPECT_EQ(ticks, 3);
 }
 
 // Last in this program: the main form, once made, stays for the rest of the run.

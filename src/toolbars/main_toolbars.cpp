@@ -1,0 +1,115 @@
+#include "toolbars/main_toolbars.h"
+
+namespace morvane {
+
+namespace {
+
+MenuItem& AddItem(MenuItem& parent, const wchar_t* caption) { return parent.Add(caption); }
+
+MenuItem& AddDefaultItem(MenuItem& parent, const wchar_t* caption, const wchar_t* shortCut) {
+    MenuItem& item = parent.Add(caption);
+    item.SetDefault(true);
+    item.SetShortCutText(shortCut);
+    return item;
+}
+
+MenuItem& AddRadioItem(MenuItem& parent, const wchar_t* caption, bool checked = false) {
+    MenuItem& item = parent.Add(caption);
+    item.SetRadioItem(true);
+    if (checked) item.SetChecked(true);
+    return item;
+}
+
+MenuItem& AddShortCutItem(MenuItem& parent, const wchar_t* caption, const wchar_t* shortCut) {
+    MenuItem& item = parent.Add(caption);
+    item.SetShortCutText(shortCut);
+    return item;
+}
+
+}  // namespace
+
+MainToolbars::MainToolbars(WinControl& form)
+    : N2(AddDefaultItem(PopupMenu1.Items(), L"拡張子選択", L"Ctrl+S")),
+      K1(AddShortCutItem(PopupMenu1.Items(), L"すべて", L"Ctrl+A")),
+      N4(AddItem(PopupMenu1.Items(), L"-")),
+      K9(AddRadioItem(PopupMenu1.Items(), L"拡張子で指定", true)),
+      K10(AddRadioItem(PopupMenu1.Items(), L"ﾜｲﾙﾄﾞｶｰﾄﾞで指定")),
+      N6(AddItem(PopupMenu1.Items(), L"-")),
+      N9(AddItem(PopupMenu1.Items(), L"現在の拡張子を追加")),
+      N8(AddDefaultItem(PopupMenu2.Items(), L"拡張子選択", L"Ctrl+S")),
+      K4(AddItem(PopupMenu2.Items(), L"現在の拡張子を追加")),
+      K5(AddRadioItem(PopupMenu3.Items(), L"大きいｱｲｺﾝ(&G)")),
+      K6(AddRadioItem(PopupMenu3.Items(), L"小さいｱｲｺﾝ(&M)")),
+      K7(AddRadioItem(PopupMenu3.Items(), L"一覧(&L)")),
+      K8(AddRadioItem(PopupMenu3.Items(), L"詳細(&D)", true)),
+      K12(AddItem(PopupMenu4.Items(), L"起動時のディレクトリ")),
+      K13(AddRadioItem(K12, L"最後に選択したディレクトリ", true)),
+      K14(AddRadioItem(K12, L"指定したディレクトリ")),
+      N1(AddItem(K12, L"-")),
+      K15(AddItem(K12, L"現在のディレクトリに設定")),
+      K16(AddItem(PopupMenu4.Items(), L"ﾌｫﾙﾀﾞの右ｸﾘｯｸﾒﾆｭｰに追加")),
+      SearchforHelpOn1(AddItem(PopupMenu5.Items(), L"ﾄﾋﾟｯｸの検索(&T)")),
+      N7(AddItem(PopupMenu5.Items(), L"-")),
+      About1(AddItem(PopupMenu5.Items(), L"ﾊﾞｰｼﾞｮﾝ情報(&A)")),
+      FlatDock1(form),
+      FlatToolbar1(form),
+      Panel6(&FlatToolbar1, 2, 2, 180, 43),
+      Label3(&Panel6, 9, 4, L"対象拡張子"),
+      Edit1(&Panel6, 8, 20, 62, 19),
+      FlatButton1(&Panel6, 70, 21, 15, 18),
+      Label4(&Panel6, 87, 4, L"変換拡張子"),
+      Edit2(&Panel6, 88, 20, 73, 19),
+      FlatButton2(&Panel6, 161, 21, 15, 18),
+      FlatToolbar2(form),
+      FlatButton7(&FlatToolbar2, 2, 2, 61, 43),
+      FlatSep1(&FlatToolbar2, 63, 2, 6, 43),
+      FlatButton5(&FlatToolbar2, 69, 2, 61, 43),
+      FlatButton4(&FlatToolbar2, 130, 2, 61, 43),
+      FlatButton3(&FlatToolbar2, 191, 2, 61, 43),
+      FlatButton6(&FlatToolbar2, 252, 2, 61, 43) {
+    Bitmap arrow;
+    arrow.LoadFromResource(L"GLYPH_DOWNARROW");
+    SetUpFieldButton(FlatButton1, PopupMenu1, arrow);
+    SetUpFieldButton(FlatButton2, PopupMenu2, arrow);
+    SetUpCommandButton(FlatButton7, L"一括変換", L"GLYPH_BATCHCONVERT");
+    SetUpCommandButton(FlatButton5, L"表示", L"GLYPH_VIEW", &PopupMenu3);
+    SetUpCommandButton(FlatButton4, L"ﾌﾟﾛﾊﾟﾃｨ", L"GLYPH_PROPERTIES", &PopupMenu4);
+    SetUpCommandButton(FlatButton3, L"ﾍﾙﾌﾟ", L"GLYPH_HELP", &PopupMenu5);
+    SetUpCommandButton(FlatButton6, L"終了", L"GLYPH_EXIT");
+
+    // The program's toolbars stay where they are: no drag handles, nothing to drag.
+    FlatDock1.SetAllowDrag(false);
+    FlatToolbar1.SetCaption(L"FlatToolbar1");
+    FlatToolbar1.SetDockPos(0);
+    FlatToolbar1.SetDockedTo(&FlatDock1);
+    FlatToolbar2.SetCaption(L"FlatToolbar2");
+    FlatToolbar2.SetDockPos(184);
+    FlatToolbar2.SetDefaultDock(&FlatDock1);
+    FlatToolbar2.SetDockedTo(&FlatDock1);
+
+    Edit1.Loaded();
+    Edit2.Loaded();
+    for (TFlatButton* button : {&FlatButton1, &FlatButton2, &FlatButton7, &FlatButton5, &FlatButton4, &FlatButton3,
+                                &FlatButton6})
+        button->Loaded();
+    FlatToolbar1.Loaded();
+    FlatToolbar2.Loaded();
+}
+
+void MainToolbars::SetUpFieldButton(TFlatButton& button, PopupMenu& menu, const Bitmap& arrow) {
+    button.SetGlyph(&arrow);
+    button.SetDropdownArrow(false);
+    button.SetDropdownMenu(&menu);
+}
+
+void MainToolbars::SetUpCommandButton(TFlatButton& button, const wchar_t* caption, const wchar_t* glyph,
+                                      PopupMenu* menu) {
+    Bitmap picture;
+    picture.LoadFromResource(glyph);
+    button.SetGlyph(&picture);
+    button.SetCaption(caption);
+    button.SetLayout(blGlyphTop);
+    button.SetDropdownMenu(menu);
+}
+
+}  // namespace morvane

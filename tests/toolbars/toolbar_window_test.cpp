@@ -1,0 +1,323 @@
+// Docks, toolbars, separators and flat edits as real windows.
+#include <gtest/gtest.h>
+
+#include "common/ui_driver.h"
+#include "toolbars/flat_button.h"
+#include "toolbars/flat_dock.h"
+#include "toolbars/flat_edit.h"
+#include "toolbars/flat_sep.h"
+#include "toolbars/flat_toolbar.h"
+#include "toolbars/main_toolbars.h"
+#include "toolbars/toolbar_test_support.h"
+#include "ui/error.h"
+#include "ui/panel.h"
+
+namespace morvane {
+namespace {
+
+using test::RectInParent;
+
+std::wstring RefusalOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const InvalidOperation& error) {
+        return error.Message();
+    }
+    return L"";
+}
+
+TEST(ToolbarWindows, MainToolbarAreaComesOutAtItsStoredSizes) {
+    TTestForm form;
+    MainToolbars area(form);
+    form.Show();
+    PumpMessages();
+
+    EXPECT_EQ(RectInParent(area.FlatDock1.Handle()), (RECT{0, 0, 605, 47}));
+    EXPECT_EQ(RectInParent(area.FlatToolbar1.Handle()), (RECT{0, 0, 184, 47}));
+    EXPECT_EQ(RectInParent(area.FlatToolbar2.Handle()), (RECT{184, 0, 499, 47}));
+    EXPECT_EQ(area.FlatToolbar2.DockPos(), 184);
+    EXPECT_EQ(RectInParent(area.Panel6.Handle()), (RECT{2, 2, 182, 45}));
+    EXPECT_EQ(area.FlatButton7.BoundsRect(), (RECT{2, 2, 63, 45}));
+    EXPECT_EQ(area.FlatSep1.BoundsRect(), (RECT{63, 2, 69, 45}));
+    EXPECT_EQ(area.FlatButton5.BoundsRect(), (RECT{69, 2, 130, 45}));
+    EXPECT_EQ(area.FlatButton6.BoundsRect(), (RECT{252, 2, 313, 45}));
+    EXPECT_EQ(area.FlatButton1.BoundsRect(), (RECT{70, 21, 85, 39}));
+    EXPECT_EQ(area.FlatButton1.NumGlyphs(), 1);
+    EXPECT_EQ(area.FlatButton1.DropdownMenu(), &area.PopupMenu1);
+    EXPECT_FALSE(area.FlatButton1.DropdownArrow());
+    EXPECT_EQ(area.Edit1.Height(), FontCellHeight(area.Edit1.Font()) + 6);
+    EXPECT_EQ(area.FlatDock1.BarList().size(), 2u);
+
+    // The menus as the handlers will find them.
+    EXPECT_TRUE(area.N2.Default());
+    EXPECT_EQ(area.N2.ShortCutText(), L"Ctrl+S");
+    EXPECT_TRUE(area.K9.Checked());
+    EXPECT_TRUE(area.K8.Checked());
+    EXPECT_EQ(area.K13.Parent(), &area.K12);
+    area.K10.SetChecked(true);
+    EXPECT_FALSE(area.K9.Checked());
+
+    // The dock follows the width of its form; its thickness stays.
+    form.SetClientSize(400, 200);
+    EXPECT_EQ(RectInParent(area.FlatDock1.Handle()), (RECT{0, 0, 400, 47}));
+}
+
+TEST(ToolbarWindows, DockRefusesMisuseWithItsFixedTexts) {
+    TTestForm form;
+    Panel panel(&form, 0, 0, 10, 10);
+    EXPECT_EQ(RefusalOf([&] { TFlatDock dock(panel); }), L"TFlatDock must be owned by a form");
+    EXPECT_EQ(RefusalOf([&] { TFlatToolbar bar(panel); }), L"TFlatToolbar must be owned by a form");
+
+    TFlatDock dock(form);
+    TFlatToolbar bar(form);
+    TFlatDock other(form);
+    EXPECT_EQ(RefusalOf([&] { other.SetParent(&bar); }),
+              L"A TFlatDock control cannot be placed inside a TFlatToolbar or another TFlatDock");
+    EXPECT_EQ(RefusalOf([&] { other.SetParent(&dock); }),
+              L"A TFlatDock control cannot be placed inside a TFlatToolbar or another TFlatDock");
+    EXPECT_EQ(other.Parent(), &form);
+    EXPECT_EQ(RefusalOf([&] { other.SetVisible(false); }), L"Cannot hide a TFlatDock");
+    EXPECT_TRUE(other.Visible());
+    EXPECT_EQ(RefusalOf([&] { bar.SetParent(&panel); }),
+              L"TFlatToolbar can only be placed on a TFlatDock or directly on the form");
+    EXPECT_EQ(RefusalOf([&] { TFlatSep sep(&form, 0, 0, 6, 20); }), L"TFlatSep can only be placed on a TFlatToolbar");
+    EXPECT_EQ(RefusalOf([&] { TFlatSep sep(&dock, 0, 0, 6, 20); }), L"TFlatSep can only be placed on a TFlatToolbar");
+
+    bar.SetDockedTo(&dock);
+    EXPECT_EQ(RefusalOf([&] { dock.SetPosition(dpBottom); }),
+              L"Cannot change Position of a TFlatDock if it already contains controls");
+    EXPECT_EQ(dock.Position(), dpTop);
+    EXPECT_EQ(dock.Alignment(), Align::Top);
+    // The form itself as parent means the toolbar's FloatHost.
+    bar.SetParent(&form);
+    EXPECT_EQ(bar.Parent(), &bar.FloatHost());
+    EXPECT_EQ(bar.DockedTo(), nullptr);
+    EXPECT_TRUE(dock.BarList().empty());
+}
+
+TEST(ToolbarWindows, DockThicknessFollowsItsRowsAndABottomDockKeepsItsBottomEdge) {
+    TTestForm form;
+    form.SetClientSize(400, 300);
+    TFlatDock top(form);
+    TFlatDock bottom(form);
+    bottom.SetPosition(dpBottom);
+    bottom.SetAllowDrag(false);
+    form.Show();
+    EXPECT_EQ(RectInParent(top.Handle()).bottom, 0);
+    EXPECT_EQ(RectInParent(bottom.Handle()), (RECT{0, 300, 400, 300}));
+    bottom.SetFixAlign(true);
+    EXPECT_EQ(RectInParent(bottom.Handle()), (RECT{0, 299, 400, 300}));
+
+    TFlatToolbar first(form);
+    TFlatButton a(&first, 0, 0, 23, 22);
+    TFlatToolbar second(form);
+    TFlatButton b(&second, 0, 0, 61, 43);
+    TFlatToolbar third(form);
+    std::vector<std::pair<bool, TFlatToolbar*>> events;
+    bottom.OnInsertRemoveBar = [&](TFlatDock&, bool inserting, TFlatToolbar& bar) { events.push_back({inserting, &bar}); };
+    first.SetDockedTo(&bottom);
+    second.SetDockPos(100);
+    second.SetDockedTo(&bottom);
+    EXPECT_EQ(RectInParent(bottom.Handle()), (RECT{0, 253, 400, 300}));
+    // Both toolbars take the row's thickness; the small one centres its button on the row.
+    EXPECT_EQ(first.Height(), 47);
+    EXPECT_EQ(a.Top(), 12);
+    EXPECT_EQ(first.Width(), 27);
+    EXPECT_EQ(second.Left(), 100);
+
+    third.SetDockRow(1);
+    third.SetDockedTo(&bottom);
+    EXPECT_EQ(RectInParent(bottom.Handle()), (RECT{0, 241, 400, 300}));
+    EXPECT_EQ(third.BoundsRect(), (RECT{0, 47, 12, 59}));
+    EXPECT_FALSE(events.empty());
+    EXPECT_TRUE(events.back().first);
+    EXPECT_EQ(events.back().second, &third);
+
+    // A hidden toolbar leaves its place empty; a row it leaves empty goes.
+    first.SetVisible(false);
+    EXPECT_EQ(second.Left(), 100);
+    EXPECT_FALSE(events.back().first);
+    third.SetVisible(false);
+    EXPECT_EQ(RectInParent(bottom.Handle()), (RECT{0, 253, 400, 300}));
+    EXPECT_EQ(third.DockRow(), 1);
+    third.SetVisible(true);
+    first.SetVisible(true);
+    EXPECT_EQ(RectInParent(bottom.Handle()), (RECT{0, 241, 400, 300}));
+    EXPECT_EQ(first.Left(), 0);
+    EXPECT_EQ(bottom.BarList().size(), 3u);
+    EXPECT_EQ(bottom.BarList().front(), &first);
+
+    // Moving a toolbar to another dock takes it out of the first one's rows.
+    second.SetDockedTo(&top);
+    EXPECT_EQ(RectInParent(top.Handle()), (RECT{0, 0, 400, 47}));
+    EXPECT_EQ(second.Left(), 100);  // its place along the row goes with it
+    EXPECT_EQ(bottom.BarList().size(), 2u);
+    EXPECT_EQ(RectInParent(bottom.Handle()), (RECT{0, 300 - 26 - 12, 400, 300}));
+}
+
+TEST(ToolbarWindows, DragHandleTakesRoomAndSeparatorsDrawAcrossTheToolbar) {
+    TTestForm form;
+    TFlatDock top(form);
+    TFlatDock left(form);
+    left.SetPosition(dpLeft);
+    TFlatToolbar bar(form);
+    TFlatButton button(&bar, 0, 0, 23, 22);
+    TFlatSep sep(&bar, 23, 0, 6, 22);
+    TFlatSep blank(&bar, 29, 0, 6, 22);
+    blank.SetBlank(true);
+    TFlatButton last(&bar, 35, 0, 23, 22);
+    bar.Loaded();
+    bar.SetDockedTo(&top);
+    form.Show();
+    EXPECT_EQ(button.Left(), 11);  // after the drag handle
+    top.SetAllowDrag(false);
+    EXPECT_EQ(button.Left(), 2);
+    EXPECT_EQ(sep.BoundsRect(), (RECT{25, 2, 31, 24}));
+
+    const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
+    const COLORREF highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    ClientImage image(bar.Handle());
+    EXPECT_EQ(image.Pixel(25 + 2, 10), shadow);
+    EXPECT_EQ(image.Pixel(25 + 3, 10), highlight);
+    EXPECT_EQ(image.Pixel(25 + 1, 10), face);
+    EXPECT_EQ(image.Pixel(25 + 4, 10), face);
+    for (int x = 31; x < 37; ++x) EXPECT_EQ(image.Pixel(x, 10), face) << x;  // the blank one
+
+    // Docked at the left the separator is 4 high and its lines run across.
+    bar.SetDockedTo(&left);
+    EXPECT_EQ(sep.Height(), 4);
+    EXPECT_EQ(sep.Width(), 23);  // the row's widest control
+    ClientImage vertical(bar.Handle());
+    EXPECT_EQ(vertical.Pixel(sep.Left() + 10, sep.Top() + 1), shadow);
+    EXPECT_EQ(vertical.Pixel(sep.Left() + 10, sep.Top() + 2), highlight);
+    EXPECT_EQ(vertical.Pixel(sep.Left() + 10, sep.Top() + 3), face);
+
+    // The dock's and the toolbar's context menus open over them.
+    PopupMenu context;
+    context.Items().Add(L"ﾌﾟﾛﾊﾟﾃｨ");
+    top.SetContextMenu(&context);
+    bool shown = false;
+    test::ModalScript script;
+    PostMessageW(top.Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(top.Handle()), MAKELPARAM(200, 180));
+    script.Then([&] {
+        shown = PopupMenu::Showing() != nullptr;
+        test::PostKey(form.Handle(), VK_ESCAPE);
+    });
+    PumpUntil([&] { return script.Done(); });
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(context.PopupComponent(), &top);
+
+    // A press on a separator is a press on its toolbar.
+    std::vector<POINT> pressed;
+    bar.OnMouseDown = [&](const MouseEvent& event) { pressed.push_back({event.X, event.Y}); };
+    PostMessageW(bar.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(sep.Left() + 5, sep.Top() + 1));
+    PostMessageW(bar.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(sep.Left() + 5, sep.Top() + 1));
+    PumpMessages();
+    ASSERT_EQ(pressed.size(), 1u);
+    EXPECT_EQ(pressed[0].x, sep.Left() + 5);
+}
+
+TEST(ToolbarWindows, BackgroundTilesRunOnAcrossTheDockAndItsToolbars) {
+    constexpr COLORREF red = RGB(255, 0, 0);
+    constexpr COLORREF blue = RGB(0, 0, 255);
+    constexpr COLORREF green = RGB(0, 255, 0);
+    // A 4 x 4 tile: red top-left corner, green bottom-left corner, blue elsewhere.
+    Bitmap tile;
+    tile.SetSize(4, 4);
+    {
+        MemoryDC dc(tile.Handle());
+        FillRectangle(dc, RECT{0, 0, 4, 4}, blue);
+        SetPixel(dc, 0, 0, red);
+        SetPixel(dc, 0, 3, green);
+    }
+    TTestForm form;
+    TFlatDock dock(form);
+    dock.SetAllowDrag(false);
+    dock.SetBackground(&tile);
+    TFlatToolbar bar(form);  // no controls: its inside shows the pattern
+    bar.SetDockPos(6);
+    bar.SetDockedTo(&dock);
+    form.Show();
+    ASSERT_EQ(bar.Left(), 6);
+
+    const ClientImage docked(dock.Handle());
+    EXPECT_EQ(docked.Pixel(0, 0), red);
+    EXPECT_EQ(docked.Pixel(4, 4), red);
+    EXPECT_EQ(docked.Pixel(1, 0), blue);
+    EXPECT_EQ(docked.Pixel(0, 3), green);
+    // Inside its edge the toolbar goes on with the dock's pattern: its x 2 is the form's x 8.
+    const ClientImage onBar(bar.Handle());
+    EXPECT_EQ(onBar.Pixel(2, 4), red);
+    EXPECT_EQ(onBar.Pixel(3, 4), blue);
+    EXPECT_EQ(onBar.Pixel(2, 3), green);
+
+    // Transparent: the bottom-left colour shows the dock's colour instead.
+    dock.SetBackgroundTransparent(true);
+    const ClientImage transparent(dock.Handle());
+    EXPECT_EQ(transparent.Pixel(0, 3), GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(transparent.Pixel(0, 0), red);
+
+    // A line along the top takes a pixel outside the client area; the pattern keeps its origin.
+    dock.SetBoundLines(blTop);
+    EXPECT_EQ(dock.Height(), 12 + 1);
+    const ClientImage belowLine(dock.Handle());
+    EXPECT_EQ(belowLine.Pixel(0, 3), red);
+    EXPECT_EQ(WindowPixel(dock.Handle(), 100, 0), GetSysColor(COLOR_BTNSHADOW));
+}
+
+TEST(ToolbarWindows, FlatEditBorderLightsWithFocusOrUnderTheMouse) {
+    TTestForm form;
+    TFlatEdit edit(&form, 10, 10, 80);
+    TFlatEdit other(&form, 10, 40, 80);
+    TFlatButton button(&form, 10, 70, 61, 23);
+    edit.Loaded();
+    other.Loaded();
+    EXPECT_EQ(edit.Height(), FontCellHeight(edit.Font()) + 6);
+    RECT client;
+    GetClientRect(edit.Handle(), &client);
+    EXPECT_EQ(client.bottom, edit.Height() - 6);
+    EXPECT_EQ(client.right, 80 - 6);
+    form.Show();
+
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    const COLORREF window = GetSysColor(COLOR_WINDOW);
+    // Unlit: face, face, window colour from the outside in.
+    SetFocus(form.Handle());
+    PumpMessages();
+    EXPECT_EQ(BorderRing(edit, 0), face);
+    EXPECT_EQ(BorderRing(edit, 1), face);
+    EXPECT_EQ(BorderRing(edit, 2), window);
+
+    edit.SetFocus();
+    PumpMessages();
+    EXPECT_TRUE(edit.Lit());
+    EXPECT_EQ(BorderRing(edit, 0), GetSysColor(COLOR_BTNSHADOW));  // the sunken edge's top
+    EXPECT_EQ(BorderRing(edit, 1), face);
+    EXPECT_EQ(BorderRing(edit, 2), window);
+
+    // Hovering lights it, unless another flat edit is being typed in.
+    MoveCursorTo(other.Handle(), 8, 5);
+    EXPECT_TRUE(PumpUntil([&] { return other.MouseInside(); }));
+    EXPECT_FALSE(other.Lit());
+    EXPECT_EQ(BorderRing(other, 0), face);
+    SetFocus(form.Handle());
+    PumpMessages();
+    other.PaintBorder();
+    EXPECT_TRUE(other.Lit());
+    EXPECT_EQ(BorderRing(other, 0), GetSysColor(COLOR_BTNSHADOW));
+    // The pointer leaves; the system tells the window so.
+    SetCursorPos(0, 0);
+    PostMessageW(other.Handle(), WM_MOUSELEAVE, 0, 0);
+    EXPECT_TRUE(PumpUntil([&] { return !other.MouseInside(); }));
+    EXPECT_EQ(BorderRing(other, 0), face);
+
+    // Disabled it takes the face colour.
+    edit.SetEnabled(false);
+    EXPECT_EQ(edit.Color(), face);
+    edit.SetEnabled(true);
+    EXPECT_EQ(edit.Color(), window);
+}
+
+}  // namespace
+}  // namespace morvane

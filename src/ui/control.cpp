@@ -3,6 +3,8 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <mutex>
+#include <unordered_map>
 
 #include "ui/application.h"
 
@@ -84,7 +86,24 @@ GraphicControl::~GraphicControl() {
 
 namespace {
 
-constexpr wchar_t kControlProperty[] = L"Morvane.Control";
+// Which object owns which window. This lookup runs for every message, so it stays inside the
+// process: a window property would do the same, but under Wine each property read is a round trip
+// to the server (about 50 µs), which made a list of ten thousand entries take a second to fill.
+std::mutex controlsLock;
+std::unordered_map<HWND, WinControl*>& Controls() {
+    static std::unordered_map<HWND, WinControl*> controls;
+    return controls;
+}
+
+void Attach(HWND handle, WinControl* control) {
+    const std::lock_guard lock(controlsLock);
+    Controls()[handle] = control;
+}
+
+void Detach(HWND handle) {
+    const std::lock_guard lock(controlsLock);
+    Controls().erase(handle);
+}
 
 HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
 
@@ -109,14 +128,17 @@ WinControl::WinControl(WinControl* parent) : Control(parent) {}
 
 WinControl::~WinControl() {
     if (handle_) {
-        RemovePropW(handle_, kControlProperty);
+        Detach(handle_);
         if (systemProc_) SetWindowLongPtrW(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(systemProc_));
         DestroyWindow(handle_);
     }
 }
 
 WinControl* WinControl::FromHandle(HWND handle) {
-    return handle ? static_cast<WinControl*>(GetPropW(handle, kControlProperty)) : nullptr;
+    if (!handle) return nullptr;
+    const std::lock_guard lock(controlsLock);
+    const auto found = Controls().find(handle);
+    return found != Controls().end() ? found->second : nullptr;
 }
 
 void WinControl::CreateHandle(const wchar_t* className, bool systemClass, DWORD style, DWORD exStyle,
@@ -133,7 +155,7 @@ void WinControl::CreateHandle(const wchar_t* className, bool systemClass, DWORD 
     if (!handle) return;
     if (systemClass) {
         handle_ = handle;
-        SetPropW(handle_, kControlProperty, this);
+        Attach(handle_, this);
         systemProc_ = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WindowProc)));
     }
@@ -145,12 +167,12 @@ LRESULT CALLBACK WinControl::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
     if (!self && message == WM_NCCREATE) {
         self = static_cast<WinControl*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         self->handle_ = hwnd;
-        SetPropW(hwnd, kControlProperty, self);
+        Attach(hwnd, self);
     }
     if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         const LRESULT result = self->DefaultProc(message, wParam, lParam);
-        RemovePropW(hwnd, kControlProperty);
+        Detach(hwnd);
         self->handle_ = nullptr;
         return result;
     }

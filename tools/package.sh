@@ -16,6 +16,7 @@ if [ "${1:-}" != "--no-build" ]; then
   done
 fi
 
+declare -A strip_tool=([x64]=x86_64-w64-mingw32-strip [x86]=i686-w64-mingw32-strip)
 mkdir -p "$out"
 for arch in x64 x86; do
   built=build/$arch/src/app
@@ -25,6 +26,8 @@ for arch in x64 x86; do
   stage=$(mktemp -d)
   mkdir "$stage/Morvane"
   cp "$built/Morvane.exe" "$built/Morvane.chm" "$stage/Morvane/"
+  # The build keeps its symbols for debugging; users get the executable without them (a third of the size).
+  "${strip_tool[$arch]}" "$stage/Morvane/Morvane.exe"
   # Notepad reads a UTF-8 file with a byte-order mark correctly on every Windows, Japanese or not.
   { printf '\xef\xbb\xbf'; sed 's/$/\r/' res/Readme.txt; } > "$stage/Morvane/Readme.txt"
   zip_file=$(realpath -m "$out/Morvane-$version-$arch.zip")

@@ -14,4 +14,8 @@ std::wstring HelpFileBesideExecutable();
 // A missing or unreadable file is the engine's to report, in its own words.
 HWND ShowHelpContents(HWND owner, const std::wstring& helpFile);
 
+// Closes every help window the program opened. Call it before the program ends: the engine stays
+// loaded until the process goes, and its windows must not outlive the program's own.
+void CloseHelpWindows();
+
 }  // namespace morvane

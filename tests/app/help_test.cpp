@@ -142,7 +142,11 @@ TEST(Help, ContentsWindowOpensOnTheProgramsTopics) {
     expected.clear();
     for (const auto& page : kMenuPages) expected.push_back(page.second);
     EXPECT_EQ(ItemTexts(tree, TreeView_GetChild(tree, commands)), expected);
-    DestroyWindow(help);
+
+    // Asked again, the engine brings the same window back rather than opening a second one.
+    EXPECT_EQ(ShowHelpContents(nullptr, HelpFileBesideExecutable()), help);
+    CloseHelpWindows();
+    EXPECT_FALSE(IsWindow(help));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing Morvane need on Debian 12, when it is missing.
+# Installs what building, running, testing and packaging Morvane need on Debian 12, when it is
+# missing (fp-utils brings chmcmd, the help compiler; zip packs the packages).
 # Safe to run again: it only acts on what is absent.
 set -euo pipefail
 
@@ -10,6 +11,7 @@ packages=(
   wine wine64
   xvfb xauth xdotool imagemagick
   fonts-ipafont-gothic
+  fp-utils zip
   locales
 )
 

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "app/command_line.h"
+#include "app/help.h"
 #include "app/settings.h"
 #include "batch/batch_dialog.h"
 #include "ui/application.h"
@@ -28,24 +30,9 @@ private:
     std::wstring newExtension_;
 };
 
-// The help file lives beside the executable.
-std::wstring HelpFileBesideExecutable() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring file = path;
-    return file.substr(0, file.find_last_of(L'\\') + 1) + L"Morvane.hlp";
-}
-
-std::wstring FolderFromCommandLine(const wchar_t* commandLine) {
-    std::wstring folder = commandLine;
-    if (folder.size() >= 2 && folder.front() == L'"' && folder.back() == L'"')
-        folder = folder.substr(1, folder.size() - 2);
-    return folder;
-}
-
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     Application& app = App();
     app.SetTitle(L"Morvane");
     app.SetHelpFile(HelpFileBesideExecutable());
@@ -54,7 +41,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
         const std::wstring target = settings.ReadString(kSettingsSection, L"ExtFrom", kAllFilesKeyword);
         const TargetMode mode = settings.ReadBool(kSettingsSection, L"Wild", true) ? TargetMode::ByExtension
                                                                                    : TargetMode::ByWildcard;
-        CommandLineOpener opener(FolderFromCommandLine(commandLine),
+        CommandLineOpener opener(CommandLineFolder(ProgramArguments(GetCommandLineW())),
                                  settings.ReadString(kSettingsSection, L"ExtTo", L"AIFF"));
         app.CreateForm<TForm2>(opener).Open(target, mode);
     } catch (...) {

@@ -79,9 +79,23 @@ TForm2::TForm2(BatchDialogOpener& opener)
 }
 
 int TForm2::Open(std::wstring_view target, TargetMode mode) {
-    CheckListBox1.Clear();
-    const MatchList matches = ListMatchingFiles(opener_.FolderPath(), BuildSearchMask(target, mode));
-    for (const MatchEntry& match : matches) CheckListBox1.Add(match.Name, true);
+    // A folder may hold thousands of matches: the list fills without painting and with its storage
+    // reserved, and paints once when the dialog shows.
+    struct FillLock {
+        CheckListBox& list;
+        explicit FillLock(CheckListBox& l) : list(l) { list.BeginUpdate(); }
+        ~FillLock() { list.EndUpdate(); }
+    };
+    MatchList matches;
+    {
+        FillLock lock(CheckListBox1);
+        CheckListBox1.Clear();
+        matches = ListMatchingFiles(opener_.FolderPath(), BuildSearchMask(target, mode));
+        size_t characters = 0;
+        for (const MatchEntry& match : matches) characters += match.Name.size();
+        CheckListBox1.Reserve(static_cast<int>(matches.size()), characters);
+        for (const MatchEntry& match : matches) CheckListBox1.Add(match.Name, true);
+    }
     Label2.SetCaption(L"拡張子変更　[" + std::wstring(target) + L"] → [" + opener_.NewExtension() + L"]");
     Label1.SetCaption(std::to_wstring(matches.size()) + L"個のファイルの拡張子を変更します。");
     return ShowModal();

@@ -3,6 +3,8 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <mutex>
+#include <unordered_map>
 
 #include "ui/application.h"
 #include "ui/menu.h"
@@ -119,8 +121,26 @@ GraphicControl::GraphicControl(WinControl* parent) : Control(parent) {
 
 namespace {
 
-constexpr wchar_t kControlProperty[] = L"Morvane.Control";
 constexpr WPARAM kAnyMouseButton = MK_LBUTTON | MK_RBUTTON | MK_MBUTTON;
+
+// Which object owns which window. This lookup runs for every message, so it stays inside the
+// process: a window property would do the same, but under Wine each property read is a round trip
+// to the server (about 50 µs), which made a list of ten thousand entries take a second to fill.
+std::mutex controlsLock;
+std::unordered_map<HWND, WinControl*>& OwnedWindows() {
+    static std::unordered_map<HWND, WinControl*> controls;
+    return controls;
+}
+
+void Attach(HWND handle, WinControl* control) {
+    const std::lock_guard lock(controlsLock);
+    OwnedWindows()[handle] = control;
+}
+
+void Detach(HWND handle) {
+    const std::lock_guard lock(controlsLock);
+    OwnedWindows().erase(handle);
+}
 
 HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
 
@@ -168,14 +188,17 @@ WinControl::~WinControl() {
 void WinControl::DestroyHandle() {
     if (!handle_) return;
     const HWND handle = handle_;
-    RemovePropW(handle, kControlProperty);
+    Detach(handle);
     if (systemProc_) SetWindowLongPtrW(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(systemProc_));
     handle_ = nullptr;
     DestroyWindow(handle);
 }
 
 WinControl* WinControl::FromHandle(HWND handle) {
-    return handle ? static_cast<WinControl*>(GetPropW(handle, kControlProperty)) : nullptr;
+    if (!handle) return nullptr;
+    const std::lock_guard lock(controlsLock);
+    const auto found = OwnedWindows().find(handle);
+    return found != OwnedWindows().end() ? found->second : nullptr;
 }
 
 void WinControl::CreateHandle(const wchar_t* className, bool systemClass, DWORD style, DWORD exStyle,
@@ -192,7 +215,7 @@ void WinControl::CreateHandle(const wchar_t* className, bool systemClass, DWORD 
     if (!handle) return;
     if (systemClass) {
         handle_ = handle;
-        SetPropW(handle_, kControlProperty, this);
+        Attach(handle_, this);
         systemProc_ = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WindowProc)));
     }
@@ -204,12 +227,12 @@ LRESULT CALLBACK WinControl::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
     if (!self && message == WM_NCCREATE) {
         self = static_cast<WinControl*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         self->handle_ = hwnd;
-        SetPropW(hwnd, kControlProperty, self);
+        Attach(hwnd, self);
     }
     if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         const LRESULT result = self->DefaultProc(message, wParam, lParam);
-        RemovePropW(hwnd, kControlProperty);
+        Detach(hwnd);
         self->handle_ = nullptr;
         return result;
     }

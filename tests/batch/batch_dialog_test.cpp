@@ -218,6 +218,48 @@ TEST_F(BatchDialog, SecondOpeningShowsOnlyTheSecondFolder) {
     EXPECT_EQ(EntriesOf(dialog.CheckListBox1), (std::vector<std::pair<std::wstring, bool>>{{L"second.txt", true}}));
 }
 
+// A long list is filled with painting held back: once shown it must paint its entries and its
+// scroll bar must reach the last one, and a second filling must start from an empty list.
+TEST_F(BatchDialog, LongListIsWhollyListedPaintedAndScrollable) {
+    constexpr int kFiles = 300;
+    for (int i = 0; i < kFiles; ++i) folder.AddFile(L"f" + std::to_wstring(1000 + i) + L".txt");
+    opener.folder = folder.Path();
+    TForm2 dialog(opener);
+    const HWND list = dialog.CheckListBox1.Handle();
+
+    for (int opening = 0; opening < 2; ++opening) {
+        ModalScript script;
+        script.Then([&] {
+            EXPECT_EQ(dialog.CheckListBox1.Count(), kFiles);
+            SCROLLINFO scroll{};
+            scroll.cbSize = sizeof scroll;
+            scroll.fMask = SIF_RANGE | SIF_PAGE;
+            ASSERT_TRUE(GetScrollInfo(list, SB_VERT, &scroll));
+            EXPECT_EQ(scroll.nMax - static_cast<int>(scroll.nPage) + 1, kFiles - 117 / 12);
+
+            // Paint what is pending and read the first entry's check box off the screen: the tick
+            // is drawn in the text colour, the background is the light face colour.
+            UpdateWindow(list);
+            RECT item;
+            SendMessageW(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
+            const HDC dc = GetDC(list);
+            int dark = 0;
+            for (int y = item.top; y < item.bottom; ++y)
+                for (int x = item.left; x < item.left + 14; ++x)
+                    if (const COLORREF c = GetPixel(dc, x, y); GetRValue(c) + GetGValue(c) + GetBValue(c) < 200) ++dark;
+            ReleaseDC(list, dc);
+            EXPECT_GT(dark, 4);
+
+            SendMessageW(list, WM_VSCROLL, SB_BOTTOM, 0);
+            EXPECT_EQ(SendMessageW(list, LB_GETTOPINDEX, 0, 0), kFiles - 117 / 12);
+            PostKey(dialog.Handle(), VK_ESCAPE);
+        });
+        dialog.Open(L"txt", TargetMode::ByExtension);
+        EXPECT_TRUE(script.Done());
+    }
+    EXPECT_EQ(dialog.CheckListBox1.Item(kFiles - 1).size(), 9u);
+}
+
 int OuterHeight(const TForm2& dialog) {
     RECT rect;
     GetWindowRect(dialog.Handle(), &rect);

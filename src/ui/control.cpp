@@ -340,6 +340,18 @@ LRESULT WinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         break;
+    case WM_SETCURSOR:
+        if (reinterpret_cast<HWND>(wParam) == handle_ && LOWORD(lParam) == HTCLIENT) {
+            POINT point;
+            GetCursorPos(&point);
+            ScreenToClient(handle_, &point);
+            if (const Control* control = ControlAt(point, false))
+                if (const HCURSOR cursor = control->Cursor()) {
+                    ::SetCursor(cursor);
+                    return TRUE;
+                }
+        }
+        break;
     case WM_MOUSELEAVE: {
         if (hover_) {
             Control* left = hover_;

@@ -85,6 +85,8 @@ public:
     virtual bool DialogChar(wchar_t) { return false; }
     // The system colours changed.
     virtual void SysColorsChanged() {}
+    // The mouse pointer over a windowless control; none keeps the window's own.
+    virtual HCURSOR Cursor() const { return nullptr; }
 
 protected:
     // Hooks for the windowed kind, which applies each change to its window.

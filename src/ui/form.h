@@ -46,7 +46,7 @@ public:
     // Closes the form: the close handler runs, then the form hides. The main form's closing ends
     // the program.
     void Close();
-    void Show();
+    virtual void Show();
 
     void SetDefaultButton(Button* button) { defaultButton_ = button; }
     void SetCancelButton(Button* button) { cancelButton_ = button; }

@@ -55,6 +55,12 @@ void Bevel::Paint(HDC dc) {
         DrawEdge(dc, &area, EDGE_ETCHED, BF_RECT);
         return;
     }
+    if (shape_ == BevelShape::BottomLine) {
+        // Shadow above highlight, the highlight on the last row: a one-pixel bevel is all highlight.
+        area.top = area.bottom - 2;
+        DrawEdge(dc, &area, EDGE_ETCHED, BF_BOTTOM);
+        return;
+    }
     area.bottom = area.top + 2;
     DrawEdge(dc, &area, EDGE_ETCHED, BF_TOP);
 }

@@ -23,7 +23,8 @@ private:
     UniqueFont boldFont_;
 };
 
-enum class BevelShape { TopLine, Frame };
+// A lowered rule along the top or the bottom edge, or a lowered frame.
+enum class BevelShape { TopLine, BottomLine, Frame };
 
 // A lowered rule or frame.
 class Bevel : public GraphicControl {

@@ -14,16 +14,22 @@ public:
 
     const std::wstring& Caption() const { return caption_; }
     void SetCaption(const std::wstring& caption);
+    // Breaks the caption into lines between words to fit the given width, which the label keeps;
+    // its height follows the text. 0: one line as wide as the text.
+    void SetWrapWidth(int width);
     void Paint(HDC dc) override;
 
 private:
     void AdjustSize();
+    UINT Format() const;
 
     std::wstring caption_;
+    int wrapWidth_ = 0;
     UniqueFont boldFont_;
 };
 
-enum class BevelShape { TopLine, Frame };
+// A horizontal rule along the top edge, a vertical one along the left edge, or a frame.
+enum class BevelShape { TopLine, LeftLine, Frame };
 
 // A lowered rule or frame.
 class Bevel : public GraphicControl {

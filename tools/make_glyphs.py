@@ -173,6 +173,40 @@ def down_arrow():
     return c
 
 
+def outline_of(c, filled, colour=BLACK):
+    """Outlines a set of pixels with their eight neighbours that are not in it."""
+    for x, y in filled:
+        for dx in (-1, 0, 1):
+            for dy in (-1, 0, 1):
+                if (x + dx, y + dy) not in filled:
+                    c.dot(x + dx, y + dy, colour)
+
+
+def delete_glyph():
+    """A red cross: the selected entry goes."""
+    c = Canvas(16, 16)
+    cross = {(x, y) for y in range(2, 14) for x in range(2, 14) if abs(x - y) <= 1 or abs(x + y - 15) <= 1}
+    for x, y in cross:
+        c.dot(x, y, RED)
+    outline_of(c, cross)
+    return c
+
+
+def homepage_glyph():
+    """A globe with meridians and parallels: the maker's pages on the web."""
+    c = Canvas(16, 16)
+    centre, radius = 7, 6.4
+    ball = {(x, y) for y in range(15) for x in range(15) if math.hypot(x - centre, y - centre) <= radius}
+    for x, y in ball:
+        dx, dy = x - centre, y - centre
+        # The outer meridians cross the equator at half the radius.
+        half = radius / 2 * math.sqrt(max(0.0, 1 - (dy / radius) ** 2))
+        grid = dy in (-3, 0, 3) or abs(abs(dx) - half) < 0.5
+        c.dot(x, y, WHITE if grid else BLUE)
+    outline_of(c, ball)
+    return c
+
+
 def write_bmp(path, canvas):
     stride = (canvas.width * 3 + 3) & ~3
     image = b''
@@ -192,6 +226,8 @@ GLYPHS = {
     'help.bmp': help_glyph,
     'exit.bmp': exit_glyph,
     'down_arrow.bmp': down_arrow,
+    'delete.bmp': delete_glyph,
+    'homepage.bmp': homepage_glyph,
 }
 
 

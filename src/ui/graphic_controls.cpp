@@ -6,7 +6,7 @@ namespace morvane {
 
 namespace {
 
-constexpr UINT kLabelFormat = DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX;
+constexpr UINT kLabelFormat = DT_LEFT | DT_TOP | DT_NOPREFIX;
 
 }  // namespace
 
@@ -27,21 +27,31 @@ void Label::SetCaption(const std::wstring& caption) {
     Invalidate();
 }
 
+void Label::SetWrapWidth(int width) {
+    if (width == wrapWidth_) return;
+    wrapWidth_ = width;
+    AdjustSize();
+    Invalidate();
+}
+
+UINT Label::Format() const { return kLabelFormat | (wrapWidth_ > 0 ? DT_WORDBREAK : DT_SINGLELINE); }
+
 void Label::AdjustSize() {
     const HDC dc = GetDC(nullptr);
     const HGDIOBJ old = SelectObject(dc, Font());
-    RECT area{0, 0, 0, 0};
-    DrawTextW(dc, caption_.empty() ? L" " : caption_.c_str(), -1, &area, kLabelFormat | DT_CALCRECT);
+    RECT area{0, 0, wrapWidth_, 0};
+    DrawTextW(dc, caption_.empty() ? L" " : caption_.c_str(), -1, &area, Format() | DT_CALCRECT);
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
-    SetBounds(Left(), Top(), caption_.empty() ? 0 : area.right, area.bottom);
+    const int width = wrapWidth_ > 0 ? wrapWidth_ : caption_.empty() ? 0 : area.right;
+    SetBounds(Left(), Top(), width, area.bottom);
 }
 
 void Label::Paint(HDC dc) {
     RECT area = BoundsRect();
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(Enabled() ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
-    DrawTextW(dc, caption_.c_str(), -1, &area, kLabelFormat);
+    DrawTextW(dc, caption_.c_str(), -1, &area, Format());
 }
 
 Bevel::Bevel(WinControl* parent, BevelShape shape, int left, int top, int width, int height)
@@ -59,6 +69,11 @@ void Bevel::Paint(HDC dc) {
         // Shadow above highlight, the highlight on the last row: a one-pixel bevel is all highlight.
         area.top = area.bottom - 2;
         DrawEdge(dc, &area, EDGE_ETCHED, BF_BOTTOM);
+        return;
+    }
+    if (shape_ == BevelShape::LeftLine) {
+        area.right = area.left + 2;
+        DrawEdge(dc, &area, EDGE_ETCHED, BF_LEFT);
         return;
     }
     area.bottom = area.top + 2;

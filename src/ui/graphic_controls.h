@@ -14,17 +14,22 @@ public:
 
     const std::wstring& Caption() const { return caption_; }
     void SetCaption(const std::wstring& caption);
+    // Breaks the caption into lines between words to fit the given width, which the label keeps;
+    // its height follows the text. 0: one line as wide as the text.
+    void SetWrapWidth(int width);
     void Paint(HDC dc) override;
 
 private:
     void AdjustSize();
+    UINT Format() const;
 
     std::wstring caption_;
+    int wrapWidth_ = 0;
     UniqueFont boldFont_;
 };
 
-// A lowered rule along the top or the bottom edge, or a lowered frame.
-enum class BevelShape { TopLine, BottomLine, Frame };
+// A lowered rule along the top or the bottom edge, a vertical one along the left edge, or a frame.
+enum class BevelShape { TopLine, BottomLine, LeftLine, Frame };
 
 // A lowered rule or frame.
 class Bevel : public GraphicControl {

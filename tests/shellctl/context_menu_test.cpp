@@ -1,0 +1,1 @@
+#include "shellctl/shell_test_support.h"

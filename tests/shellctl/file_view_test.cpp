@@ -245,39 +245,22 @@ TEST_F(FileViewTest, TheDesktopAndNoFolder) {
     EXPECT_GE(IndexOf(list_, L"マイ コンピューター"), 0);
 }
 
-TEST_F(FileViewTest, RightClickWithNothingSelectedShowsNoMenu) {
+TEST_F(FileViewTest, RightClickShowsTheMenuOfTheSelectedItemOnly) {
     TempFolder folder(L"_右");
     folder.AddFile(L"a.txt");
     TShellContextMenu menu;
     list_.SetContextMenu(&menu);
     form_.Show();
     Show(folder.Path());
-    test::ModalScript script;
-    HMENU shown = nullptr;
-    script.Then([&] {
-        shown = PopupMenu::Showing();
-        if (shown) EndMenu();
-    });
-    // Pressed and released on empty space below the item.
-    PostMessageW(list_.Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(300, 300));
-    PostMessageW(list_.Handle(), WM_RBUTTONUP, 0, MAKELPARAM(300, 300));
-    test::PumpMessages();
-    test::PumpMessages();
-    EXPECT_TRUE(script.Done());
-    EXPECT_EQ(shown, nullptr);
+
+    // Pressed and released on empty space below the item: no menu.
+    EXPECT_EQ(test::RightClickMenu(list_.Handle(), 300, 300), nullptr);
+    EXPECT_EQ(menu.Items().Count(), 0);
 
     // With the item selected, the shell's menu for it opens.
     list_.Select(0);
-    test::ModalScript second;
-    second.Then([&] {
-        shown = PopupMenu::Showing();
-        if (shown) EndMenu();
-    });
     const RECT item = list_.ItemRect(0);
-    PostMessageW(list_.Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(item.left + 5, item.top + 3));
-    PostMessageW(list_.Handle(), WM_RBUTTONUP, 0, MAKELPARAM(item.left + 5, item.top + 3));
-    test::PumpMessages();
-    EXPECT_NE(shown, nullptr);
+    EXPECT_NE(test::RightClickMenu(list_.Handle(), item.left + 5, item.top + 3), nullptr);
     EXPECT_GT(menu.Items().Count(), 0);
 }
 

@@ -122,7 +122,14 @@ void TFileView::AddItem(IShellFolder* folder, IShellIcon* icons, IDList id, ULON
 
     int image = -1;
     if (icons && icons->GetIconOf(id.Get(), GIL_FORSHELL, &image) != S_OK) image = -1;
-    if (image == -1) image = GetSysIconIndex(absolute.Get(), SHGFI_SYSICONINDEX);
+    // The type name, and the icon when the folder gave none, in one call: it is the costly one.
+    SHFILEINFOW info{};
+    const UINT infoFlags = SHGFI_TYPENAME | SHGFI_PIDL | (image == -1 ? SHGFI_SYSICONINDEX : 0);
+    if (SHGetFileInfoW(reinterpret_cast<LPCWSTR>(absolute.Get()), 0, &info, sizeof info, infoFlags)) {
+        item->TypeName = info.szTypeName;
+        if (image == -1) image = info.iIcon;
+    }
+    if (image == -1) image = 0;
 
     std::wstring sizeText, dateText;
     WIN32_FIND_DATAW found{};
@@ -134,9 +141,6 @@ void TFileView::AddItem(IShellFolder* folder, IShellIcon* icons, IDList id, ULON
         sizeText = SizeText(item->Size);
         dateText = DateText(found.ftLastWriteTime);
     }
-    SHFILEINFOW info{};
-    if (SHGetFileInfoW(reinterpret_cast<LPCWSTR>(absolute.Get()), 0, &info, sizeof info, SHGFI_TYPENAME | SHGFI_PIDL))
-        item->TypeName = info.szTypeName;
 
     const std::wstring caption = DisplayName(folder, id.Get(), SHGDN_INFOLDER);
     item->Id = std::move(id);

@@ -214,6 +214,9 @@ bool ListView::Notify(const NMHDR& header, LRESULT& result) {
     case LVN_COLUMNCLICK:
         ColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
         return true;
+    case NM_CLICK:
+        Click();
+        return true;
     case NM_DBLCLK:
         DoubleClick();
         return true;

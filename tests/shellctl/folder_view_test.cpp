@@ -191,6 +191,46 @@ TEST_F(FolderViewTest, RightClickMenusBelongToTheNodeUnderThePointer) {
     EXPECT_EQ(test::RightClickMenu(tree_.Handle(), client.right - 5, client.bottom - 5, test::ClickInput::Notification), nullptr);
 }
 
+// A tree whose every new folder is reported unreadable, as a list does when its folder cannot be
+// enumerated (the shell of this system reads every file-system folder, so it is told here).
+class TUnreadableFolderView : public TFolderView {
+public:
+    using TFolderView::TFolderView;
+    bool Unreadable = false;
+    int Changes = 0;
+
+protected:
+    void SelectionChanged(Node node) override {
+        TFolderView::SelectionChanged(node);
+        if (!Unreadable) return;
+        ++Changes;
+        ASSERT_LT(Changes, 10) << "the tree bounces between two unreadable folders";
+        ReturnToPreviousNode();
+    }
+};
+
+TEST_F(FolderViewTest, GoesBackFromAnUnreadableFolderOnlyOnce) {
+    TempFolder folder(L"_読めない");
+    folder.AddFolder(L"a");
+    folder.AddFolder(L"b");
+    test::TestForm bare;
+    TUnreadableFolderView tree(&bare);
+    tree.Loaded();
+    tree.SetFolderPath(folder.PathOf(L"a"));
+    const TreeView::Node a = tree.Selected();
+    tree.Unreadable = true;
+    // b cannot be read: back to a, which cannot be read either, but is not left again.
+    tree.SetFolderPath(folder.PathOf(L"b"));
+    EXPECT_EQ(tree.Changes, 2);
+    EXPECT_EQ(tree.Selected(), a);
+    EXPECT_EQ(tree.CurrentNode(), a);
+    // The next selection may go back once again.
+    tree.Changes = 0;
+    tree.SetFolderPath(folder.PathOf(L"b"));
+    EXPECT_EQ(tree.Changes, 2);
+    EXPECT_EQ(tree.Selected(), a);
+}
+
 TEST_F(FolderViewTest, LinksAreOptionalAndClearedWhenTheOtherGoes) {
     TempFolder folder(L"_単独");
     folder.AddFolder(L"x");

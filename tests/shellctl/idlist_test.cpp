@@ -50,7 +50,10 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override { return ++References; }
     ULONG STDMETHODCALLTYPE Release() override { return --References; }
     HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND, IBindCtx*, LPWSTR, ULONG*, LPITEMIDLIST*, ULONG*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumObjects(HWND, SHCONTF, IEnumIDList**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumObjects(HWND, SHCONTF, IEnumIDList** items) override {
+        *items = nullptr;
+        return S_FALSE;  // success, and nothing to list
+    }
     HRESULT STDMETHODCALLTYPE BindToObject(LPCITEMIDLIST, IBindCtx*, REFIID, void**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE BindToStorage(LPCITEMIDLIST, IBindCtx*, REFIID, void**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM, LPCITEMIDLIST, LPCITEMIDLIST) override {
@@ -198,6 +201,16 @@ TEST_F(IDListTest, DisplayNamesOfEveryKind) {
     folder.NameResult = S_FALSE;
     EXPECT_FALSE(GetDisplayName(&folder, list.Get(), SHGDN_NORMAL, name));
     EXPECT_EQ(name, L"");
+    EXPECT_EQ(folder.References, 1u);
+}
+
+TEST_F(IDListTest, ASuccessWithoutAResultCountsAsNothing) {
+    ScriptedFolder folder;
+    const ComPtr<IEnumIDList> items = EnumerateItems(&folder, nullptr, SHCONTF_FOLDERS);
+    EXPECT_FALSE(items);
+    EXPECT_FALSE(NextItem(items.Get()));
+    EXPECT_FALSE(BindToFolder(nullptr));
+    EXPECT_EQ(ItemAttributes(&folder, nullptr, SFGAO_FOLDER), 0u);
     EXPECT_EQ(folder.References, 1u);
 }
 

@@ -67,11 +67,13 @@ inline RECT NodeRect(const TreeView& tree, TreeView::Node node) {
     return rect;
 }
 
-// Edits a label in place as the user does: the edit box gets the text, Enter ends the edit.
+// Edits a label in place as the user does: the edit box gets the text, Enter (through the
+// application's message handling, as a key press goes) ends the edit.
 inline void TypeLabel(HWND edit, const std::wstring& text) {
     ASSERT_NE(edit, nullptr) << "no edit box opened";
     SetWindowTextW(edit, text.c_str());
-    SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 1);
+    PostMessageW(edit, WM_KEYDOWN, VK_RETURN, 1);
+    PostMessageW(edit, WM_KEYUP, VK_RETURN, 1 | (1u << 30) | (1u << 31));
     PumpMessages();
 }
 

@@ -150,7 +150,7 @@ TEST_F(ComboViewTest, PickingAnEntrySelectsTheFolderInTheTree) {
 }
 
 TEST_F(ComboViewTest, EveryListIsFreedAfterARoundOfBrowsing) {
-    const long before = IDList::LiveCount();
+    ASSERT_EQ(IDList::LiveCount(), 0);
     TempFolder folder(L"_一周");
     folder.AddFolder(L"a");
     folder.AddFolder(L"a\\b");
@@ -159,28 +159,40 @@ TEST_F(ComboViewTest, EveryListIsFreedAfterARoundOfBrowsing) {
     {
         TShellDemoForm demo(folder.Path());
         demo.Show();
-        EXPECT_GT(IDList::LiveCount(), before);
-        demo.FolderView1.Expand(demo.FolderView1.Selected());
-        demo.FileView1.SortByColumn(1);
-        demo.FileView1.SortByColumn(3);
-        demo.FolderView1.SetFolderPath(folder.PathOf(L"a\\b"));
-        demo.FolderView1.SetFolderPath(folder.Path());
-        const int file = test::IndexOf(demo.FileView1, L"x.txt");
-        demo.FileView1.Select(file);
-        demo.FileView1.EditLabel(file);
-        test::TypeLabel(reinterpret_cast<HWND>(SendMessageW(demo.FileView1.Handle(), LVM_GETEDITCONTROL, 0, 0)),
-                        L"z.txt");
-        EXPECT_EQ(demo.FileView1.Text(file), L"z.txt");
-        const RECT item = demo.FileView1.ItemRect(file);
-        EXPECT_NE(test::RightClickMenu(demo.FileView1.Handle(), item.left + 3, item.top + 3), nullptr);
+        EXPECT_GT(IDList::LiveCount(), 0);
+        TFolderView& tree = demo.FolderView1;
+        TFileView& list = demo.FileView1;
+        tree.Expand(tree.Selected());
+        list.SortByColumn(1);
+        list.SortByColumn(3);
+        tree.SetFolderPath(folder.PathOf(L"a\\b"));
+        tree.SetFolderPath(folder.Path());
+
+        const int file = test::IndexOf(list, L"x.txt");
+        list.Select(file);
+        list.EditLabel(file);
+        test::TypeLabel(reinterpret_cast<HWND>(SendMessageW(list.Handle(), LVM_GETEDITCONTROL, 0, 0)), L"z.txt");
+        EXPECT_EQ(list.Text(file), L"z.txt");
+        const RECT item = list.ItemRect(file);
+        EXPECT_NE(test::RightClickMenu(list.Handle(), item.left + 3, item.top + 3), nullptr);
+
+        const TreeView::Node a = test::ChildNamed(tree, tree.Selected(), L"a");
+        ASSERT_NE(a, nullptr);
+        const RECT node = test::NodeRect(tree, a);
+        EXPECT_NE(test::RightClickMenu(tree.Handle(), node.left + 3, node.top + 3, test::ClickInput::Notification),
+                  nullptr);
+        tree.Select(a);
+        tree.EditLabel(a);
+        test::TypeLabel(reinterpret_cast<HWND>(SendMessageW(tree.Handle(), TVM_GETEDITCONTROL, 0, 0)), L"ａ");
+        EXPECT_EQ(tree.FolderPath(), folder.PathOf(L"ａ"));
+
         demo.ComboView1.SetItemIndex(0);
-        SendMessageW(demo.Handle(), WM_COMMAND,
-                     MAKEWPARAM(GetDlgCtrlID(demo.ComboView1.Handle()), CBN_SELCHANGE),
+        SendMessageW(demo.Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(demo.ComboView1.Handle()), CBN_SELCHANGE),
                      reinterpret_cast<LPARAM>(demo.ComboView1.Handle()));
-        EXPECT_EQ(demo.FolderView1.Selected(), demo.FolderView1.Root());
-        demo.FolderView1.InitRoot();
+        EXPECT_EQ(tree.Selected(), tree.Root());
+        tree.InitRoot();
     }
-    EXPECT_EQ(IDList::LiveCount(), before);
+    EXPECT_EQ(IDList::LiveCount(), 0);
 }
 
 }  // namespace

@@ -1,0 +1,87 @@
+#pragma once
+// The contents of one shell folder as a list, Explorer-fashion: every subfolder and file (hidden
+// ones included) with its shell icon, and in report style the name, size, type and last-write
+// time. Driven by a folder tree, which it tells of double-clicked and renamed subfolders.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "shellctl/com_ptr.h"
+#include "shellctl/idlist.h"
+#include "shellctl/link.h"
+#include "ui/list_view.h"
+
+namespace morvane {
+
+class TFolderView;
+class TShellContextMenu;
+
+class TFileView : public ListView, public LinkTarget {
+public:
+    TFileView(WinControl* parent, int left = 0, int top = 0, int width = 200, int height = 200);
+    ~TFileView() override;
+
+    // Shows the folder of the absolute list; the list stays the caller's.
+    void SetFolderIDList(LPCITEMIDLIST list);
+    // Reads the folder shown again.
+    void FillList();
+
+    // Full parsing path of the first selected item, of an item; empty when there is none.
+    std::wstring GetSelectedPath() const;
+    std::wstring GetItemPath(int index) const;
+    // The item's identifier relative to the folder shown, owned by the item.
+    LPCITEMIDLIST ItemID(int index) const;
+
+    IShellFolder* Folder() const { return folder_.Get(); }
+    LPCITEMIDLIST FolderIDList() const { return folderList_.Get(); }
+
+    // Extensions with their dot (".TXT"); an empty mask shows everything. Not applied until the
+    // next fill.
+    const std::vector<std::wstring>& Mask() const { return mask_; }
+    void SetMask(const std::vector<std::wstring>& mask) { mask_ = mask; }
+    // A double-click on a file opens it through the shell.
+    bool FileExecute() const { return fileExecute_; }
+    void SetFileExecute(bool fileExecute) { fileExecute_ = fileExecute; }
+    TShellContextMenu* ContextMenu() const { return contextMenu_.Get(); }
+    void SetContextMenu(TShellContextMenu* menu);
+    TFolderView* FolderView() const { return folderView_.Get(); }
+    void SetViewStyle(ViewStyle style) { SetStyle(style); }
+
+    // Sorts by a column as a click on its header does: that column's direction turns first.
+    void SortByColumn(int column);
+    // Per column (name, size, type, date): +1 ascending, -1 descending. Shared by every list.
+    static int SortDirections[4];
+
+    // Raised after a double-click has handed a file to the shell.
+    std::function<void()> OnDblClick;
+
+protected:
+    void Deleting(int index, LPARAM data) override;
+    void ColumnClick(int column) override;
+    void DoubleClick() override;
+    void RightClick(POINT point) override;
+    bool Edited(int index, const std::wstring& text) override;
+
+private:
+    friend class TFolderView;  // links itself through SetFileView
+    void SetFolderView(TFolderView* tree);
+
+    struct Item;
+    Item* ItemAt(int index) const;
+    void AddItem(IShellFolder* folder, IShellIcon* icons, IDList id, ULONG attributes);
+    void Sort(int column);
+    static int CALLBACK CompareItems(LPARAM a, LPARAM b, LPARAM context);
+
+    ComPtr<IShellFolder> folder_;
+    IDList folderList_;
+    bool fileExecute_ = true;
+    std::vector<std::wstring> mask_;
+    Link<TFolderView> folderView_;
+    Link<TShellContextMenu> contextMenu_;
+    int sortColumn_ = 0;
+};
+
+}  // namespace morvane

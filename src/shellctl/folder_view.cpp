@@ -1,0 +1,297 @@
+#include "shellctl/folder_view.h"
+
+#include <vector>
+
+#include "shellctl/combo_view.h"
+#include "shellctl/file_view.h"
+#include "shellctl/shell_context_menu.h"
+#include "shellctl/shell_folder.h"
+#include "ui/screen_cursor.h"
+
+namespace morvane {
+
+namespace {
+
+constexpr SHCONTF kTreeItems = SHCONTF_FOLDERS | SHCONTF_INCLUDEHIDDEN;
+
+IDList* NodeList(LPARAM data) { return reinterpret_cast<IDList*>(data); }
+
+int CALLBACK CompareNodes(LPARAM a, LPARAM b, LPARAM folder) {
+    return CompareIDLists(reinterpret_cast<IShellFolder*>(folder), NodeList(a)->Get(), NodeList(b)->Get());
+}
+
+}  // namespace
+
+TFolderView::TFolderView(WinControl* parent, int left, int top, int width, int height)
+    : TreeView(parent, left, top, width, height) {
+    SetImageList(SystemImageList(true));
+}
+
+TFolderView::~TFolderView() {
+    // While this object is whole: the nodes' deletion notices free their identifiers.
+    busy_ = true;
+    Clear();
+}
+
+void TFolderView::Loaded() {
+    if (ContextMenu()) rightClickSelect_ = true;
+    InitRoot();
+}
+
+void TFolderView::SetFileView(TFileView* fileView) {
+    if (fileView) {
+        fileView_.Set(fileView);
+        fileView->SetFolderView(this);
+    } else {
+        if (TFileView* old = FileView()) old->SetFolderView(nullptr);
+        fileView_.Set(nullptr);
+    }
+}
+
+void TFolderView::SetComboView(TComboView* combo) { comboView_.Set(combo); }
+
+void TFolderView::SetContextMenu(TShellContextMenu* menu) {
+    contextMenu_.Set(menu);
+    if (menu) rightClickSelect_ = true;
+}
+
+LPCITEMIDLIST TFolderView::NodeID(Node node) const {
+    const IDList* list = node ? NodeList(Data(node)) : nullptr;
+    return list ? list->Get() : nullptr;
+}
+
+TreeView::Node TFolderView::AddNode(Node parent, const std::wstring& text, IDList id, int image, int selectedImage,
+                                    bool hasChildren) {
+    auto* data = new IDList(std::move(id));
+    const Node node = Add(parent, {text, reinterpret_cast<LPARAM>(data), image, selectedImage, hasChildren});
+    if (!node) delete data;
+    return node;
+}
+
+void TFolderView::ReplaceNodeID(Node node, IDList id) {
+    if (IDList* list = NodeList(Data(node))) *list = std::move(id);
+}
+
+void TFolderView::Deleting(Node node, LPARAM data) {
+    delete NodeList(data);
+    if (node == currentNode_) currentNode_ = nullptr;
+    if (node == previousNode_) previousNode_ = nullptr;
+}
+
+IDList TFolderView::GetNodeIDList(Node node) const {
+    std::vector<LPCITEMIDLIST> path;  // from the node up to the root's child
+    for (Node up = node; up && Level(up) > 0; up = ParentOf(up)) path.push_back(NodeID(up));
+    if (path.empty()) return IDList::Copy(NodeID(node));
+    IDList result = IDList::Copy(path.back());
+    for (auto it = path.rbegin() + 1; it != path.rend(); ++it) result.Reset(ConcatIDLists(result.Get(), *it));
+    return result;
+}
+
+ComPtr<IShellFolder> TFolderView::FolderOf(Node node) const {
+    if (!node) return {};
+    if (Level(node) == 0) return ComPtr<IShellFolder>(DesktopFolder());
+    const IDList absolute = GetNodeIDList(node);
+    return BindToFolder(absolute.Get());
+}
+
+ComPtr<IShellFolder> TFolderView::ParentFolderOf(Node node) const {
+    if (!node || Level(node) == 0) return {};
+    return FolderOf(ParentOf(node));
+}
+
+void TFolderView::InitRoot() {
+    if (busy_ || !DesktopFolder()) return;
+    IDList desktop = SpecialFolderList(Handle(), CSIDL_DESKTOP);
+    if (!desktop) return;
+    std::wstring name;
+    if (!GetDisplayName(DesktopFolder(), desktop.Get(), SHGDN_INFOLDER, name)) return;
+    BeginUpdate();
+    busy_ = true;
+    Clear();
+    busy_ = false;
+    const int image = GetSysIconIndex(desktop.Get(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+    const int selected = GetSysIconIndex(desktop.Get(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON);
+    const Node root = AddNode(nullptr, name, std::move(desktop), image, selected, true);
+    Select(root);
+    FillChildren(root);
+    Expand(Selected());
+    EndUpdate();
+    NotifyFolderChanged(Selected());
+}
+
+void TFolderView::FillChildren(Node node) {
+    if (busy_ || !node || !NodeID(node)) return;
+    const ComPtr<IShellFolder> folder = FolderOf(node);
+    const ComPtr<IEnumIDList> items = EnumerateItems(folder.Get(), Handle(), kTreeItems);
+    if (!items) {
+        // The shell has shown why (a drive without a medium, say); the node keeps its button.
+        Select(currentNode_);
+        return;
+    }
+    const HourglassCursor hourglass;
+    BeginUpdate();
+    busy_ = true;
+    const ComPtr<IShellIcon> icons = folder.As<IShellIcon>();
+    const IDList parentList = GetNodeIDList(node);
+    int added = 0;
+    for (IDList id = NextItem(items.Get()); id; id = NextItem(items.Get())) {
+        const std::wstring text = DisplayName(folder.Get(), id.Get(), SHGDN_INFOLDER);
+        int image = -1, selected = -1;
+        if (icons) {
+            if (icons->GetIconOf(id.Get(), GIL_OPENICON, &selected) != S_OK) selected = -1;
+            if (icons->GetIconOf(id.Get(), GIL_FORSHELL, &image) != S_OK) image = -1;
+        }
+        if (image < 0 || selected < 0) {
+            const IDList absolute(ConcatIDLists(parentList.Get(), id.Get()));
+            image = GetSysIconIndex(absolute.Get(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+            selected = GetSysIconIndex(absolute.Get(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON);
+        }
+        const bool hasChildren = ItemAttributes(folder.Get(), id.Get(), SFGAO_HASSUBFOLDER) != 0;
+        if (AddNode(node, text, std::move(id), image, selected, hasChildren)) ++added;
+    }
+    if (added > 0)
+        SortChildren(node, CompareNodes, reinterpret_cast<LPARAM>(folder.Get()));
+    else
+        SetHasChildren(node, false);
+    busy_ = false;
+    EndUpdate();
+}
+
+void TFolderView::Expanding(Node node) {
+    if (HasChildren(node) && !FirstChild(node)) FillChildren(node);
+}
+
+void TFolderView::ExpandNode(Node node) {
+    if (!node) return;
+    Expanding(node);
+    Expand(node);
+}
+
+TreeView::Node TFolderView::FindNodeByIDList(LPCITEMIDLIST list) {
+    Node node = Root();
+    ExpandNode(node);
+    if (!list || GetIDListSize(list) <= 2) return node;
+    for (LPCITEMIDLIST id = list; id && node; id = NextIDOrNil(id)) {
+        const IDList single(CopyFirstID(id));
+        node = FindChildNode(node, single.Get());
+    }
+    return node;
+}
+
+TreeView::Node TFolderView::FindChildNode(Node node, LPCITEMIDLIST id) {
+    if (!node || !NodeID(node) || !id) return nullptr;
+    const ComPtr<IShellFolder> folder = FolderOf(node);
+    if (!folder) return nullptr;
+    ExpandNode(node);
+    for (Node child = FirstChild(node); child; child = NextSibling(child))
+        if (CompareIDLists(folder.Get(), NodeID(child), id) == 0) return child;
+    return nullptr;
+}
+
+void TFolderView::SelectChildByID(LPCITEMIDLIST id) {
+    BeginUpdate();
+    if (const Node child = FindChildNode(Selected(), id)) Select(child);
+    EndUpdate();
+}
+
+void TFolderView::SelectByIDList(LPCITEMIDLIST list) {
+    BeginUpdate();
+    Select(FindNodeByIDList(list));
+    EndUpdate();
+}
+
+std::wstring TFolderView::FolderPath() const {
+    const Node node = Selected();
+    if (!node) return {};
+    const IDList absolute = GetNodeIDList(node);
+    return DisplayName(DesktopFolder(), absolute.Get(), SHGDN_FORPARSING);
+}
+
+void TFolderView::SetFolderPath(const std::wstring& path) {
+    IShellFolder* desktop = DesktopFolder();
+    if (!desktop || path.size() > kMaxShellName) return;
+    std::wstring text = path;  // ParseDisplayName takes a writable string
+    IDList list;
+    const HRESULT parsed = desktop->ParseDisplayName(nullptr, nullptr, text.data(), nullptr, list.Receive(), nullptr);
+    if (FAILED(parsed) || !list) return;
+    BeginUpdate();
+    Select(FindNodeByIDList(list.Get()));
+    EndUpdate();
+}
+
+void TFolderView::SelectionChanged(Node node) {
+    previousNode_ = currentNode_;
+    currentNode_ = node;
+    NotifyFolderChanged(node);
+}
+
+void TFolderView::ReturnToPreviousNode() {
+    if (returning_) return;
+    returning_ = true;
+    Select(previousNode_);
+    returning_ = false;
+}
+
+void TFolderView::NotifyFolderChanged(Node node) {
+    if (!node || busy_) return;
+    const IDList absolute = GetNodeIDList(node);
+    if (TFileView* list = FileView()) list->SetFolderIDList(absolute.Get());
+    if (TComboView* combo = ComboView()) combo->ShowFolder(absolute.Get());
+}
+
+void TFolderView::RenameChildNode(LPCITEMIDLIST oldId, LPCITEMIDLIST newId) {
+    const Node selected = Selected();
+    const Node child = FindChildNode(selected, oldId);
+    if (!child || !newId) return;
+    const ComPtr<IShellFolder> folder = FolderOf(selected);
+    SetText(child, DisplayName(folder.Get(), newId, SHGDN_NORMAL));
+    ReplaceNodeID(child, IDList(CopyFirstID(newId)));
+    if (TComboView* combo = ComboView()) {
+        const IDList absolute = GetNodeIDList(selected);
+        combo->ShowFolder(absolute.Get());
+    }
+}
+
+bool TFolderView::CanEdit(Node node) { return !ReadOnly() && node && Level(node) > 0; }
+
+bool TFolderView::Edited(Node node, const std::wstring& text) {
+    if (!node || !NodeID(node) || Level(node) == 0) return false;
+    const ComPtr<IShellFolder> parent = ParentFolderOf(node);
+    if (!parent) return false;
+    IDList renamed;
+    HRESULT result = E_FAIL;
+    if (!text.empty() && text.size() <= kMaxShellName)
+        result = parent->SetNameOf(Handle(), NodeID(node), text.c_str(), SHGDN_NORMAL, renamed.Receive());
+    if (FAILED(result) || !renamed) {
+        SetText(node, DisplayName(parent.Get(), NodeID(node), SHGDN_NORMAL));
+        return false;
+    }
+    ReplaceNodeID(node, std::move(renamed));
+    SetText(node, DisplayName(parent.Get(), NodeID(node), SHGDN_NORMAL));
+    if (TComboView* combo = ComboView()) {
+        const IDList absolute = GetNodeIDList(node);
+        combo->ShowFolder(absolute.Get());
+    }
+    // The list shows the renamed folder (or one inside it) under a name that is gone now.
+    const Node selected = Selected();
+    bool listShowsIt = false;
+    for (Node up = selected; up && !listShowsIt; up = ParentOf(up)) listShowsIt = up == node;
+    if (TFileView* list = FileView(); list && listShowsIt) {
+        const IDList absolute = GetNodeIDList(selected);
+        list->SetFolderIDList(absolute.Get());
+    }
+    return false;  // the label is the shell's name for it, set above
+}
+
+void TFolderView::RightClick(POINT point) {
+    // Right-click selection: the menu is for the node under the pointer, the selection stays.
+    const Node node = rightClickSelect_ ? NodeAt(point) : Selected();
+    TShellContextMenu* menu = ContextMenu();
+    if (!menu || !node || Level(node) == 0) return;
+    const ComPtr<IShellFolder> parent = ParentFolderOf(node);
+    if (!parent) return;
+    const IDList id = IDList::Copy(NodeID(node));
+    menu->PopupForItem(Handle(), parent.Get(), point, id.Get());
+}
+
+}  // namespace morvane

@@ -1,0 +1,161 @@
+#include "shellctl/shell_context_menu.h"
+
+#include <memory>
+
+#include "shellctl/shell_folder.h"
+#include "ui/application.h"
+
+namespace morvane {
+
+namespace {
+
+// The shell fills this menu; it lives only until its entries are copied.
+class ShellMenuHandle {
+public:
+    ShellMenuHandle() : menu_(CreatePopupMenu()) {}
+    ~ShellMenuHandle() {
+        if (menu_) DestroyMenu(menu_);
+    }
+    ShellMenuHandle(const ShellMenuHandle&) = delete;
+    ShellMenuHandle& operator=(const ShellMenuHandle&) = delete;
+    HMENU Get() const { return menu_; }
+
+private:
+    HMENU menu_;
+};
+
+CMINVOKECOMMANDINFO InvokeInfoFor(HWND owner, UINT_PTR verb) {
+    CMINVOKECOMMANDINFO info{};
+    info.cbSize = sizeof info;
+    info.hwnd = owner;
+    info.lpVerb = reinterpret_cast<LPCSTR>(verb);  // an integer resource identifier, not text
+    info.nShow = SW_SHOWNORMAL;
+    return info;
+}
+
+}  // namespace
+
+// ---- TShellMenuItem ----
+
+void TShellMenuItem::SetShellCommand(UINT commandId, bool opensSubmenu) {
+    // A submenu's entry is no command, and an identifier outside the range the menu was built with
+    // belongs to nobody: invoking either would run whatever command happens to have that offset.
+    invokable_ = !opensSubmenu && commandId >= kFirstShellCommand && commandId <= kLastShellCommand;
+}
+
+void TShellMenuItem::SetSendToTarget(ComPtr<IShellFolder> sendToFolder, IDList target, ComPtr<IDataObject> items) {
+    sendToFolder_ = std::move(sendToFolder);
+    sendToTarget_ = std::move(target);
+    items_ = std::move(items);
+}
+
+void TShellMenuItem::Click() {
+    MenuItem::Click();
+    if (!Enabled()) return;
+    if (ShellMenu && invokable_) {
+        // Local copies: the command may run a message loop in which a new right-click rebuilds the
+        // menu and destroys this item; the handler stays alive until the command returns.
+        const ComPtr<IContextMenu> menu = ShellMenu;
+        CMINVOKECOMMANDINFO info = InvokeInfo;
+        menu->InvokeCommand(&info);
+        return;
+    }
+    if (sendToFolder_ && sendToTarget_ && items_) DeliverToTarget();
+}
+
+void TShellMenuItem::DeliverToTarget() const {
+    // What Explorer does with Send To: the target's drop target receives the items, as if they
+    // were dropped on it.
+    const ComPtr<IShellFolder> folder = sendToFolder_;
+    const ComPtr<IDataObject> items = items_;
+    const IDList target = IDList::Copy(sendToTarget_.Get());
+    LPCITEMIDLIST targets[] = {target.Get()};
+    ComPtr<IDropTarget> dropTarget;
+    if (FAILED(folder->GetUIObjectOf(InvokeInfo.hwnd, 1, targets, IID_IDropTarget, nullptr,
+                                     dropTarget.ReceiveVoid())) ||
+        !dropTarget)
+        return;
+    DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+    const POINTL point{0, 0};
+    if (SUCCEEDED(dropTarget->DragEnter(items.Get(), MK_LBUTTON, point, &effect)) && effect != DROPEFFECT_NONE)
+        dropTarget->Drop(items.Get(), MK_LBUTTON, point, &effect);
+    else
+        dropTarget->DragLeave();
+}
+
+// ---- TShellContextMenu ----
+
+TShellContextMenu::TShellContextMenu() = default;
+
+TShellContextMenu::~TShellContextMenu() {
+    // The items hold the shell's menu handlers; they go before the Send To folder.
+    Items().Clear();
+}
+
+void TShellContextMenu::PopupForItem(HWND owner, IShellFolder* folder, POINT point, LPCITEMIDLIST item) {
+    if (!folder || !item) return;
+    LPCITEMIDLIST items[] = {item};
+    ComPtr<IContextMenu> contextMenu;
+    if (FAILED(folder->GetUIObjectOf(owner, 1, items, IID_IContextMenu, nullptr, contextMenu.ReceiveVoid())) ||
+        !contextMenu)
+        return;
+    ComPtr<IDataObject> data;
+    if (FAILED(folder->GetUIObjectOf(owner, 1, items, IID_IDataObject, nullptr, data.ReceiveVoid()))) data.Reset();
+    {
+        const ShellMenuHandle shellMenu;
+        if (!shellMenu.Get()) return;
+        if (FAILED(contextMenu->QueryContextMenu(shellMenu.Get(), 0, kFirstShellCommand, kLastShellCommand, CMF_NORMAL)))
+            return;
+        BuildFromShellMenu(shellMenu.Get(), owner, contextMenu.Get(), data.Get());
+    }  // the copies are made; the shell's menu is no longer needed
+    ClientToScreen(owner, &point);
+    Popup(point.x, point.y, owner);
+}
+
+void TShellContextMenu::BuildFromShellMenu(HMENU shellMenu, HWND owner, IContextMenu* contextMenu, IDataObject* items) {
+    Items().Clear();
+    if (!shellMenu) return;
+    int submenuPosition = -1;
+    const int count = GetMenuItemCount(shellMenu);
+    for (int i = 0; i < count; ++i) {
+        auto& item = static_cast<TShellMenuItem&>(Items().Add(std::make_unique<TShellMenuItem>()));
+        if (contextMenu) item.ShellMenu = ComPtr<IContextMenu>(contextMenu);
+
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_STATE | MIIM_ID | MIIM_SUBMENU;
+        GetMenuItemInfoW(shellMenu, static_cast<UINT>(i), TRUE, &info);
+        item.InvokeInfo = InvokeInfoFor(owner, info.wID - kFirstShellCommand);
+        item.SetShellCommand(info.wID, info.hSubMenu != nullptr);
+
+        const UINT state = GetMenuState(shellMenu, static_cast<UINT>(i), MF_BYPOSITION);
+        if (state & MF_SEPARATOR) {
+            item.SetCaption(L"-");
+        } else {
+            wchar_t text[256] = {};
+            GetMenuStringW(shellMenu, static_cast<UINT>(i), text, 255, MF_BYPOSITION);
+            item.SetCaption(text);
+        }
+        item.SetEnabled(!(state & MF_GRAYED));
+        if (info.hSubMenu) submenuPosition = i;
+    }
+    if (submenuPosition > 0) AddSendToEntries(Items().Item(submenuPosition), owner, items);
+}
+
+void TShellContextMenu::AddSendToEntries(MenuItem& parent, HWND owner, IDataObject* items) {
+    const HWND mainWindow = App().Handle();
+    const IDList sendTo = SpecialFolderList(mainWindow, CSIDL_SENDTO);
+    if (!sendTo) return;
+    sendToFolder_ = BindToFolder(sendTo.Get());
+    const ComPtr<IEnumIDList> targets = EnumerateItems(sendToFolder_.Get(), mainWindow, SHCONTF_NONFOLDERS);
+    if (!targets) return;
+    for (IDList target = NextItem(targets.Get()); target; target = NextItem(targets.Get())) {
+        auto entry = std::make_unique<TShellMenuItem>();
+        entry->SetCaption(DisplayName(sendToFolder_.Get(), target.Get(), SHGDN_NORMAL));
+        entry->InvokeInfo = InvokeInfoFor(owner, 0);
+        entry->SetSendToTarget(sendToFolder_, std::move(target), ComPtr<IDataObject>(items));
+        parent.Add(std::move(entry));
+    }
+}
+
+}  // namespace morvane

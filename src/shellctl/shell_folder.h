@@ -1,0 +1,29 @@
+#pragma once
+// Small steps over shell folders that every browsing component takes. Each one treats a call that
+// succeeds without handing anything back as a failure, so that nobody calls through a null.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <string>
+
+#include "shellctl/com_ptr.h"
+#include "shellctl/idlist.h"
+
+namespace morvane {
+
+// Longest name or path the shell is handed: 259 characters and the terminating zero.
+inline constexpr size_t kMaxShellName = MAX_PATH - 1;
+
+// The folder of an absolute list (BindToObject of the desktop); empty on failure.
+ComPtr<IShellFolder> BindToFolder(LPCITEMIDLIST absoluteList);
+// The folder's items of the given kinds; empty when the folder cannot be read.
+ComPtr<IEnumIDList> EnumerateItems(IShellFolder* folder, HWND owner, SHCONTF flags);
+// The next item of an enumeration; empty at the end.
+IDList NextItem(IEnumIDList* items);
+IDList SpecialFolderList(HWND owner, int csidl);
+// Those of the asked attributes that the item has.
+ULONG ItemAttributes(IShellFolder* folder, LPCITEMIDLIST item, ULONG asked);
+// GetDisplayName, empty on failure.
+std::wstring DisplayName(IShellFolder* folder, LPCITEMIDLIST list, DWORD flags);
+
+}  // namespace morvane

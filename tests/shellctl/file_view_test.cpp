@@ -1,0 +1,268 @@
+#include "shellctl/file_view.h"
+
+#include <algorithm>
+#include <shobjidl.h>
+
+#include "common/temp_folder.h"
+#include "common/ui_driver.h"
+#include "shellctl/demo_form.h"
+#include "shellctl/file_texts.h"
+#include "shellctl/shell_context_menu.h"
+#include "shellctl/shell_test_support.h"
+
+namespace morvane {
+namespace {
+
+using test::Captions;
+using test::IndexOf;
+using test::TempFolder;
+
+constexpr ULONGLONG kGiB = 1024ull * 1024 * 1024;
+
+void SetLastWrite(const std::wstring& path, WORD year) {
+    const SYSTEMTIME noon{year, 6, 0, 15, 12, 0, 0, 0};
+    FILETIME time;
+    SystemTimeToFileTime(&noon, &time);
+    const HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    SetFileTime(file, nullptr, nullptr, &time);
+    CloseHandle(file);
+}
+
+// A file of the size without writing it: the file system keeps it sparse.
+void MakeLargeFile(const std::wstring& path, ULONGLONG size) {
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER end;
+    end.QuadPart = static_cast<LONGLONG>(size);
+    SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
+    SetEndOfFile(file);
+    CloseHandle(file);
+}
+
+// A list alone on a window, showing a folder.
+class FileViewTest : public test::ShellTest {
+protected:
+    void Show(const std::wstring& path) {
+        folderList_ = test::ParsePath(path);
+        ASSERT_TRUE(folderList_);
+        list_.SetFolderIDList(folderList_.Get());
+    }
+    void ClickHeader(int column) {
+        const RECT rect = list_.HeaderItemRect(column);
+        const auto header = reinterpret_cast<HWND>(SendMessageW(list_.Handle(), LVM_GETHEADER, 0, 0));
+        test::PostClickAt(header, (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+        test::PumpMessages();
+    }
+
+    test::TestForm form_;
+    TFileView list_{&form_, 0, 0, 680, 460};
+    IDList folderList_;
+};
+
+TEST_F(FileViewTest, ListsEveryItemWithItsTexts) {
+    TempFolder folder(L"_一覧");
+    folder.AddFile(L"empty.txt");
+    folder.AddFile(L"k1023.txt", 0, std::string(1023, 'x'));
+    folder.AddFile(L"k1024.dat", 0, std::string(1024, 'x'));
+    folder.AddFile(L"k2048.bin", 0, std::string(2048, 'x'));
+    folder.AddFile(L"secret.txt", FILE_ATTRIBUTE_HIDDEN);
+    folder.AddFile(L"日本語.txt");
+    folder.AddFile(L"한국어.txt");
+    folder.AddFolder(L"サブ");
+    MakeLargeFile(folder.PathOf(L"huge.iso"), 3 * kGiB);
+    list_.SetViewStyle(ViewStyle::Report);
+    Show(folder.Path());
+
+    std::vector<std::wstring> names = Captions(list_);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"empty.txt", L"huge.iso", L"k1023.txt", L"k1024.dat", L"k2048.bin",
+                                                L"secret.txt", L"サブ", L"日本語.txt", L"한국어.txt"}));
+    const auto size = [&](const wchar_t* name) { return list_.Text(IndexOf(list_, name), 1); };
+    EXPECT_EQ(size(L"empty.txt"), L"       1KB");
+    EXPECT_EQ(size(L"k1023.txt"), L"       1KB");
+    EXPECT_EQ(size(L"k1024.dat"), L"       2KB");
+    EXPECT_EQ(size(L"k2048.bin"), L"       3KB");
+    EXPECT_EQ(size(L"huge.iso"), L" 3145729KB");  // from the whole 64-bit size
+    EXPECT_EQ(size(L"サブ"), L"       1KB");
+    SHFILEINFOW type{};
+    SHGetFileInfoW(folder.PathOf(L"日本語.txt").c_str(), 0, &type, sizeof type, SHGFI_TYPENAME);
+    EXPECT_NE(std::wstring(type.szTypeName), L"");
+    EXPECT_EQ(list_.Text(IndexOf(list_, L"日本語.txt"), 2), type.szTypeName);
+    EXPECT_EQ(list_.Text(IndexOf(list_, L"サブ"), 2), L"Folder");
+
+    // The shell's order: folders first. The full parsing path of an item; the report style is back.
+    EXPECT_EQ(list_.Text(0), L"サブ");
+    EXPECT_EQ(list_.GetItemPath(IndexOf(list_, L"한국어.txt")), folder.PathOf(L"한국어.txt"));
+    EXPECT_EQ(list_.GetSelectedPath(), L"");
+    list_.Select(IndexOf(list_, L"日本語.txt"));
+    EXPECT_EQ(list_.GetSelectedPath(), folder.PathOf(L"日本語.txt"));
+    EXPECT_EQ(list_.Style(), ViewStyle::Report);
+    EXPECT_EQ(list_.ColumnCount(), 4);
+    EXPECT_EQ(list_.Image(IndexOf(list_, L"empty.txt")), 0);
+    EXPECT_EQ(list_.Overlay(IndexOf(list_, L"empty.txt")), 0);
+}
+
+TEST(FileTexts, SizesAndDatesOfAnyRange) {
+    EXPECT_EQ(SizeText(0), L"       1KB");
+    EXPECT_EQ(SizeText(1023), L"       1KB");
+    EXPECT_EQ(SizeText(1024), L"       2KB");
+    EXPECT_EQ(SizeText(2048), L"       3KB");
+    EXPECT_EQ(SizeText(2 * kGiB), L" 2097153KB");
+    EXPECT_EQ(SizeText(5000 * kGiB), L"5242880001KB");
+    // Before 1980 and after 2107, where no DOS date reaches, in the same form.
+    for (const auto& [year, text] : {std::pair<WORD, const wchar_t*>{1975, L"75/06/15 "}, {2110, L"10/06/15 "}}) {
+        const SYSTEMTIME noon{year, 6, 0, 15, 12, 0, 0, 0};
+        FILETIME time;
+        ASSERT_TRUE(SystemTimeToFileTime(&noon, &time));
+        const std::wstring date = DateText(time);
+        EXPECT_EQ(date.substr(0, 9), text);
+        EXPECT_EQ(date.size(), 14u);
+    }
+    EXPECT_EQ(DateText(FILETIME{0, 0}), L"");
+    EXPECT_EQ(UpperExtension(L"C:\\d.x\\readme"), L"");
+    EXPECT_EQ(UpperExtension(L"C:\\d\\Archive.Tar.gZ"), L".GZ");
+    EXPECT_EQ(UpperExtension(L"C:.txt"), L".TXT");
+}
+
+TEST_F(FileViewTest, ShortcutsWearTheOverlay) {
+    TempFolder folder(L"_ﾘﾝｸ");
+    folder.AddFile(L"a.txt");
+    ComPtr<IShellLinkW> link;
+    CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.ReceiveVoid());
+    ASSERT_TRUE(link);
+    link->SetPath(folder.PathOf(L"a.txt").c_str());
+    ASSERT_HRESULT_SUCCEEDED(link.As<IPersistFile>()->Save(folder.PathOf(L"a へ.lnk").c_str(), TRUE));
+    Show(folder.Path());
+    ASSERT_EQ(list_.Count(), 2);
+    EXPECT_EQ(list_.Overlay(IndexOf(list_, L"a.txt")), 0);
+    const int shortcut = list_.Text(0) == L"a.txt" ? 1 : 0;
+    EXPECT_EQ(list_.Overlay(shortcut), 2);
+}
+
+TEST_F(FileViewTest, MaskKeepsFoldersAndMatchingExtensions) {
+    TempFolder folder(L"_ﾏｽｸ");
+    for (const wchar_t* name : {L"a.txt", L"B.TxT", L"a.txt.bak", L"README", L"c.text"}) folder.AddFile(name);
+    folder.AddFolder(L"dir.bak");
+    list_.SetMask({L".TXT"});
+    Show(folder.Path());
+    std::vector<std::wstring> names = Captions(list_);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"B.TxT", L"a.txt", L"dir.bak"}));
+
+    // An entry without its dot matches nothing; setting the mask alone reads nothing.
+    list_.SetMask({L"TXT"});
+    EXPECT_EQ(list_.Count(), 3);
+    list_.FillList();
+    EXPECT_EQ(Captions(list_), (std::vector<std::wstring>{L"dir.bak"}));
+    list_.SetMask({L".md", L".bak"});
+    list_.FillList();
+    names = Captions(list_);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"a.txt.bak", L"dir.bak"}));
+}
+
+TEST_F(FileViewTest, ColumnClicksSortEachColumnByItsValuesAndDirection) {
+    TempFolder folder(L"_並べ替え");
+    folder.AddFile(L"c9k.txt", 0, std::string(9 * 1024, 'x'));
+    folder.AddFile(L"a10k.txt", 0, std::string(10 * 1024, 'x'));
+    folder.AddFile(L"b1k.txt", 0, std::string(10, 'x'));
+    MakeLargeFile(folder.PathOf(L"d3g.bin"), 3 * kGiB);
+    SetLastWrite(folder.PathOf(L"a10k.txt"), 2005);
+    SetLastWrite(folder.PathOf(L"b1k.txt"), 1999);
+    SetLastWrite(folder.PathOf(L"c9k.txt"), 1985);
+    SetLastWrite(folder.PathOf(L"d3g.bin"), 2030);
+    list_.SetViewStyle(ViewStyle::Report);
+    form_.Show();
+    Show(folder.Path());
+
+    EXPECT_EQ(Captions(list_), (std::vector<std::wstring>{L"a10k.txt", L"b1k.txt", L"c9k.txt", L"d3g.bin"}));
+    EXPECT_EQ(list_.Text(IndexOf(list_, L"b1k.txt"), 3).substr(0, 9), L"99/06/15 ");
+    EXPECT_EQ(list_.Text(IndexOf(list_, L"a10k.txt"), 3).substr(0, 9), L"05/06/15 ");
+    EXPECT_EQ(list_.Text(IndexOf(list_, L"a10k.txt"), 3).size(), 14u);
+
+    ClickHeader(1);  // size, first click after a fill: descending
+    EXPECT_EQ(Captions(list_), (std::vector<std::wstring>{L"d3g.bin", L"a10k.txt", L"c9k.txt", L"b1k.txt"}));
+    ClickHeader(1);
+    EXPECT_EQ(Captions(list_), (std::vector<std::wstring>{L"b1k.txt", L"c9k.txt", L"a10k.txt", L"d3g.bin"}));
+    ClickHeader(3);  // the date keeps its own direction: descending first, by time ("99" before "05")
+    EXPECT_EQ(Captions(list_), (std::vector<std::wstring>{L"d3g.bin", L"a10k.txt", L"b1k.txt", L"c9k.txt"}));
+    ClickHeader(3);
+    EXPECT_EQ(Captions(list_), (std::vector<std::wstring>{L"c9k.txt", L"b1k.txt", L"a10k.txt", L"d3g.bin"}));
+    ClickHeader(0);
+    EXPECT_EQ(Captions(list_), (std::vector<std::wstring>{L"d3g.bin", L"c9k.txt", L"b1k.txt", L"a10k.txt"}));
+    ClickHeader(2);  // by type name, descending: the text files before the binary one
+    EXPECT_EQ(Captions(list_).back(), L"d3g.bin");
+    EXPECT_EQ(TFileView::SortDirections[1], 1);
+
+    // A fill resets every direction: the size column starts descending again.
+    list_.FillList();
+    EXPECT_EQ(Captions(list_), (std::vector<std::wstring>{L"a10k.txt", L"b1k.txt", L"c9k.txt", L"d3g.bin"}));
+    ClickHeader(1);
+    EXPECT_EQ(Captions(list_).front(), L"d3g.bin");
+    list_.SortByColumn(4);  // no such column: nothing happens
+    EXPECT_EQ(Captions(list_).front(), L"d3g.bin");
+}
+
+TEST_F(FileViewTest, RenamesThroughTheShellOrRestoresTheName) {
+    TempFolder folder(L"_改名");
+    folder.AddFile(L"a.txt");
+    folder.AddFile(L"b.txt");
+    form_.Show();
+    Show(folder.Path());
+    test::ErrorBoxCatcher boxes;  // answers the shell's own message, if it shows one
+
+    int index = IndexOf(list_, L"a.txt");
+    list_.EditLabel(index);
+    test::TypeLabel(reinterpret_cast<HWND>(SendMessageW(list_.Handle(), LVM_GETEDITCONTROL, 0, 0)), L"한국어_名前.txt");
+    EXPECT_EQ(list_.Text(index), L"한국어_名前.txt");
+    EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"b.txt", L"한국어_名前.txt"}));
+    EXPECT_EQ(list_.GetItemPath(index), folder.PathOf(L"한국어_名前.txt"));
+
+    // A name taken already: the shell refuses, the item shows its own name again.
+    index = IndexOf(list_, L"b.txt");
+    list_.EditLabel(index);
+    test::TypeLabel(reinterpret_cast<HWND>(SendMessageW(list_.Handle(), LVM_GETEDITCONTROL, 0, 0)), L"한국어_名前.txt");
+    EXPECT_EQ(list_.Text(index), L"b.txt");
+    EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"b.txt", L"한국어_名前.txt"}));
+
+    // A name too long for the shell's buffer never reaches it.
+    list_.EditLabel(index);
+    test::TypeLabel(reinterpret_cast<HWND>(SendMessageW(list_.Handle(), LVM_GETEDITCONTROL, 0, 0)),
+                    std::wstring(300, L'x'));
+    EXPECT_EQ(list_.Text(index), L"b.txt");
+    EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"b.txt", L"한국어_名前.txt"}));
+}
+
+TEST_F(FileViewTest, TheDesktopAndNoFolder) {
+    list_.FillList();  // no folder yet: nothing to read
+    EXPECT_EQ(list_.Count(), 0);
+    EXPECT_EQ(list_.GetItemPath(0), L"");
+    const IDList desktop = SpecialFolderList(nullptr, CSIDL_DESKTOP);
+    list_.SetFolderIDList(desktop.Get());
+    ASSERT_NE(list_.Folder(), nullptr);
+    EXPECT_GE(IndexOf(list_, L"マイ コンピューター"), 0);
+}
+
+TEST_F(FileViewTest, RightClickShowsTheMenuOfTheSelectedItemOnly) {
+    TempFolder folder(L"_右");
+    folder.AddFile(L"a.txt");
+    TShellContextMenu menu;
+    list_.SetContextMenu(&menu);
+    form_.Show();
+    Show(folder.Path());
+
+    // Pressed and released on empty space below the item: no menu.
+    EXPECT_EQ(test::RightClickMenu(list_.Handle(), 300, 300), nullptr);
+    EXPECT_EQ(menu.Items().Count(), 0);
+
+    // With the item selected, the shell's menu for it opens.
+    list_.Select(0);
+    const RECT item = list_.ItemRect(0);
+    EXPECT_NE(test::RightClickMenu(list_.Handle(), item.left + 5, item.top + 3), nullptr);
+    EXPECT_GT(menu.Items().Count(), 0);
+}
+
+}  // namespace
+}  // namespace morvane

@@ -1,0 +1,294 @@
+#include "app/main_form.h"
+
+#include <optional>
+
+#include "app/about_box.h"
+#include "app/command_line.h"
+#include "app/folder_menu.h"
+#include "app/help.h"
+#include "app/settings.h"
+#include "batch/extension_list_dialog.h"
+#include "ui/application.h"
+#include "ui/executable.h"
+
+namespace morvane {
+
+namespace {
+
+constexpr int kTreeWidth = 177;
+constexpr int kSplitterWidth = 4;
+constexpr int kStatusBarHeight = 19;
+
+bool IsExistingFile(const std::wstring& path) {
+    const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// Runs one step of a sequence; a failure is reported and the sequence goes on.
+template <typename Step>
+void Reported(Step step) {
+    try {
+        step();
+    } catch (...) {
+        App().HandleException();
+    }
+}
+
+// A stored value, or its default when it cannot be read (the error box tells why).
+template <typename Read, typename Value>
+Value ReadOrDefault(const std::optional<Settings>& settings, Read read, Value defaultValue) {
+    if (!settings) return defaultValue;
+    try {
+        return read(*settings, defaultValue);
+    } catch (...) {
+        App().HandleException();
+        return defaultValue;
+    }
+}
+
+}  // namespace
+
+TForm1::TForm1(std::vector<std::wstring> arguments)
+    : Form(L"TForm1", FormStyle{}),
+      Toolbars(*this),
+      Bevel1(this, BevelShape::BottomLine, 0, 47, 605, 1),
+      Panel1(this, 0, 48, 605, 242),
+      FolderView1(&Panel1, 0, 0, kTreeWidth, 223),
+      Splitter1(&Panel1, FolderView1, kSplitterWidth),
+      FileView1(&Panel1, kTreeWidth + kSplitterWidth, 0, 605 - kTreeWidth - kSplitterWidth, 223),
+      StatusBar1(&Panel1, kStatusBarHeight, {180, 250}),
+      Edit1(Toolbars.Edit1),
+      Edit2(Toolbars.Edit2),
+      N2(Toolbars.N2),
+      K1(Toolbars.K1),
+      K9(Toolbars.K9),
+      K10(Toolbars.K10),
+      N9(Toolbars.N9),
+      N8(Toolbars.N8),
+      K4(Toolbars.K4),
+      K5(Toolbars.K5),
+      K6(Toolbars.K6),
+      K7(Toolbars.K7),
+      K8(Toolbars.K8),
+      K13(Toolbars.K13),
+      K14(Toolbars.K14),
+      K15(Toolbars.K15),
+      K16(Toolbars.K16),
+      SearchforHelpOn1(Toolbars.SearchforHelpOn1),
+      About1(Toolbars.About1),
+      arguments_(std::move(arguments)) {
+    SetCaption(L"Morvane");
+    SetBounds(74, 132, 0, 0);
+    SetClientSize(605, 290);
+
+    Bevel1.SetAlign(Align::Top);
+    Panel1.SetAlign(Align::Client);
+    StatusBar1.SetAlign(Align::Bottom);
+    FolderView1.SetAlign(Align::Left);
+    Splitter1.SetAlign(Align::Left);
+    FileView1.SetAlign(Align::Client);
+    Realign();
+
+    FolderView1.SetShowRoot(false);
+    FolderView1.SetIndent(19);
+    FolderView1.SetContextMenu(&ShellContextMenu1);
+    FolderView1.SetFileView(&FileView1);
+    FileView1.SetMultiSelect(true);
+    FileView1.SetViewStyle(ViewStyle::Report);
+    FileView1.SetContextMenu(&ShellContextMenu1);
+    FileView1.OnClick = [this] { FileView1Click(); };
+
+    Toolbars.FlatButton7.OnClick = [this] { Button3Click(); };
+    Toolbars.FlatButton6.OnClick = [this] { Button1Click(); };
+    N2.OnClick = [this] { N2Click(); };
+    K1.OnClick = [this] { K1Click(); };
+    K9.OnClick = [this] { SelectChange(K9); };
+    K10.OnClick = [this] { SelectChange(K10); };
+    N9.OnClick = [this] { N9Click(); };
+    N8.OnClick = [this] { N8Click(); };
+    K4.OnClick = [this] { K4Click(); };
+    K5.OnClick = [this] { K5Click(); };
+    K6.OnClick = [this] { K6Click(); };
+    K7.OnClick = [this] { K7Click(); };
+    K8.OnClick = [this] { K8Click(); };
+    K13.OnClick = [this] { K13Click(); };
+    K14.OnClick = [this] { K14Click(); };
+    K15.OnClick = [this] { K15Click(); };
+    K16.OnClick = [this] { K16Click(); };
+    SearchforHelpOn1.OnClick = [this] { SearchforHelpOn1Click(); };
+    About1.OnClick = [this] { About1Click(); };
+
+    // The tree is built before the creation handler picks the folder to show.
+    FolderView1.Loaded();
+    OnCreate = [this] { FormCreate(); };
+    OnClose = [this] { FormClose(); };
+    Loaded();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::SetDialogs(TForm2* batchDialog, TAboutBox* aboutBox, TForm3* extensionList) {
+    batchDialog_ = batchDialog;
+    aboutBox_ = aboutBox;
+    extensionList_ = extensionList;
+}
+
+void TForm1::Show() {
+    if (!shown_) {
+        shown_ = true;
+        ShowWindow(Handle(), showCommand_);
+    }
+    Form::Show();
+}
+
+// ---- Start and close ----
+
+void TForm1::FormCreate() { LoadSettings(); }
+
+void TForm1::LoadSettings() {
+    Reported([&] { showCommand_ = LoadFormPlacement(Handle()); });
+
+    std::optional<Settings> settings;
+    Reported([&] { settings.emplace(kSettingsKey); });
+    const auto readString = [&](const wchar_t* name, std::wstring_view defaultValue) {
+        return ReadOrDefault(
+            settings,
+            [&](const Settings& s, const std::wstring& d) { return s.ReadString(kSettingsSection, name, d); },
+            std::wstring(defaultValue));
+    };
+    const auto readInteger = [&](const wchar_t* name, int defaultValue) {
+        return ReadOrDefault(
+            settings, [&](const Settings& s, int d) { return s.ReadInteger(kSettingsSection, name, d); },
+            defaultValue);
+    };
+    const auto readBool = [&](const wchar_t* name, bool defaultValue) {
+        return ReadOrDefault(
+            settings, [&](const Settings& s, bool d) { return s.ReadBool(kSettingsSection, name, d); },
+            defaultValue);
+    };
+
+    Reported([&] { FolderView1.SetFolderPath(readString(L"Directory", L"")); });
+    Edit1.SetText(readString(L"ExtFrom", kAllFilesKeyword));
+    Edit2.SetText(readString(L"ExtTo", L"AIFF"));
+    switch (readInteger(L"FileView", 3)) {
+    case 0: K5Click(); break;
+    case 1: K6Click(); break;
+    case 2: K7Click(); break;
+    case 3: K8Click(); break;
+    default: break;  // anything else leaves the design state
+    }
+    (readBool(L"Wild", true) ? K9 : K10).SetChecked(true);
+    firstDirectory_ = readString(L"FirstDirectory", L"");
+    if (readInteger(L"FirstDirMode", 0) == 1) {
+        firstDirMode_ = 1;
+        K14.SetChecked(true);
+        Reported([&] { FolderView1.SetFolderPath(firstDirectory_); });
+    }
+    settings.reset();
+
+    Reported([&] { K16.SetChecked(FolderMenuRegistered()); });
+    Reported([&] {
+        const std::wstring folder = CommandLineFolder(arguments_);
+        if (!folder.empty()) FolderView1.SetFolderPath(folder);
+    });
+}
+
+void TForm1::FormClose() {
+    // The program ends even when the registry refuses what it is told to keep.
+    Reported([&] { SaveSettings(); });
+}
+
+void TForm1::SaveSettings() {
+    SaveFormPlacement(Handle());
+    Settings settings(kSettingsKey);
+    settings.WriteString(kSettingsSection, L"Directory", FolderView1.FolderPath());
+    settings.WriteString(kSettingsSection, L"ExtFrom", Edit1.Text());
+    settings.WriteString(kSettingsSection, L"ExtTo", Edit2.Text());
+    settings.WriteInteger(kSettingsSection, L"FileView", viewStyleNumber_);
+    settings.WriteInteger(kSettingsSection, L"FirstDirMode", firstDirMode_);
+    settings.WriteString(kSettingsSection, L"FirstDirectory", firstDirectory_);
+    settings.WriteBool(kSettingsSection, L"Wild", K9.Checked());
+}
+
+// ---- Commands ----
+
+void TForm1::Button3Click() {
+    if (batchDialog_) batchDialog_->Open(Edit1.Text(), Mode());
+}
+
+void TForm1::Button1Click() {
+    // Posted: the button finishes its click before the window goes.
+    PostMessageW(Handle(), WM_CLOSE, 0, 0);
+}
+
+void TForm1::SetViewStyle(MenuItem& item, ViewStyle style, int number) {
+    item.SetChecked(true);
+    FileView1.SetViewStyle(style);
+    viewStyleNumber_ = number;
+}
+
+void TForm1::K5Click() { SetViewStyle(K5, ViewStyle::Icon, 0); }
+void TForm1::K6Click() { SetViewStyle(K6, ViewStyle::SmallIcon, 1); }
+void TForm1::K7Click() { SetViewStyle(K7, ViewStyle::List, 2); }
+void TForm1::K8Click() { SetViewStyle(K8, ViewStyle::Report, 3); }
+
+void TForm1::SelectChange(MenuItem& item) { item.SetChecked(true); }
+
+void TForm1::K1Click() { Edit1.SetText(std::wstring(kAllFilesKeyword)); }
+
+void TForm1::K13Click() {
+    K13.SetChecked(true);
+    firstDirMode_ = 0;
+}
+
+void TForm1::K14Click() {
+    K14.SetChecked(true);
+    firstDirMode_ = 1;
+}
+
+void TForm1::K15Click() { firstDirectory_ = FolderView1.FolderPath(); }
+
+void TForm1::K16Click() {
+    // The check mark changes first and stays, whatever the registry does.
+    if (K16.Checked()) {
+        K16.SetChecked(false);
+        UnregisterFolderMenu();
+    } else {
+        K16.SetChecked(true);
+        RegisterFolderMenu(ExecutablePath());
+    }
+}
+
+void TForm1::FileView1Click() {
+    const std::wstring path = FileView1.GetSelectedPath();
+    if (!IsExistingFile(path)) return;
+    StatusBar1.SetPanelText(0, L"1個のｵﾌﾞｼﾞｪｸﾄを選択");
+    Edit1.SetText(TargetFromFile(path, Mode()));
+    StatusBar1.SetPanelText(1, L"対象を[" + Edit1.Text() + L"]に変更しました。");
+}
+
+void TForm1::N2Click() {
+    if (!extensionList_) return;
+    if (const auto entry = extensionList_->PickEntry()) Edit1.SetText(*entry);
+}
+
+void TForm1::N8Click() {
+    if (!extensionList_) return;
+    if (const auto entry = extensionList_->PickEntry()) Edit2.SetText(*entry);
+}
+
+void TForm1::N9Click() {
+    if (extensionList_) extensionList_->AppendEntry(Edit1.Text());
+}
+
+void TForm1::K4Click() {
+    if (extensionList_) extensionList_->AppendEntry(Edit2.Text());
+}
+
+void TForm1::SearchforHelpOn1Click() { ShowHelpContents(Handle(), App().HelpFile()); }
+
+void TForm1::About1Click() {
+    if (aboutBox_) aboutBox_->ShowModal();
+}
+
+}  // namespace morvane

@@ -1,5 +1,7 @@
 #include "app/settings.h"
 
+#include <algorithm>
+
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -172,6 +174,26 @@ WINDOWPLACEMENT CurrentPlacement(HWND window) {
     return placement;
 }
 
+// A window stored on a monitor that is gone comes back into the nearest work area, whole where
+// it fits; one stored minimized starts as a normal window.
+void KeepInView(WINDOWPLACEMENT& placement) {
+    if (placement.showCmd == SW_SHOWMINIMIZED || placement.showCmd == SW_MINIMIZE ||
+        placement.showCmd == SW_SHOWMINNOACTIVE || placement.showCmd == SW_FORCEMINIMIZE)
+        placement.showCmd = SW_SHOWNORMAL;
+    RECT& bounds = placement.rcNormalPosition;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoW(MonitorFromRect(&bounds, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+    const RECT& work = monitor.rcWork;
+    RECT common;
+    if (IntersectRect(&common, &bounds, &work)) return;
+    const LONG width = bounds.right - bounds.left;
+    const LONG height = bounds.bottom - bounds.top;
+    const LONG left = std::max(work.left, std::min(bounds.left, work.right - width));
+    const LONG top = std::max(work.top, std::min(bounds.top, work.bottom - height));
+    bounds = RECT{left, top, left + width, top + height};
+}
+
 }  // namespace
 
 int LoadFormPlacement(HWND window) {
@@ -182,6 +204,7 @@ int LoadFormPlacement(HWND window) {
         using Field = std::remove_reference_t<decltype(field)>;
         field = static_cast<Field>(settings.ReadInteger(section, name, static_cast<int>(field)));
     });
+    KeepInView(placement);
     const int showCommand = static_cast<int>(placement.showCmd);
     if (!IsWindowVisible(window)) placement.showCmd = SW_HIDE;
     SetWindowPlacement(window, &placement);

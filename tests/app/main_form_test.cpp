@@ -1,0 +1,393 @@
+// The main window in process: its layout, the start and close sequences against the registry, and
+// its commands driven by posted clicks, keys and menu choices.
+#include "app/main_form.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <memory>
+
+#include "app/about_box.h"
+#include "app/settings.h"
+#include "batch/extension_list_dialog.h"
+#include "common/registry_backup.h"
+#include "common/temp_folder.h"
+#include "common/ui_driver.h"
+#include "ui/application.h"
+
+namespace morvane {
+namespace {
+
+using test::ErrorBoxCatcher;
+using test::ModalScript;
+using test::PostClickAt;
+using test::PutRegistryText;
+using test::RectInParent;
+using test::RegistryBackup;
+using test::RegistryText;
+using test::TempFolder;
+
+constexpr wchar_t kProgramKey[] = L"Halvik\\Morvane";
+
+void PumpMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) App().ProcessMessage(message);
+}
+
+RECT Rect(int left, int top, int width, int height) { return RECT{left, top, left + width, top + height}; }
+
+bool SameRect(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; }
+
+::testing::AssertionResult HasBounds(const Control& control, RECT expected) {
+    const RECT actual = control.BoundsRect();
+    if (SameRect(actual, expected)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "bounds " << actual.left << "," << actual.top << " "
+                                         << actual.right - actual.left << "x" << actual.bottom - actual.top;
+}
+
+int ItemNamed(const TFileView& list, const std::wstring& name) {
+    for (int i = 0; i < list.Count(); ++i)
+        if (list.Text(i) == name) return i;
+    return -1;
+}
+
+// The user's click on an item of the file list, with Ctrl held when asked.
+void ClickItem(TFileView& list, const std::wstring& name, bool control = false) {
+    const int index = ItemNamed(list, name);
+    ASSERT_GE(index, 0) << "no item " << name.size();
+    const RECT item = list.ItemRect(index);
+    const LPARAM at = MAKELPARAM(item.left + 8, (item.top + item.bottom) / 2);
+    PostMessageW(list.Handle(), WM_LBUTTONDOWN, MK_LBUTTON | (control ? MK_CONTROL : 0), at);
+    PostMessageW(list.Handle(), WM_LBUTTONUP, control ? MK_CONTROL : 0, at);
+    PumpMessages();
+}
+
+class MainWindow : public ::testing::Test {
+protected:
+    MainWindow() { App().SetTitle(L"Morvane"); }
+    std::unique_ptr<TForm1> Create(std::vector<std::wstring> arguments = {}) {
+        return std::make_unique<TForm1>(std::move(arguments));
+    }
+    static std::wstring Stored(const wchar_t* name) { return RegistryText(HKEY_CURRENT_USER, kProgramKey, name); }
+    static void Store(const wchar_t* name, const std::wstring& text) {
+        PutRegistryText(HKEY_CURRENT_USER, kProgramKey, name, text);
+    }
+
+    RegistryBackup settings_{HKEY_CURRENT_USER, L"Halvik"};
+};
+
+TEST_F(MainWindow, FirstRunHasTheDesignedLayoutAndDefaultsAndStoresThem) {
+    auto form = Create();
+    RECT window, client;
+    GetWindowRect(form->Handle(), &window);
+    GetClientRect(form->Handle(), &client);
+    EXPECT_EQ(window.left, 74);
+    EXPECT_EQ(window.top, 132);
+    EXPECT_EQ(client.right, 605);
+    EXPECT_EQ(client.bottom, 290);
+    EXPECT_EQ(form->Caption(), L"Morvane");
+
+    EXPECT_TRUE(HasBounds(form->Toolbars.FlatDock1, Rect(0, 0, 605, 47)));
+    EXPECT_TRUE(HasBounds(form->Toolbars.FlatToolbar1, Rect(0, 0, 184, 47)));
+    EXPECT_TRUE(HasBounds(form->Toolbars.FlatToolbar2, Rect(184, 0, 315, 47)));
+    EXPECT_TRUE(HasBounds(form->Bevel1, Rect(0, 47, 605, 1)));
+    EXPECT_TRUE(HasBounds(form->Panel1, Rect(0, 48, 605, 242)));
+    EXPECT_TRUE(HasBounds(form->FolderView1, Rect(0, 0, 177, 223)));
+    EXPECT_TRUE(HasBounds(form->Splitter1, Rect(177, 0, 4, 223)));
+    EXPECT_TRUE(HasBounds(form->FileView1, Rect(181, 0, 424, 223)));
+    EXPECT_TRUE(HasBounds(form->StatusBar1, Rect(0, 223, 605, 19)));
+    int edges[3] = {};
+    EXPECT_EQ(SendMessageW(form->StatusBar1.Handle(), SB_GETPARTS, 3, reinterpret_cast<LPARAM>(edges)), 2);
+    EXPECT_EQ(edges[0], 180);
+    EXPECT_EQ(edges[1], 180 + 250);
+    EXPECT_TRUE(SameRect(RectInParent(form->FileView1.Handle()), Rect(181, 0, 424, 223)));
+
+    EXPECT_EQ(form->Edit1.Text(), L"すべて");
+    EXPECT_EQ(form->Edit2.Text(), L"AIFF");
+    EXPECT_TRUE(form->K8.Checked());
+    EXPECT_EQ(form->FileView1.Style(), ViewStyle::Report);
+    EXPECT_EQ(form->ViewStyleNumber(), 3);
+    EXPECT_EQ(form->Mode(), TargetMode::ByExtension);
+    EXPECT_TRUE(form->K13.Checked());
+    EXPECT_EQ(form->FirstDirMode(), 0);
+    EXPECT_EQ(form->StatusBar1.PanelText(0), L"");
+
+    form->FormClose();
+    EXPECT_EQ(Stored(L"Directory"), form->FolderView1.FolderPath());
+    EXPECT_EQ(Stored(L"ExtFrom"), L"すべて");
+    EXPECT_EQ(Stored(L"ExtTo"), L"AIFF");
+    EXPECT_EQ(Stored(L"FileView"), L"3");
+    EXPECT_EQ(Stored(L"FirstDirMode"), L"0");
+    EXPECT_EQ(Stored(L"FirstDirectory"), L"");
+    EXPECT_EQ(Stored(L"Wild"), L"1");
+    EXPECT_EQ(RegistryText(HKEY_CURRENT_USER, L"Halvik\\Morvane\\TForm1", L"PlaceNormalPos.Left"), L"74");
+}
+
+TEST_F(MainWindow, StoredValuesComeBackAndTheStartFolderFollowsItsMode) {
+    TempFolder last(L"_最後");
+    TempFolder chosen(L"_指定");
+    Store(L"Directory", last.Path());
+    Store(L"ExtFrom", L"txt");
+    Store(L"ExtTo", L"表");
+    Store(L"FileView", L"0x2");
+    Store(L"Wild", L"0");
+    Store(L"FirstDirectory", chosen.Path());
+    {
+        auto form = Create();
+        EXPECT_EQ(form->FolderView1.FolderPath(), last.Path());
+        EXPECT_EQ(form->Edit1.Text(), L"txt");
+        EXPECT_EQ(form->Edit2.Text(), L"表");
+        EXPECT_EQ(form->FileView1.Style(), ViewStyle::List);
+        EXPECT_TRUE(form->K7.Checked());
+        EXPECT_EQ(form->ViewStyleNumber(), 2);
+        EXPECT_TRUE(form->K10.Checked());
+        EXPECT_FALSE(form->K9.Checked());
+        EXPECT_EQ(form->FirstDirectory(), chosen.Path());
+    }
+    // The specified folder wins in mode 1; "2" is true; an unknown style number leaves the design
+    // style and number, so 0 is stored again.
+    Store(L"FirstDirMode", L"1");
+    Store(L"Wild", L"2");
+    Store(L"FileView", L"7");
+    auto form = Create();
+    EXPECT_EQ(form->FolderView1.FolderPath(), chosen.Path());
+    EXPECT_TRUE(form->K14.Checked());
+    EXPECT_EQ(form->FirstDirMode(), 1);
+    EXPECT_TRUE(form->K9.Checked());
+    EXPECT_EQ(form->FileView1.Style(), ViewStyle::Report);
+    EXPECT_EQ(form->ViewStyleNumber(), 0);
+    form->FormClose();
+    EXPECT_EQ(Stored(L"FileView"), L"0");
+    EXPECT_EQ(Stored(L"FirstDirMode"), L"1");
+    EXPECT_EQ(Stored(L"FirstDirectory"), chosen.Path());
+}
+
+TEST_F(MainWindow, ABadValueIsReportedAndEverythingAfterItStillLoads) {
+    TempFolder folder(L" with blanks");
+    const DWORD number = 5;
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kProgramKey, L"ExtTo", REG_DWORD, &number, sizeof number),
+              ERROR_SUCCESS);
+    Store(L"FileView", L"1");
+    Store(L"Wild", L"0");
+    // A placement stored on a monitor that is gone, minimized.
+    const std::wstring placement = std::wstring(kProgramKey) + L"\\TForm1";
+    PutRegistryText(HKEY_CURRENT_USER, placement, L"PlaceShowCmd", std::to_wstring(SW_SHOWMINIMIZED));
+    PutRegistryText(HKEY_CURRENT_USER, placement, L"PlaceNormalPos.Left", L"5000");
+    PutRegistryText(HKEY_CURRENT_USER, placement, L"PlaceNormalPos.Top", L"4000");
+    PutRegistryText(HKEY_CURRENT_USER, placement, L"PlaceNormalPos.Right", L"5621");
+    PutRegistryText(HKEY_CURRENT_USER, placement, L"PlaceNormalPos.Bottom", L"4329");
+
+    // The folder arrives as two arguments when the blank is not quoted.
+    const std::wstring path = folder.Path();
+    const size_t blank = path.find(L' ');
+    ErrorBoxCatcher boxes;
+    auto form = Create({path.substr(0, blank), path.substr(blank + 1)});
+    PumpMessages();
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].Caption, L"Morvane");
+    EXPECT_EQ(boxes.Boxes()[0].Text, L"'ExtTo' のﾃﾞｰﾀ型が不正です.");
+    EXPECT_EQ(form->Edit2.Text(), L"AIFF");
+    EXPECT_EQ(form->ViewStyleNumber(), 1);
+    EXPECT_TRUE(form->K10.Checked());
+    EXPECT_EQ(form->FolderView1.FolderPath(), path);
+
+    RECT window, work;
+    GetWindowRect(form->Handle(), &window);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_LE(window.right, work.right);
+    EXPECT_LE(window.bottom, work.bottom);
+    EXPECT_EQ(window.right - window.left, 621);
+    form->Show();
+    EXPECT_FALSE(IsIconic(form->Handle()));
+}
+
+TEST_F(MainWindow, ASaveTheRegistryRefusesIsReportedAndTheWindowStillCloses) {
+    auto form = Create();
+    form->Show();
+    // The program's key is volatile now, and the registry refuses a lasting key below it.
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Halvik");
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Halvik");
+    HKEY volatileKey;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Halvik", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                              &volatileKey, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(volatileKey);
+    ErrorBoxCatcher boxes;
+    form->Close();
+    PumpMessages();
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_NE(boxes.Boxes()[0].Text.find(L"失敗しました"), std::wstring::npos) << boxes.Boxes()[0].Text.size();
+    EXPECT_FALSE(IsWindowVisible(form->Handle()));
+}
+
+TEST_F(MainWindow, ClickingAFileSetsTheTargetFromIt) {
+    TempFolder folder;
+    for (const wchar_t* name : {L"a.txt", L"b.doc", L"readme"}) folder.AddFile(name);
+    folder.AddFolder(L"sub.dir");
+    auto form = Create({folder.Path()});
+    form->Show();
+    TFileView& list = form->FileView1;
+    ASSERT_EQ(list.Count(), 4);
+
+    ClickItem(list, L"a.txt");
+    EXPECT_EQ(form->Edit1.Text(), L"txt");
+    EXPECT_EQ(form->StatusBar1.PanelText(0), L"1個のｵﾌﾞｼﾞｪｸﾄを選択");
+    EXPECT_EQ(form->StatusBar1.PanelText(1), L"対象を[txt]に変更しました。");
+
+    ClickItem(list, L"readme");
+    EXPECT_EQ(form->Edit1.Text(), L"すべて");
+    EXPECT_EQ(form->StatusBar1.PanelText(1), L"対象を[すべて]に変更しました。");
+
+    // Switching the mode only moves the check marks; the next click reads the new mode.
+    form->K10.Click();
+    EXPECT_TRUE(form->K10.Checked());
+    EXPECT_FALSE(form->K9.Checked());
+    EXPECT_EQ(form->Edit1.Text(), L"すべて");
+    ClickItem(list, L"readme");
+    EXPECT_EQ(form->Edit1.Text(), L"*");
+    ClickItem(list, L"b.doc");
+    EXPECT_EQ(form->Edit1.Text(), L"*.doc");
+
+    // A folder changes nothing; with several selected, the first selected one counts.
+    ClickItem(list, L"sub.dir");
+    EXPECT_EQ(form->Edit1.Text(), L"*.doc");
+    EXPECT_EQ(form->StatusBar1.PanelText(1), L"対象を[*.doc]に変更しました。");
+    form->K9.Click();
+    ClickItem(list, L"a.txt");
+    ClickItem(list, L"b.doc", true);
+    ClickItem(list, L"readme", true);
+    EXPECT_EQ(list.SelectedCount(), 3);
+    EXPECT_EQ(form->Edit1.Text(), L"txt");
+    EXPECT_EQ(form->StatusBar1.PanelText(0), L"1個のｵﾌﾞｼﾞｪｸﾄを選択");
+}
+
+TEST_F(MainWindow, ViewAndStartFolderCommandsAndKeysThatDoNothing) {
+    TempFolder folder;
+    auto form = Create({folder.Path()});
+    form->Show();
+    const std::pair<MenuItem*, ViewStyle> views[] = {{&form->K5, ViewStyle::Icon},
+                                                     {&form->K6, ViewStyle::SmallIcon},
+                                                     {&form->K7, ViewStyle::List},
+                                                     {&form->K8, ViewStyle::Report}};
+    for (int number = 0; number < 4; ++number) {
+        views[number].first->Click();
+        EXPECT_EQ(form->FileView1.Style(), views[number].second);
+        EXPECT_EQ(form->ViewStyleNumber(), number);
+        for (int other = 0; other < 4; ++other) EXPECT_EQ(views[other].first->Checked(), other == number);
+    }
+
+    form->Edit1.SetText(L"txt");
+    form->K1.Click();
+    EXPECT_EQ(form->Edit1.Text(), L"すべて");
+
+    form->K14.Click();
+    EXPECT_EQ(form->FirstDirMode(), 1);
+    EXPECT_TRUE(form->K14.Checked());
+    EXPECT_EQ(form->FirstDirectory(), L"");  // nothing chosen yet
+    form->K15.Click();
+    EXPECT_EQ(form->FirstDirectory(), folder.Path());
+    form->K13.Click();
+    EXPECT_EQ(form->FirstDirMode(), 0);
+    EXPECT_EQ(form->FirstDirectory(), folder.Path());
+
+    // The shortcut texts bind no key: Ctrl+A and Ctrl+S reach the field as plain keys.
+    TempFolder store;
+    TForm3 extensions(store.PathOf(L"Morvane.dat"));
+    form->SetDialogs(nullptr, nullptr, &extensions);
+    form->Edit1.SetText(L"txt");
+    form->Edit1.SetFocus();
+    bool dialogShown = false;
+    ModalScript script;
+    script.Then([&] {
+        dialogShown = IsWindowVisible(extensions.Handle()) != FALSE;
+        if (dialogShown) PostMessageW(extensions.Handle(), WM_CLOSE, 0, 0);
+    });
+    INPUT keys[6] = {};
+    const WORD sequence[6] = {VK_CONTROL, 'A', 'A', 'S', 'S', VK_CONTROL};
+    for (int i = 0; i < 6; ++i) {
+        keys[i].type = INPUT_KEYBOARD;
+        keys[i].ki.wVk = sequence[i];
+        keys[i].ki.dwFlags = (i == 2 || i == 4 || i == 5) ? KEYEVENTF_KEYUP : 0;
+    }
+    SetForegroundWindow(form->Handle());
+    form->Edit1.SetFocus();
+    SendInput(6, keys, sizeof(INPUT));
+    for (int round = 0; round < 10; ++round) {
+        Sleep(20);
+        PumpMessages();
+    }
+    EXPECT_FALSE(dialogShown);
+    EXPECT_EQ(form->Edit1.Text(), L"txt");
+    form->SetDialogs(nullptr, nullptr, nullptr);
+}
+
+TEST_F(MainWindow, BatchConvertRenamesAndRefreshesTheList) {
+    TempFolder folder;
+    for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.doc"}) folder.AddFile(name);
+    auto form = Create({folder.Path()});
+    form->Show();
+    TForm2 dialog(*form);
+    form->SetDialogs(&dialog, nullptr, nullptr);
+    form->Edit1.SetText(L"txt");
+    form->Edit2.SetText(L"bak");
+
+    std::vector<std::wstring> listed;
+    ModalScript script;
+    script.Then([&] {
+        for (int i = 0; i < dialog.CheckListBox1.Count(); ++i) listed.push_back(dialog.CheckListBox1.Item(i));
+        dialog.Button2.Click();
+    });
+    form->Toolbars.FlatButton7.Click();
+    EXPECT_EQ(listed.size(), 2u);
+    EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.bak", L"b.bak", L"c.doc"}));
+    EXPECT_GE(ItemNamed(form->FileView1, L"a.bak"), 0);
+    EXPECT_EQ(ItemNamed(form->FileView1, L"a.txt"), -1);
+    form->SetDialogs(nullptr, nullptr, nullptr);
+}
+
+TEST_F(MainWindow, FavouritesAreAppendedAndPickedIntoEitherField) {
+    TempFolder store;
+    const std::wstring file = store.PathOf(L"Morvane.dat");
+    auto form = Create();
+    TForm3 extensions(file);
+    form->SetDialogs(nullptr, nullptr, &extensions);
+    form->Edit1.SetText(L"jpeg");
+    form->N9.Click();
+    form->Edit2.SetText(L"jpg");
+    form->K4.Click();
+    EXPECT_EQ(extensions.List().Entries(), (std::vector<std::wstring>{L"jpeg", L"jpg"}));
+
+    // Pick the first entry into the new-extension field.
+    ModalScript script;
+    script.Then([&] {
+        PostClickAt(extensions.ListBox1.Handle(), 10, 5);
+        script.Then([&] { extensions.FlatButton1.Click(); });
+    });
+    form->N8.Click();
+    EXPECT_EQ(form->Edit2.Text(), L"jpeg");
+    EXPECT_EQ(form->Edit1.Text(), L"jpeg");
+    form->SetDialogs(nullptr, nullptr, nullptr);
+}
+
+TEST_F(MainWindow, TheSplitterMovesTheBorderBetweenTreeAndList) {
+    auto form = Create();
+    form->Show();
+    const HWND panel = form->Panel1.Handle();
+    PostMessageW(panel, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(178, 100));
+    PostMessageW(panel, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(250, 100));
+    PostMessageW(panel, WM_LBUTTONUP, 0, MAKELPARAM(250, 100));
+    PumpMessages();
+    EXPECT_EQ(form->FolderView1.Width(), 177 + 72);
+    EXPECT_EQ(form->FileView1.Left(), 177 + 72 + 4);
+    EXPECT_EQ(form->FileView1.Left() + form->FileView1.Width(), 605);
+    // Neither side gets narrower than the splitter allows.
+    PostMessageW(panel, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(250, 100));
+    PostMessageW(panel, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(-300, 100));
+    PostMessageW(panel, WM_LBUTTONUP, 0, MAKELPARAM(-300, 100));
+    PumpMessages();
+    EXPECT_EQ(form->FolderView1.Width(), Splitter::kMinSize);
+}
+
+}  // namespace
+}  // namespace morvane

@@ -44,13 +44,10 @@ void TComboView::Loaded() {
 }
 
 void TComboView::SetFolderView(TFolderView* tree) {
-    if (tree) {
-        folderView_.Set(tree);
-        tree->SetComboView(this);
-    } else {
-        if (TFolderView* old = FolderView()) old->SetComboView(nullptr);
-        folderView_.Set(nullptr);
-    }
+    // A tree replaced by another no longer shows its folders here.
+    if (TFolderView* old = FolderView(); old && old != tree) old->SetComboView(nullptr);
+    folderView_.Set(tree);
+    if (tree) tree->SetComboView(this);
 }
 
 const TComboData* TComboView::Entry(int index) const {

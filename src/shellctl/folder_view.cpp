@@ -39,13 +39,10 @@ void TFolderView::Loaded() {
 }
 
 void TFolderView::SetFileView(TFileView* fileView) {
-    if (fileView) {
-        fileView_.Set(fileView);
-        fileView->SetFolderView(this);
-    } else {
-        if (TFileView* old = FileView()) old->SetFolderView(nullptr);
-        fileView_.Set(nullptr);
-    }
+    // A list replaced by another no longer sends this tree its double-clicks and renames.
+    if (TFileView* old = FileView(); old && old != fileView) old->SetFolderView(nullptr);
+    fileView_.Set(fileView);
+    if (fileView) fileView->SetFolderView(this);
 }
 
 void TFolderView::SetComboView(TComboView* combo) { comboView_.Set(combo); }

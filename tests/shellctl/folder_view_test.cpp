@@ -252,12 +252,15 @@ TEST_F(FolderViewTest, LinksAreOptionalAndClearedWhenTheOtherGoes) {
         alone.SetFolderPath(folder.PathOf(L"x"));  // reaches no list that is gone
         EXPECT_EQ(alone.FolderPath(), folder.PathOf(L"x"));
     }
-    TFileView orphan(&bare);
+    TFileView orphan(&bare), successor(&bare);
     {
         TFolderView tree(&bare);
         tree.SetFileView(&orphan);
+        tree.SetFileView(&successor);  // the list it replaces is let go
+        EXPECT_EQ(orphan.FolderView(), nullptr);
+        EXPECT_EQ(successor.FolderView(), &tree);
     }
-    EXPECT_EQ(orphan.FolderView(), nullptr);
+    EXPECT_EQ(successor.FolderView(), nullptr);
 }
 
 }  // namespace

@@ -142,12 +142,12 @@ void TFlatToolbar::SetFloatBounds(const RECT& bounds) {
     if (!DockedTo() && Handle()) PlaceFloatingWindow(bounds);
 }
 
-void TFlatToolbar::PlaceFloatingWindow(const RECT& bounds) {
+void TFlatToolbar::PlaceFloatingWindow(const RECT& bounds, bool raise) {
     trueLeft_ = bounds.left;
     const int width = bounds.right - bounds.left;
     const int height = bounds.bottom - bounds.top;
-    SetWindowPos(Handle(), nullptr, parked_ ? ParkedLeft(width) : bounds.left, bounds.top, width, height,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(Handle(), HWND_TOP, parked_ ? ParkedLeft(width) : bounds.left, bounds.top, width, height,
+                 SWP_NOACTIVATE | (raise ? 0 : SWP_NOZORDER));
     RECT placed;
     GetWindowRect(Handle(), &placed);
     SyncBounds(placed);
@@ -170,7 +170,8 @@ void TFlatToolbar::SetParked(bool parked) {
     }
     const RECT bounds = RealBounds();
     parked_ = parked;
-    PlaceFloatingWindow(bounds);
+    // Coming back, it shows above its form, which may have come to the top meanwhile.
+    PlaceFloatingWindow(bounds, !parked);
 }
 
 void TFlatToolbar::KeepOnScreen(bool onlyIfOffScreen) {
@@ -232,7 +233,7 @@ void TFlatToolbar::SetDockedTo(TFlatDock* target) {
             {
                 CountedLock lock(controlLayoutLock_);
                 if (Parent() != floatHost_.get()) SetParent(floatHost_.get());
-                PlaceFloatingWindow(floatBounds_);
+                PlaceFloatingWindow(floatBounds_, true);
             }
             LayOutControls();
         }

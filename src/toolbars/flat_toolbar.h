@@ -114,8 +114,9 @@ private:
     void PaintDragHandle(HDC dc, const RECT& client) const;
     // Makes the window a child of its dock or a tool window owned by the host form.
     void MatchWindowToParent();
-    // Puts the floating window at bounds with the given real left edge (parked: off the screen).
-    void PlaceFloatingWindow(const RECT& bounds);
+    // Puts the floating window at bounds with the given real left edge (parked: off the screen),
+    // raised to the top if asked.
+    void PlaceFloatingWindow(const RECT& bounds, bool raise = false);
     void PaintFrame(HRGN updateRegion, unsigned parts);
     LRESULT FloatingMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
 

@@ -57,6 +57,17 @@ LRESULT PassOn(const HookEntry& entry, HWND window, UINT message, WPARAM wParam,
     return CallWindowProcW(entry.Previous, window, message, wParam, lParam);
 }
 
+// A floating toolbar is owned by its form and so stays above it. Under Wine the display's
+// stacking decides, and there a window shown after its toolbars covers them: a form that comes
+// into view shows its floating toolbars again, which puts them on top.
+void ShowToolbarsAgain(WinControl& form) {
+    for (TFlatToolbar* bar : TFlatToolbar::OwnedBy(form)) {
+        if (bar->DockedTo() || !IsWindowVisible(bar->Handle())) continue;
+        ShowWindow(bar->Handle(), SW_HIDE);
+        ShowWindow(bar->Handle(), SW_SHOWNA);
+    }
+}
+
 LRESULT CALLBACK FormHookProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     const HookEntry* entry = Find(HookKind::Form, window);
     if (!entry) return DefWindowProcW(window, message, wParam, lParam);
@@ -68,9 +79,13 @@ LRESULT CALLBACK FormHookProc(HWND window, UINT message, WPARAM wParam, LPARAM l
             // another window): while a toolbar's control has the focus, the form never hears of it.
             if (FocusedToolbarOf(*entry->Form)) return 0;
             break;
-        case WM_WINDOWPOSCHANGED:
-            UpdateFloatingVisibility(*entry->Form, App().Active());
-            break;
+        case WM_WINDOWPOSCHANGED: {
+            WinControl& form = *entry->Form;
+            UpdateFloatingVisibility(form, App().Active());
+            const LRESULT result = PassOn(*entry, window, message, wParam, lParam);
+            if (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW) ShowToolbarsAgain(form);
+            return result;
+        }
         }
     } catch (...) {
         App().HandleException();

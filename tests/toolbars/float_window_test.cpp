@@ -43,14 +43,12 @@ SIZE ClientSize(HWND window) {
 // stands where it was put (the display reports moves late) before the next step runs.
 class PointerScript {
 public:
-    PointerScript() {
-        active_ = this;
-        timer_ = SetTimer(nullptr, 0, 15, Tick);
-    }
+    PointerScript() { active_ = this; }
     ~PointerScript() {
-        KillTimer(nullptr, timer_);
+        if (timer_) KillTimer(nullptr, timer_);
         active_ = nullptr;
     }
+    void Start() { timer_ = SetTimer(nullptr, 0, 15, Tick); }
     PointerScript(const PointerScript&) = delete;
     PointerScript& operator=(const PointerScript&) = delete;
 
@@ -89,6 +87,39 @@ private:
     int steady_ = 0;
     std::deque<Step> steps_;
 };
+
+// Presses the left button on a window at a client point, with the pointer put there first; the
+// script runs inside the loop the press starts. The script ends the press itself.
+void Press(HWND window, POINT at, PointerScript& script, UINT message = WM_LBUTTONDOWN, WPARAM wParam = MK_LBUTTON) {
+    MoveCursorTo(window, at.x, at.y);
+    LPARAM where = MAKELPARAM(at.x, at.y);
+    if (message == WM_NCLBUTTONDOWN) {
+        const POINT screen = ScreenPoint(window, at.x, at.y);
+        where = MAKELPARAM(screen.x, screen.y);
+    }
+    PostMessageW(window, message, wParam, where);
+    script.Start();
+    PumpUntil([&] { return script.Done(); });
+    PumpMessages();
+}
+
+// The left button let go, as hardware input: it comes after every move the pointer made.
+void Release(PointerScript& script) {
+    script.Then([] {
+        INPUT up{};
+        up.type = INPUT_MOUSE;
+        up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        SendInput(1, &up, sizeof up);
+    });
+}
+
+// Whether nothing of a loop is left behind: the capture is free and the screen unlocked.
+bool LoopLeftNothing() {
+    if (GetCapture()) return false;
+    if (!LockWindowUpdate(GetDesktopWindow())) return false;
+    LockWindowUpdate(nullptr);
+    return true;
+}
 
 // A form with a dock on every edge and a toolbar of five 23 by 22 buttons.
 struct DockedForm {
@@ -274,6 +305,281 @@ TEST(FloatingToolbar, ParksLeftOfTheVirtualScreenWhileTheFormCannotBeSeen) {
     EXPECT_FALSE(docked.Parked());
     EXPECT_EQ(docked.BoundsRect(), inDock);
     SetApplicationActive(true);
+}
+
+TEST(FloatingToolbar, MovesDockFloatAndOpenRowsWhereTheMouseDropsThem) {
+    DockedForm f;
+    TFlatToolbar& bar = f.bar;
+    const HWND form = f.form.Handle();
+    const auto atForm = [&](int x, int y) { return ScreenPoint(form, x, y); };
+
+    // Holding Ctrl (pressed on the way) floats it even over its own dock.
+    {
+        PointerScript script;
+        script.MoveTo(atForm(300, 10));
+        script.Then([&] { PostMessageW(bar.Handle(), WM_KEYDOWN, VK_CONTROL, 1); });
+        script.MoveTo(atForm(301, 12));
+        Release(script);
+        Press(bar.Handle(), {5, 10}, script);
+    }
+    ASSERT_EQ(bar.DockedTo(), nullptr);
+    EXPECT_TRUE(LoopLeftNothing());
+    EXPECT_TRUE(f.top.BarList().empty());
+    // The grab point stays under the pointer: near the left end of the floating window.
+    const RECT floating = WindowRect(bar.Handle());
+    const POINT dropped = atForm(301, 12);
+    EXPECT_GE(dropped.x, floating.left);
+    EXPECT_LT(dropped.x, floating.left + 10);
+    EXPECT_GE(dropped.y, floating.top);
+    EXPECT_LT(dropped.y, floating.bottom);
+    EXPECT_EQ(bar.FloatBounds(), floating);
+
+    // Where the empty top and left docks meet, the top one wins.
+    {
+        PointerScript script;
+        script.MoveTo(atForm(200, 200));
+        script.MoveTo(atForm(2, 1));
+        Release(script);
+        Press(bar.Handle(), {10, -4}, script);  // on the caption
+    }
+    EXPECT_EQ(bar.DockedTo(), &f.top);
+    EXPECT_TRUE(f.left.BarList().empty());
+
+    // A dock that holds its toolbars is no target even under the pointer: the toolbar floats.
+    f.bottom.SetAllowDrag(false);
+    {
+        PointerScript script;
+        script.MoveTo(atForm(250, 359));
+        Release(script);
+        Press(bar.Handle(), {5, 10}, script);
+    }
+    EXPECT_EQ(bar.DockedTo(), nullptr);
+    EXPECT_TRUE(f.bottom.BarList().empty());
+
+    // A drop within 5 pixels of the boundary between two rows opens a new row there; a drop
+    // further inside a row joins it.
+    bar.SetDockedTo(&f.top);
+    TFlatToolbar second(f.form);
+    TFlatButton secondButton(&second, 0, 0);
+    second.SetDockPos(200);
+    second.SetDockedTo(&f.top);
+    second.Loaded();
+    TFlatToolbar third(f.form);
+    TFlatButton thirdButton(&third, 0, 0);
+    third.SetDockRow(1);
+    third.SetDockedTo(&f.top);
+    third.Loaded();
+    ASSERT_EQ(second.Height(), 26);
+    ASSERT_EQ(third.Top(), 26);
+    {
+        PointerScript script;
+        script.MoveTo(atForm(300, 28));
+        Release(script);
+        Press(second.Handle(), {5, 13}, script);
+    }
+    EXPECT_EQ(second.DockedTo(), &f.top);
+    EXPECT_EQ(bar.DockRow(), 0);
+    EXPECT_EQ(second.DockRow(), 1);
+    EXPECT_EQ(third.DockRow(), 2);
+    EXPECT_EQ(second.BoundsRect(), (RECT{295, 26, 295 + second.Width(), 52}));
+    EXPECT_EQ(third.Top(), 52);
+    EXPECT_EQ(f.top.Height(), 78);
+    {
+        PointerScript script;
+        script.MoveTo(atForm(300, 20));
+        Release(script);
+        Press(second.Handle(), {5, 13}, script);
+    }
+    EXPECT_EQ(second.DockRow(), 0);
+    EXPECT_EQ(second.BoundsRect(), (RECT{295, 0, 295 + second.Width(), 26}));
+    EXPECT_EQ(third.DockRow(), 1);
+    EXPECT_EQ(f.top.Height(), 52);
+}
+
+TEST(FloatingToolbar, MovesThatEndWithoutAcceptingChangeNothing) {
+    DockedForm f;
+    auto bar = std::make_unique<TFlatToolbar>(f.form);
+    TFlatButton button(bar.get(), 0, 0);
+    bar->SetDockPos(150);
+    bar->SetDockedTo(&f.top);
+    bar->Loaded();
+    const HWND form = f.form.Handle();
+    const auto unchanged = [&] {
+        return f.bar.DockedTo() == &f.top && f.bar.DockRow() == 0 && f.bar.DockPos() == 0 &&
+               f.bar.BoundsRect() == (RECT{0, 0, 128, 26}) && f.top.BarList().size() == 2 && f.left.BarList().empty();
+    };
+    ASSERT_TRUE(unchanged());
+
+    // The left button pressed again cancels; so does a double click.
+    for (const UINT second : {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK}) {
+        PointerScript script;
+        script.MoveTo(ScreenPoint(form, 250, 200));
+        script.MoveTo(ScreenPoint(form, 3, 150));  // over the left dock
+        script.Then([&, second] { PostMessageW(f.bar.Handle(), second, MK_LBUTTON, 0); });
+        Press(f.bar.Handle(), {5, 10}, script);
+        EXPECT_TRUE(unchanged());
+        EXPECT_TRUE(LoopLeftNothing());
+    }
+
+    // A WM_QUIT met in the loop ends it and is posted again for the application's loop.
+    {
+        PointerScript script;
+        script.MoveTo(ScreenPoint(form, 3, 150));
+        script.Then([] { PostQuitMessage(7); });
+        MoveCursorTo(f.bar.Handle(), 5, 10);
+        PostMessageW(f.bar.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 10));
+        script.Start();
+        MSG quit{};
+        const ULONGLONG end = GetTickCount64() + 3000;
+        while (quit.message != WM_QUIT && GetTickCount64() < end) {
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                if (message.message == WM_QUIT) {
+                    quit = message;
+                    break;
+                }
+                App().ProcessMessage(message);
+            }
+            Sleep(5);
+        }
+        EXPECT_EQ(quit.message, static_cast<UINT>(WM_QUIT));
+        EXPECT_EQ(quit.wParam, 7u);
+        EXPECT_TRUE(unchanged());
+        EXPECT_TRUE(LoopLeftNothing());
+    }
+
+    // A toolbar destroyed while it is being dragged ends its loop, accepting nothing.
+    {
+        PointerScript script;
+        script.MoveTo(ScreenPoint(form, 3, 150));
+        const HWND window = bar->Handle();
+        script.Then([&] { bar.reset(); });
+        script.Then([window] { PostMessageW(window, WM_LBUTTONUP, 0, 0); });
+        Press(window, {5, 10}, script);
+    }
+    EXPECT_EQ(bar, nullptr);
+    EXPECT_TRUE(LoopLeftNothing());
+    EXPECT_TRUE(unchanged() || f.top.BarList().size() == 1);
+    EXPECT_EQ(f.top.BarList().size(), 1u);
+    EXPECT_EQ(f.bar.BoundsRect(), (RECT{0, 0, 128, 26}));
+    EXPECT_TRUE(f.left.BarList().empty());
+}
+
+TEST(FloatingToolbar, EdgeDragsRewrapAndTheCloseButtonHidesOnlyWhenReleasedOnIt) {
+    DockedForm f;
+    TFlatToolbar& bar = f.bar;
+    bar.SetFloatBounds({300, 300, 400, 350});
+    bar.SetDockedTo(nullptr);
+    const HWND window = bar.Handle();
+    const FloatFrame frame = TFlatToolbar::Frame();
+    const int F = frame.Frame;
+    const int C = frame.Caption;
+    ASSERT_EQ(ClientSize(window).cx, 123);
+    const RECT start = WindowRect(window);
+    ASSERT_EQ(start.left, 300);
+
+    // The right edge drawn 50 pixels in: the largest layout not wider, two buttons a line.
+    {
+        PointerScript script;
+        script.MoveTo({start.right - 1 - 50, start.top + 20});
+        Release(script);
+        Press(window, {123 + F - 1, 10}, script, WM_NCLBUTTONDOWN, HTRIGHT);
+    }
+    EXPECT_TRUE(LoopLeftNothing());
+    EXPECT_EQ(ClientSize(window).cx, 54);
+    EXPECT_EQ(ClientSize(window).cy, 69);
+    EXPECT_EQ(bar.FloatWrapWidth(), 54 + 2 * F - F);
+    EXPECT_EQ(WindowRect(window).left, 300);
+    EXPECT_EQ(WindowRect(window).top, start.top);
+    EXPECT_EQ(f.buttons[2]->BoundsRect(), (RECT{4, 24, 27, 46}));
+
+    // Less than the snap distance down keeps the size; the left edge drawn far out gives one line.
+    const RECT narrow = WindowRect(window);
+    {
+        PointerScript script;
+        script.MoveTo({narrow.left + 20, narrow.bottom - 1 + 8});
+        Release(script);
+        Press(window, {20, 69 + F - 1}, script, WM_NCLBUTTONDOWN, HTBOTTOM);
+    }
+    EXPECT_EQ(WindowRect(window), narrow);
+    {
+        PointerScript script;
+        script.MoveTo({narrow.left - 150, narrow.top + 30});
+        Release(script);
+        Press(window, {-F, 20}, script, WM_NCLBUTTONDOWN, HTLEFT);
+    }
+    EXPECT_EQ(ClientSize(window).cx, 123);
+    EXPECT_EQ(ClientSize(window).cy, 25);
+    EXPECT_EQ(WindowRect(window).right, narrow.right);
+
+    // The close button: released outside it, nothing; released on it, the toolbar closes.
+    int closed = 0;
+    bar.OnClose = [&] { ++closed; };
+    const RECT bounds = WindowRect(window);
+    const POINT onButton{bounds.right - F - C / 2, bounds.top + F + C / 2};
+    const POINT pressAt{123 - C / 2, -C / 2 - 1};
+    {
+        PointerScript script;
+        script.Then([&] { EXPECT_TRUE(bar.CloseButtonPressed()); });
+        script.MoveTo({onButton.x - 60, onButton.y});
+        script.Then([&] { EXPECT_FALSE(bar.CloseButtonPressed()); });
+        Release(script);
+        Press(window, pressAt, script, WM_NCLBUTTONDOWN, HTCLOSE);
+    }
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_TRUE(bar.Visible());
+    EXPECT_FALSE(bar.CloseButtonPressed());
+    EXPECT_EQ(closed, 0);
+    {
+        PointerScript script;
+        script.MoveTo({onButton.x - 60, onButton.y});
+        script.MoveTo(onButton);
+        Release(script);
+        Press(window, pressAt, script, WM_NCLBUTTONDOWN, HTCLOSE);
+    }
+    EXPECT_TRUE(LoopLeftNothing());
+    EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_FALSE(bar.Visible());
+    EXPECT_EQ(closed, 1);
+}
+
+TEST(FloatingToolbar, FormHooksAreSharedAndKeepTheFocusInAToolbarsEdit) {
+    TTestForm form;
+    const LONG_PTR ownProcedure = GetWindowLongPtrW(form.Handle(), GWLP_WNDPROC);
+    TFlatEdit outside(&form, 300, 200, 80);
+    auto first = std::make_unique<TFlatToolbar>(form);
+    auto second = std::make_unique<TFlatToolbar>(form);
+    TFlatEdit edit(second.get(), 0, 0, 80);
+    EXPECT_EQ(HookRegistry::Count(HookKind::Form, form.Handle()), 2);
+    second->SetFloatBounds({400, 400, 500, 450});
+    second->SetDockedTo(nullptr);
+    second->Loaded();
+    form.Show();
+    SetApplicationActive(true);
+    PumpMessages();
+
+    // While the toolbar's edit has the focus the form never hears of its activation (which
+    // would take the focus); otherwise it does.
+    edit.SetFocus();
+    ASSERT_EQ(GetFocus(), edit.Handle());
+    SendMessageW(form.Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
+    SendMessageW(form.Handle(), WM_SETFOCUS, 0, 0);
+    EXPECT_EQ(GetFocus(), edit.Handle());
+    outside.SetFocus();
+    ASSERT_EQ(GetFocus(), outside.Handle());
+    SendMessageW(form.Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_EQ(GetFocus(), form.Handle());
+
+    // The hook outlives the toolbar that made it.
+    first.reset();
+    EXPECT_EQ(HookRegistry::Count(HookKind::Form, form.Handle()), 1);
+    SetApplicationActive(false);
+    EXPECT_TRUE(second->Parked());
+    SetApplicationActive(true);
+    EXPECT_FALSE(second->Parked());
+    second.reset();
+    EXPECT_EQ(HookRegistry::Count(HookKind::Form, form.Handle()), 0);
+    EXPECT_EQ(GetWindowLongPtrW(form.Handle(), GWLP_WNDPROC), ownProcedure);
 }
 
 }  // namespace

@@ -459,8 +459,9 @@ TEST(FloatingToolbar, MovesThatEndWithoutAcceptingChangeNothing) {
     }
     EXPECT_EQ(bar, nullptr);
     EXPECT_TRUE(LoopLeftNothing());
-    EXPECT_TRUE(unchanged() || f.top.BarList().size() == 1);
-    EXPECT_EQ(f.top.BarList().size(), 1u);
+    ASSERT_EQ(f.top.BarList().size(), 1u);
+    EXPECT_EQ(f.top.BarList().front(), &f.bar);
+    EXPECT_EQ(f.bar.DockPos(), 0);
     EXPECT_EQ(f.bar.BoundsRect(), (RECT{0, 0, 128, 26}));
     EXPECT_TRUE(f.left.BarList().empty());
 }

@@ -20,8 +20,18 @@ TBarPlacement PlacementOf(const TFlatDock* dock) {
     return dock->Vertical() ? bpVertical : bpHorizontal;
 }
 
+namespace {
+
+std::vector<TFlatDock*>& LiveDocks() {
+    static std::vector<TFlatDock*> docks;
+    return docks;
+}
+
+}  // namespace
+
 TFlatDock::TFlatDock(WinControl& owner)
-    : WinControl(&RequireFormOwner(owner, L"TFlatDock must be owned by a form")) {
+    : WinControl(&RequireFormOwner(owner, L"TFlatDock must be owned by a form")), owner_(owner) {
+    LiveDocks().push_back(this);
     {
         CountedLock lock(rowLayoutLock_);
         background_.OnChange = [this] { BackgroundChanged(); };
@@ -31,7 +41,18 @@ TFlatDock::TFlatDock(WinControl& owner)
     ArrangeRows();
 }
 
-TFlatDock::~TFlatDock() { background_.OnChange = nullptr; }
+TFlatDock::~TFlatDock() {
+    background_.OnChange = nullptr;
+    auto& docks = LiveDocks();
+    docks.erase(std::remove(docks.begin(), docks.end(), this), docks.end());
+}
+
+std::vector<TFlatDock*> TFlatDock::OwnedBy(const WinControl& form) {
+    std::vector<TFlatDock*> owned;
+    for (TFlatDock* dock : LiveDocks())
+        if (&dock->owner_ == &form) owned.push_back(dock);
+    return owned;
+}
 
 void TFlatDock::SetParent(WinControl* parent) {
     if (dynamic_cast<TFlatToolbar*>(parent) || dynamic_cast<TFlatDock*>(parent))

@@ -26,6 +26,9 @@ public:
     explicit TFlatDock(WinControl& owner);
     ~TFlatDock() override;
 
+    // Every live dock a form owns, in creation order: the drop targets of its toolbars.
+    static std::vector<TFlatDock*> OwnedBy(const WinControl& form);
+
     bool AllowDrag() const { return allowDrag_; }
     void SetAllowDrag(bool allow);
     const Bitmap& Background() const { return background_; }
@@ -85,6 +88,7 @@ private:
     void PaintBoundLines(HRGN updateRegion);
     int BoundLineCount(TDockBoundLinesValues first, TDockBoundLinesValues second) const;
 
+    WinControl& owner_;
     bool allowDrag_ = true;
     Bitmap background_;
     bool backgroundTransparent_ = false;

@@ -1,38 +1,77 @@
 #include "toolbars/flat_toolbar.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
 
 #include "toolbars/counted_lock.h"
 #include "toolbars/flat_sep.h"
+#include "toolbars/float_frame_paint.h"
+#include "toolbars/toolbar_hooks.h"
+#include "toolbars/toolbar_tracking.h"
+#include "ui/application.h"
 #include "ui/error.h"
 #include "ui/gdi.h"
 
 namespace morvane {
+
+namespace {
+
+std::vector<TFlatToolbar*>& LiveToolbars() {
+    static std::vector<TFlatToolbar*> toolbars;
+    return toolbars;
+}
+
+// A parked window waits just left of every monitor.
+int ParkedLeft(int width) { return GetSystemMetrics(SM_XVIRTUALSCREEN) - width; }
+
+}  // namespace
 
 TFloatParent::TFloatParent(WinControl& hostForm) : WinControl(&hostForm) {
     CreateHandle(L"TFloatParent", false, 0, 0);
 }
 
 TFlatToolbar::TFlatToolbar(WinControl& owner)
-    : WinControl(nullptr), hostForm_(RequireFormOwner(owner, L"TFlatToolbar must be owned by a form")) {
+    : WinControl(nullptr),
+      owner_(RequireFormOwner(owner, L"TFlatToolbar must be owned by a form")),
+      hostForm_(HostFormOf(owner_)) {
     SetFont(hostForm_.Font());
+    LiveToolbars().push_back(this);
     {
         CountedLock lock(controlLayoutLock_);
         floatHost_ = std::make_unique<TFloatParent>(hostForm_);
-        // Until it is docked (or, later, floats in a window of its own) the toolbar waits as a
-        // child of its FloatHost, which has no size, so nothing of it shows.
+        // A tool window owned by the host form; it shows from Loaded on.
+        CreateHandle(L"TFlatToolbar", false, WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOOLWINDOW, hostForm_.Handle());
         ChangeParent(floatHost_.get());
-        CreateHandle(L"TFlatToolbar", false, WS_CLIPCHILDREN, 0);
+        hookedHost_ = hostForm_.Handle();
+        HookRegistry::Install(HookKind::Form, hostForm_);
+        if (&owner_ != &hostForm_) {
+            hookedOwner_ = owner_.Handle();
+            HookRegistry::Install(HookKind::MdiChild, owner_);
+        }
+        SetParked(true);
         SetDockedTo(nullptr);
     }
     LayOutControls();
 }
 
 TFlatToolbar::~TFlatToolbar() {
+    life_.reset();
     // The window goes first, while the dock and the FloatHost still know the toolbar.
     DestroyHandle();
     if (TFlatDock* dock = DockedTo()) dock->UpdateBarList(false, *this, false);
     ChangeParent(nullptr);
+    auto& toolbars = LiveToolbars();
+    toolbars.erase(std::remove(toolbars.begin(), toolbars.end(), this), toolbars.end());
+    HookRegistry::Uninstall(HookKind::Form, hookedHost_);
+    if (hookedOwner_) HookRegistry::Uninstall(HookKind::MdiChild, hookedOwner_);
+}
+
+std::vector<TFlatToolbar*> TFlatToolbar::OwnedBy(const WinControl& form) {
+    std::vector<TFlatToolbar*> owned;
+    for (TFlatToolbar* bar : LiveToolbars())
+        if (&bar->owner_ == &form) owned.push_back(bar);
+    return owned;
 }
 
 TFlatDock* TFlatToolbar::DockedTo() const { return dynamic_cast<TFlatDock*>(Parent()); }
@@ -61,9 +100,99 @@ void TFlatToolbar::SetParent(WinControl* parent) {
     if (parent == Parent()) return;
     if (OnRecreating) OnRecreating();
     if (TFlatDock* old = DockedTo()) old->UpdateBarList(false, *this, false);
-    WinControl::SetParent(parent);
+    ChangeParent(parent);
+    // A docked toolbar is never parked; its dock places it.
+    if (DockedTo()) parked_ = false;
+    MatchWindowToParent();
+    if (Parent()) Parent()->Realign();
     if (TFlatDock* dock = DockedTo()) dock->UpdateBarList(true, *this, Visible() || redockHideCount_ > 0);
     if (OnRecreated) OnRecreated();
+}
+
+void TFlatToolbar::MatchWindowToParent() {
+    const HWND window = Handle();
+    if (!window) return;
+    const LONG_PTR visible = GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE;
+    if (TFlatDock* dock = DockedTo()) {
+        SetWindowLongPtrW(window, GWL_EXSTYLE, 0);
+        SetWindowLongPtrW(window, GWL_STYLE, WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | visible);
+        ::SetParent(window, dock->Handle());
+    } else {
+        ::SetParent(window, nullptr);
+        // A top-level window reads its identifier as a menu.
+        SetWindowLongPtrW(window, GWLP_ID, 0);
+        SetWindowLongPtrW(window, GWL_STYLE, WS_POPUP | WS_CLIPCHILDREN | visible);
+        SetWindowLongPtrW(window, GWL_EXSTYLE, WS_EX_TOOLWINDOW);
+        SetWindowLongPtrW(window, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(hostForm_.Handle()));
+    }
+    SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+RECT TFlatToolbar::RealBounds() const {
+    RECT bounds = BoundsRect();
+    if (parked_ && !DockedTo()) OffsetRect(&bounds, trueLeft_ - bounds.left, 0);
+    return bounds;
+}
+
+RECT TFlatToolbar::FloatBounds() const { return DockedTo() ? floatBounds_ : RealBounds(); }
+
+void TFlatToolbar::SetFloatBounds(const RECT& bounds) {
+    floatBounds_ = bounds;
+    if (!DockedTo() && Handle()) PlaceFloatingWindow(bounds);
+}
+
+void TFlatToolbar::PlaceFloatingWindow(const RECT& bounds, bool raise) {
+    trueLeft_ = bounds.left;
+    const int width = bounds.right - bounds.left;
+    const int height = bounds.bottom - bounds.top;
+    SetWindowPos(Handle(), HWND_TOP, parked_ ? ParkedLeft(width) : bounds.left, bounds.top, width, height,
+                 SWP_NOACTIVATE | (raise ? 0 : SWP_NOZORDER));
+    RECT placed;
+    GetWindowRect(Handle(), &placed);
+    SyncBounds(placed);
+}
+
+void TFlatToolbar::BoundsChanged() {
+    // A floating toolbar's bounds are its window's place on the screen, kept off it while parked.
+    if (!DockedTo() && Handle()) {
+        PlaceFloatingWindow(BoundsRect());
+        return;
+    }
+    WinControl::BoundsChanged();
+}
+
+void TFlatToolbar::SetParked(bool parked) {
+    if (parked == parked_) return;
+    if (DockedTo() || !Handle()) {
+        parked_ = parked;
+        return;
+    }
+    const RECT bounds = RealBounds();
+    parked_ = parked;
+    // Coming back, it shows above its form, which may have come to the top meanwhile.
+    PlaceFloatingWindow(bounds, !parked);
+}
+
+void TFlatToolbar::KeepOnScreen(bool onlyIfOffScreen) {
+    if (DockedTo() || !Handle()) return;
+    const RECT bounds = RealBounds();
+    const RECT workArea = ScreenWorkArea();
+    RECT common;
+    if (onlyIfOffScreen && IntersectRect(&common, &bounds, &workArea)) return;
+    PlaceFloatingWindow(KeepRectOnScreen(bounds, workArea));
+}
+
+void TFlatToolbar::SetCloseButton(bool show) {
+    if (show == closeButton_) return;
+    closeButton_ = show;
+    PaintFrame(nullptr, ffCaption | ffCloseButton);
+}
+
+void TFlatToolbar::SetCloseButtonPressed(bool pressed) {
+    if (pressed == closeButtonPressed_) return;
+    closeButtonPressed_ = pressed;
+    PaintFrame(nullptr, ffCloseButton);
 }
 
 void TFlatToolbar::SetDockedTo(TFlatDock* target) {
@@ -79,6 +208,8 @@ void TFlatToolbar::SetDockedTo(TFlatDock* target) {
         } unlock{target};
 
         const bool hidden = target != old && Visible();
+        // Where it floated is kept for its next float.
+        if (!old && target) floatBounds_ = RealBounds();
         if (hidden) {
             ++redockHideCount_;
             if (old) old->LockRowLayout();
@@ -93,15 +224,16 @@ void TFlatToolbar::SetDockedTo(TFlatDock* target) {
             }
             LayOutControls();
         } else {
-            // The floating window itself (frame, caption, its place on the screen) comes with
-            // dragging; until then the toolbar keeps its size under its FloatHost.
-            if (IsRectEmpty(&floatBounds_)) floatBounds_ = {0, 0, Width(), Height()};
+            // The first float puts the window at the screen's top-left corner.
+            if (IsRectEmpty(&floatBounds_)) {
+                const SIZE size = FloatWindowSize({Width(), Height()}, Frame());
+                floatBounds_ = {0, 0, size.cx, size.cy};
+            }
             if (Parent()) LayOutControls(true, false, nullptr, floatWrapWidth_);
             {
                 CountedLock lock(controlLayoutLock_);
                 if (Parent() != floatHost_.get()) SetParent(floatHost_.get());
-                SetBounds(floatBounds_.left, floatBounds_.top, floatBounds_.right - floatBounds_.left,
-                          floatBounds_.bottom - floatBounds_.top);
+                PlaceFloatingWindow(floatBounds_, true);
             }
             LayOutControls();
         }
@@ -115,7 +247,11 @@ void TFlatToolbar::SetDockedTo(TFlatDock* target) {
 }
 
 void TFlatToolbar::VisibleChanged() {
-    WinControl::VisibleChanged();
+    // A floating window shows without taking the activation from its form.
+    if (!DockedTo() && Handle())
+        ShowWindow(Handle(), Visible() ? SW_SHOWNA : SW_HIDE);
+    else
+        WinControl::VisibleChanged();
     // A hidden docked toolbar leaves the row; its place stays empty until it comes back.
     if (TFlatDock* dock = DockedTo(); dock && redockHideCount_ == 0) dock->UpdateBarList(Visible(), *this, Visible());
 }
@@ -126,11 +262,20 @@ void TFlatToolbar::ControlListChanged(Control* child, bool inserting) {
 }
 
 void TFlatToolbar::Loaded() {
+    if (!DockedTo()) {
+        // The place given before loading is in the form's client coordinates.
+        RECT bounds = RealBounds();
+        MapWindowPoints(owner_.Handle(), nullptr, reinterpret_cast<POINT*>(&bounds), 2);
+        PlaceFloatingWindow(bounds);
+        KeepOnScreen(false);
+    }
     const bool vertical = PlacementOf(DockedTo()) == bpVertical;
     std::stable_sort(childOrder_.begin(), childOrder_.end(), [vertical](const Control* a, const Control* b) {
         return vertical ? a->Top() < b->Top() : a->Left() < b->Left();
     });
     LayOutControls();
+    UpdateFloatingVisibility(hostForm_, App().Active());
+    if (!DockedTo() && Visible()) ShowWindow(Handle(), SW_SHOWNA);
 }
 
 void TFlatToolbar::AlignControls() { LayOutControls(); }
@@ -182,7 +327,8 @@ SIZE TFlatToolbar::LayOutControls(bool moveControls, bool resizeSelf, TFlatDock*
         if (client.right != layout.Client.cx || client.bottom != layout.Client.cy) {
             const int frameWidth = (window.right - window.left) - client.right;
             const int frameHeight = (window.bottom - window.top) - client.bottom;
-            SetBounds(Left(), Top(), layout.Client.cx + frameWidth, layout.Client.cy + frameHeight);
+            const RECT real = RealBounds();
+            SetBounds(real.left, real.top, layout.Client.cx + frameWidth, layout.Client.cy + frameHeight);
         }
     }
     if (!moveControls) {
@@ -239,11 +385,116 @@ void TFlatToolbar::Paint(HDC dc) {
 
 void TFlatToolbar::MouseDown(const MouseEvent& event) {
     WinControl::MouseDown(event);
-    // Dragging the toolbar out of a dock that allows it starts here, with the floating window.
+    if (event.Button != MouseButton::Left) return;
+    TFlatDock* dock = DockedTo();
+    if (dock && !dock->AllowDrag()) return;
+    const POINT point{event.X, event.Y};
+    for (const Control* child : Controls()) {
+        const RECT bounds = child->BoundsRect();
+        if (child->Visible() && !dynamic_cast<const TFlatSep*>(child) && PtInRect(&bounds, point)) return;
+    }
+    if (event.DoubleClick) {
+        if (dock) {
+            SetDockedTo(nullptr);
+        } else if (defaultDock_) {
+            // Before every toolbar of the first row.
+            dockRow_ = 0;
+            dockPos_ = -8;
+            SetDockedTo(defaultDock_);
+        }
+        return;
+    }
+    TrackMove(*this, point);
+}
+
+void TFlatToolbar::PaintFrame(HRGN updateRegion, unsigned parts) {
+    if (DockedTo() || !Handle()) return;
+    NonClientDC dc(Handle(), updateRegion);
+    FloatFrameLook look;
+    look.Frame = Frame();
+    look.Window = {Width(), Height()};
+    look.Caption = Caption();
+    look.CloseButton = closeButton_;
+    look.ClosePressed = closeButtonPressed_;
+    PaintFloatFrame(dc, look, parts);
+}
+
+LRESULT TFlatToolbar::FloatingMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
+    handled = true;
+    const FloatFrame frame = Frame();
+    switch (message) {
+    case WM_NCCALCSIZE: {
+        const LRESULT result = WinControl::WndProc(message, wParam, lParam);
+        RECT& proposed = wParam ? reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0]
+                                : *reinterpret_cast<RECT*>(lParam);
+        proposed = FloatClientRect(proposed, frame);
+        return result;
+    }
+    case WM_NCPAINT: {
+        const LRESULT result = WinControl::WndProc(message, wParam, lParam);
+        PaintFrame(reinterpret_cast<HRGN>(wParam), ffBorder | ffCaption | ffCloseButton);
+        return result;
+    }
+    case WM_SETTEXT: {
+        const LRESULT result = WinControl::WndProc(message, wParam, lParam);
+        PaintFrame(nullptr, ffCaption);
+        return result;
+    }
+    case WM_NCHITTEST: {
+        const LRESULT result = WinControl::WndProc(message, wParam, lParam);
+        if (result != HTNOWHERE) return result;
+        RECT window;
+        GetWindowRect(Handle(), &window);
+        const POINT point{GET_X_LPARAM(lParam) - window.left, GET_Y_LPARAM(lParam) - window.top};
+        return FloatHitTest(point, {window.right - window.left, window.bottom - window.top}, frame, closeButton_);
+    }
+    case WM_NCLBUTTONDOWN:
+        switch (wParam) {
+        case HTLEFT:
+            TrackResize(*this, SizingEdge::Left);
+            return 0;
+        case HTRIGHT:
+            TrackResize(*this, SizingEdge::Right);
+            return 0;
+        case HTTOP:
+            TrackResize(*this, SizingEdge::Top);
+            return 0;
+        case HTBOTTOM:
+            TrackResize(*this, SizingEdge::Bottom);
+            return 0;
+        case HTCLOSE:
+            TrackCloseButton(*this);
+            return 0;
+        }
+        break;
+    case WM_MOUSEACTIVATE: {
+        WinControl::WndProc(message, wParam, lParam);
+        // Clicking a floating toolbar leaves its form the active window.
+        SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+        SetActiveWindow(hostForm_.Handle());
+        return MA_NOACTIVATE;
+    }
+    }
+    handled = false;
+    return 0;
 }
 
 LRESULT TFlatToolbar::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!DockedTo()) {
+        bool handled = false;
+        const LRESULT result = FloatingMessage(message, wParam, lParam, handled);
+        if (handled) return result;
+    }
     switch (message) {
+    case WM_ACTIVATE:
+        // The form's caption looks active while its toolbar's window is.
+        SendMessageW(hostForm_.Handle(), WM_NCACTIVATE, LOWORD(wParam) != WA_INACTIVE, 0);
+        break;
+    case WM_GETMINMAXINFO: {
+        const LRESULT result = WinControl::WndProc(message, wParam, lParam);
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {1, 1};
+        return result;
+    }
     case WM_MOVE:
         if (TFlatDock* dock = DockedTo(); dock && !dock->Background().Empty()) Invalidate();
         break;

@@ -1,12 +1,14 @@
 #pragma once
 // The toolbar: a self-painted container that lines its controls up in groups, docked in a dock
-// or (later) floating in a small window of its own under its FloatHost.
+// or floating in a small tool window of its own (owned by its form, through its FloatHost) with
+// a frame, a caption bar and a close button. A press on it starts dragging it.
 #include <functional>
 #include <memory>
 #include <vector>
 
 #include "toolbars/bar_layout.h"
 #include "toolbars/flat_dock.h"
+#include "toolbars/float_frame.h"
 #include "ui/control.h"
 
 namespace morvane {
@@ -20,15 +22,19 @@ public:
 
 class TFlatToolbar : public WinControl {
 public:
-    // The owner must be a form. The toolbar starts undocked under its FloatHost; setting
-    // DockedTo puts it in a dock.
+    // The owner must be a form. The toolbar starts floating (parked off the screen, shown from
+    // Loaded on); setting DockedTo puts it in a dock.
     explicit TFlatToolbar(WinControl& owner);
     ~TFlatToolbar() override;
+
+    // The form that owns the toolbar, and every live toolbar a form owns, in creation order.
+    WinControl& Owner() const { return owner_; }
+    static std::vector<TFlatToolbar*> OwnedBy(const WinControl& form);
 
     bool CanDockLeftRight() const { return canDockLeftRight_; }
     void SetCanDockLeftRight(bool can) { canDockLeftRight_ = can; }
     bool CloseButton() const { return closeButton_; }
-    void SetCloseButton(bool show) { closeButton_ = show; }
+    void SetCloseButton(bool show);
     TFlatDock* DefaultDock() const { return defaultDock_; }
     void SetDefaultDock(TFlatDock* dock) { defaultDock_ = dock; }
 
@@ -47,14 +53,35 @@ public:
     const std::vector<Control*>& ChildOrder() const { return childOrder_; }
     const std::vector<BarLineBreak>& LineBreaks() const { return lineBreaks_; }
 
-    // Where and how wide the toolbar last floated (screen rectangle of the floating window,
-    // empty until known; wrap width 0 is one line).
-    const RECT& FloatBounds() const { return floatBounds_; }
-    void SetFloatBounds(const RECT& bounds) { floatBounds_ = bounds; }
+    // Where and how wide the toolbar floats or last floated (screen rectangle of the floating
+    // window, with its real left edge; empty until known; wrap width 0 is one line). Setting
+    // the bounds of a floating toolbar moves it.
+    RECT FloatBounds() const;
+    void SetFloatBounds(const RECT& bounds);
     int FloatWrapWidth() const { return floatWrapWidth_; }
     void SetFloatWrapWidth(int width) { floatWrapWidth_ = width; }
     TFloatParent& FloatHost() { return *floatHost_; }
+    // The form the toolbar floats over: its owner, or the MDI frame of an owner that is an MDI
+    // child.
     WinControl& HostForm() const { return hostForm_; }
+
+    // A floating toolbar is parked while its form is hidden or the application inactive: its
+    // window waits left of the whole virtual screen, and TrueLeft keeps its real left edge.
+    bool Parked() const { return parked_; }
+    int TrueLeft() const { return trueLeft_; }
+    void SetParked(bool parked);
+    // The bounds with the real left edge (screen coordinates while floating).
+    RECT RealBounds() const;
+    // Moves a floating toolbar into the work area; with onlyIfOffScreen only one that lies
+    // entirely outside it.
+    void KeepOnScreen(bool onlyIfOffScreen);
+
+    // The floating frame's geometry and painting.
+    static FloatFrame Frame() { return SystemFloatFrame(); }
+    bool CloseButtonPressed() const { return closeButtonPressed_; }
+    void SetCloseButtonPressed(bool pressed);
+    // Expires when the toolbar is destroyed: the mouse loops stop touching it then.
+    std::weak_ptr<int> LifeToken() const { return life_; }
 
     std::function<void()> OnClose;
     std::function<void()> OnRecreating;
@@ -78,14 +105,26 @@ protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void AlignControls() override;
     void ControlListChanged(Control* child, bool inserting) override;
+    void BoundsChanged() override;
     void VisibleChanged() override;
 
 private:
     friend class TFlatDock;  // rewrites DockRow and DockPos as it arranges
     bool DragHandle() const;
     void PaintDragHandle(HDC dc, const RECT& client) const;
+    // Makes the window a child of its dock or a tool window owned by the host form.
+    void MatchWindowToParent();
+    // Puts the floating window at bounds with the given real left edge (parked: off the screen),
+    // raised to the top if asked.
+    void PlaceFloatingWindow(const RECT& bounds, bool raise = false);
+    void PaintFrame(HRGN updateRegion, unsigned parts);
+    LRESULT FloatingMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
 
+    std::shared_ptr<int> life_ = std::make_shared<int>(0);
+    WinControl& owner_;
     WinControl& hostForm_;
+    HWND hookedHost_ = nullptr;
+    HWND hookedOwner_ = nullptr;
     std::unique_ptr<TFloatParent> floatHost_;
     bool canDockLeftRight_ = true;
     bool closeButton_ = true;
@@ -100,6 +139,9 @@ private:
     int floatWrapWidth_ = 0;
     int controlLayoutLock_ = 0;
     int redockHideCount_ = 0;
+    bool parked_ = false;
+    int trueLeft_ = 0;
+    bool closeButtonPressed_ = false;
 };
 
 }  // namespace morvane

@@ -7,9 +7,11 @@
 #include "app/folder_menu.h"
 #include "app/help.h"
 #include "app/settings.h"
+#include "batch/batch_journal.h"
 #include "batch/extension_list_dialog.h"
 #include "ui/application.h"
 #include "ui/executable.h"
+#include "ui/screen_cursor.h"
 
 namespace morvane {
 
@@ -76,7 +78,8 @@ TForm1::TForm1(std::vector<std::wstring> arguments)
       K16(Toolbars.K16),
       SearchforHelpOn1(Toolbars.SearchforHelpOn1),
       About1(Toolbars.About1),
-      arguments_(std::move(arguments)) {
+      arguments_(std::move(arguments)),
+      journalPath_(BatchJournalPath()) {
     SetCaption(L"Morvane");
     SetBounds(74, 132, 0, 0);
     SetClientSize(605, 290);
@@ -139,6 +142,16 @@ void TForm1::Show() {
         ShowWindow(Handle(), showCommand_);
     }
     Form::Show();
+}
+
+bool TForm1::KeyPreview(const MSG& message) {
+    if (message.message != WM_KEYDOWN || message.wParam != 'Z') return false;
+    if (GetKeyState(VK_CONTROL) >= 0 || GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_MENU) < 0) return false;
+    // In the extension fields (and in a label being edited) Ctrl+Z stays the edit's own undo.
+    const HWND focus = GetFocus();
+    if (focus != FolderView1.Handle() && focus != FileView1.Handle()) return false;
+    UndoLastBatch();
+    return true;
 }
 
 // ---- Start and close ----
@@ -289,6 +302,25 @@ void TForm1::SearchforHelpOn1Click() { ShowHelpContents(Handle(), App().HelpFile
 
 void TForm1::About1Click() {
     if (aboutBox_) aboutBox_->ShowModal();
+}
+
+void TForm1::UndoLastBatch() {
+    const std::optional<BatchJournal> journal = ReadBatchJournal(journalPath_);
+    if (!journal) return;
+    const size_t files = UndoableEntries(*journal).size();
+    if (files == 0) return;
+    const std::wstring question = L"直前の一括変換を元に戻します。\n\nﾌｫﾙﾀﾞ: " + journal->Folder + L"\nﾌｧｲﾙ: " +
+                                  std::to_wstring(files) + L"個\n\n本当によろしいですか？";
+    if (MessageBoxW(Handle(), question.c_str(), App().Title().c_str(), MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return;
+    UndoResult result;
+    {
+        HourglassCursor busy;
+        result = UndoBatch(journalPath_);
+        FileView1.FillList();
+    }
+    std::wstring report = std::to_wstring(result.Restored) + L"個のﾌｧｲﾙを元に戻しました。";
+    if (result.NotRestored > 0) report += std::to_wstring(result.NotRestored) + L"個は戻せませんでした。";
+    StatusBar1.SetPanelText(1, report);
 }
 
 }  // namespace morvane

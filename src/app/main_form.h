@@ -34,6 +34,8 @@ public:
 
     // Shows the window the first time with the show command of its stored placement.
     void Show() override;
+    // Ctrl+Z in the folder tree or the file list undoes the last batch.
+    bool KeyPreview(const MSG& message) override;
 
     // What the window holds besides its controls.
     TargetMode Mode() const { return K9.Checked() ? TargetMode::ByExtension : TargetMode::ByWildcard; }
@@ -67,6 +69,10 @@ public:
     void K4Click();
     void SearchforHelpOn1Click();
     void About1Click();
+    // Renames the files of the last batch back, after the user confirmed it.
+    void UndoLastBatch();
+    const std::wstring& JournalPath() const { return journalPath_; }
+    void SetJournalPath(std::wstring path) { journalPath_ = std::move(path); }
 
     ShellScope Shell;  // first in, last out: the browsing components need it
     MainToolbars Toolbars;
@@ -105,6 +111,7 @@ private:
     void SaveSettings();
 
     std::vector<std::wstring> arguments_;
+    std::wstring journalPath_;
     TForm2* batchDialog_ = nullptr;
     TAboutBox* aboutBox_ = nullptr;
     TForm3* extensionList_ = nullptr;

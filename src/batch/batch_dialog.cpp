@@ -1,6 +1,8 @@
 #include "batch/batch_dialog.h"
 
 #include "app/settings.h"
+#include "batch/batch_journal.h"
+#include "ui/error.h"
 
 namespace morvane {
 
@@ -57,7 +59,8 @@ TForm2::TForm2(BatchDialogOpener& opener)
       Label1(this, 56, 32),
       Label3(this, 56, 48, L"本当によろしいですか？"),
       Bevel1(this, BevelShape::TopLine, 8, 93, 385, 2),
-      opener_(opener) {
+      opener_(opener),
+      journalPath_(BatchJournalPath()) {
     SetCaption(L"一括変換");
     SetClientSize(402, 227);
 
@@ -72,6 +75,8 @@ TForm2::TForm2(BatchDialogOpener& opener)
     CheckListBox1.SetItemHeight(12);
     ProgressBar1.SetVisible(false);
     ProgressBar1.SetStep(1);
+    // A check decides whether an entry takes its new name, and so which later ones collide.
+    CheckListBox1.OnCheckChanged = [this](int) { MarkCollisions(); };
 
     OnCreate = [this] { FormCreate(); };
     OnClose = [this] { FormClose(); };
@@ -95,17 +100,44 @@ int TForm2::Open(std::wstring_view target, TargetMode mode) {
         for (const MatchEntry& match : matches) characters += match.Name.size();
         CheckListBox1.Reserve(static_cast<int>(matches.size()), characters);
         for (const MatchEntry& match : matches) CheckListBox1.Add(match.Name, true);
+        folderNames_.emplace(opener_.FolderPath());
+        newExtension_ = opener_.NewExtension();
+        MarkCollisions();
     }
     Label2.SetCaption(L"拡張子変更　[" + std::wstring(target) + L"] → [" + opener_.NewExtension() + L"]");
     Label1.SetCaption(std::to_wstring(matches.size()) + L"個のファイルの拡張子を変更します。");
     return ShowModal();
 }
 
-void TForm2::Button2Click() {
+MatchList TForm2::Entries() const {
     MatchList list;
+    list.reserve(static_cast<size_t>(CheckListBox1.Count()));
     for (int i = 0; i < CheckListBox1.Count(); ++i) list.push_back({CheckListBox1.Item(i), CheckListBox1.Checked(i)});
+    return list;
+}
+
+void TForm2::MarkCollisions() {
+    if (!folderNames_) return;
+    const std::vector<bool> collides = FindNameCollisions(*folderNames_, Entries(), newExtension_);
+    for (size_t i = 0; i < collides.size(); ++i) CheckListBox1.SetDimmed(static_cast<int>(i), collides[i]);
+}
+
+void TForm2::Button2Click() {
+    const MatchList list = Entries();
+    const std::wstring folder = opener_.FolderPath();
+    const std::wstring newExtension = opener_.NewExtension();
+    // The journal is written before the first rename, so that the batch can be undone even after a
+    // crash. Without one the batch still runs, but an older journal must not pass for this batch's.
+    std::optional<JournalRecorder> recorder;
+    try {
+        recorder.emplace(journalPath_, PlanBatch(folder, list, newExtension));
+    } catch (const Error&) {
+        DeleteFileW(journalPath_.c_str());
+    }
     ProgressBarSink progress(ProgressBar1);
-    RenameCheckedFiles(opener_.FolderPath(), list, opener_.NewExtension(), progress);
+    JournalingSink sink(progress, recorder ? &*recorder : nullptr, list);
+    RenameCheckedFiles(folder, list, newExtension, sink);
+    recorder.reset();
     opener_.Refresh();
     SetModalResult(mrOk);
 }

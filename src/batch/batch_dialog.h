@@ -1,10 +1,12 @@
 #pragma once
 // The confirmation dialog of a batch: the matching files with check boxes, what will change and
 // how many files, and the conversion of the checked ones with a progress bar.
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "batch/engine.h"
+#include "batch/name_collisions.h"
 #include "ui/check_list_box.h"
 #include "ui/form.h"
 #include "ui/graphic_controls.h"
@@ -33,6 +35,9 @@ public:
     int Open(std::wstring_view target, TargetMode mode);
 
     int Details() const { return details_; }
+    // Where the journal of the last batch is kept, for the undo.
+    const std::wstring& JournalPath() const { return journalPath_; }
+    void SetJournalPath(std::wstring path) { journalPath_ = std::move(path); }
 
     void Button2Click();
     void Button3Click();
@@ -52,8 +57,15 @@ public:
     Bevel Bevel1;
 
 private:
+    MatchList Entries() const;
+    // Dims the entries that will keep their names because the new name is taken by then.
+    void MarkCollisions();
+
     BatchDialogOpener& opener_;
     int details_ = 1;
+    std::wstring journalPath_;
+    std::optional<FolderNames> folderNames_;  // of the folder the list was filled from
+    std::wstring newExtension_;               // as it was when the list was filled
 };
 
 }  // namespace morvane

@@ -4,6 +4,14 @@
 
 namespace morvane {
 
+namespace {
+
+// Each entry's data holds its flags.
+constexpr LRESULT kCheckedFlag = 1;
+constexpr LRESULT kDimmedFlag = 2;
+
+}  // namespace
+
 CheckListBox::CheckListBox(WinControl* parent, int left, int top, int width, int height) : WinControl(parent) {
     SetBounds(left, top, width, height);
     CreateHandle(L"LISTBOX", true,
@@ -33,7 +41,7 @@ void CheckListBox::EndUpdate() {
 
 int CheckListBox::Add(const std::wstring& text, bool checked) {
     const auto index = static_cast<int>(SendMessageW(Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
-    if (index >= 0) SendMessageW(Handle(), LB_SETITEMDATA, static_cast<WPARAM>(index), checked ? 1 : 0);
+    if (index >= 0) SendMessageW(Handle(), LB_SETITEMDATA, static_cast<WPARAM>(index), checked ? kCheckedFlag : 0);
     return index;
 }
 
@@ -46,17 +54,32 @@ std::wstring CheckListBox::Item(int index) const {
     return text;
 }
 
-bool CheckListBox::Checked(int index) const {
+LRESULT CheckListBox::Flags(int index) const {
     const LRESULT data = SendMessageW(Handle(), LB_GETITEMDATA, static_cast<WPARAM>(index), 0);
-    return data != LB_ERR && data != 0;
+    return data == LB_ERR ? 0 : data;
 }
 
-void CheckListBox::SetChecked(int index, bool checked) {
-    if (index < 0 || index >= Count() || Checked(index) == checked) return;
-    SendMessageW(Handle(), LB_SETITEMDATA, static_cast<WPARAM>(index), checked ? 1 : 0);
+void CheckListBox::SetFlag(int index, LRESULT flag, bool on) {
+    const LRESULT flags = Flags(index);
+    SendMessageW(Handle(), LB_SETITEMDATA, static_cast<WPARAM>(index), on ? flags | flag : flags & ~flag);
     RECT item;
     if (SendMessageW(Handle(), LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)) != LB_ERR)
         InvalidateRect(Handle(), &item, FALSE);
+}
+
+bool CheckListBox::Checked(int index) const { return (Flags(index) & kCheckedFlag) != 0; }
+
+void CheckListBox::SetChecked(int index, bool checked) {
+    if (index < 0 || index >= Count() || Checked(index) == checked) return;
+    SetFlag(index, kCheckedFlag, checked);
+    if (OnCheckChanged) OnCheckChanged(index);
+}
+
+bool CheckListBox::Dimmed(int index) const { return (Flags(index) & kDimmedFlag) != 0; }
+
+void CheckListBox::SetDimmed(int index, bool dimmed) {
+    if (index < 0 || index >= Count() || Dimmed(index) == dimmed) return;
+    SetFlag(index, kDimmedFlag, dimmed);
 }
 
 void CheckListBox::Toggle(int index) { SetChecked(index, !Checked(index)); }
@@ -129,7 +152,7 @@ void CheckListBox::DrawItem(const DRAWITEMSTRUCT& item) {
         SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
     } else {
         FillRect(dc, &text, background_ ? background_.Get() : GetSysColorBrush(COLOR_WINDOW));
-        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        SetTextColor(dc, GetSysColor(Dimmed(index) ? COLOR_GRAYTEXT : COLOR_WINDOWTEXT));
     }
     SetBkMode(dc, TRANSPARENT);
     RECT label = text;

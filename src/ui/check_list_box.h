@@ -1,6 +1,7 @@
 #pragma once
 // A list box that draws a check box in front of every entry. A click on the box or the space bar
 // on the focused entry toggles it.
+#include <functional>
 #include <string>
 
 #include "ui/control.h"
@@ -27,6 +28,12 @@ public:
     bool Checked(int index) const;
     void SetChecked(int index, bool checked);
     void Toggle(int index);
+    // A dimmed entry's text is drawn in the disabled text colour; its check box works as ever.
+    bool Dimmed(int index) const;
+    void SetDimmed(int index, bool dimmed);
+
+    // After an entry's check changed, by the user or from code.
+    std::function<void(int index)> OnCheckChanged;
     void SetItemHeight(int height);
     void SetBackground(COLORREF color);
 
@@ -37,6 +44,8 @@ protected:
 
 private:
     int CheckBoxWidth() const;
+    LRESULT Flags(int index) const;
+    void SetFlag(int index, LRESULT flag, bool on);
 
     UniqueBrush background_;
     int updateLock_ = 0;

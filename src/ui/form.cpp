@@ -155,6 +155,7 @@ void Form::Close() {
 }
 
 bool Form::DialogKey(const MSG& message) {
+    if (KeyPreview(message)) return true;
     // Mnemonics of windowless controls: Alt+key always, the key alone where the focused window
     // takes no characters.
     const bool wantsChars =

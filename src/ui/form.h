@@ -53,6 +53,9 @@ public:
 
     // Enter, Esc and Tab for a message on its way to this form or one of its controls.
     bool DialogKey(const MSG& message);
+    // Sees every key message on its way to the form or one of its controls before anything else
+    // does; true when the form took it.
+    virtual bool KeyPreview(const MSG&) { return false; }
 
 protected:
     // Runs the creation handler; a form calls it once all of its controls exist.

@@ -36,6 +36,7 @@ const std::vector<std::pair<std::wstring, std::wstring>> kTopPages = {
     {L"target.htm", L"対象の指定と新しい拡張子"},
     {L"commands.htm", L"コマンド一覧"},
     {L"batch.htm", L"一括変換ダイアログ"},
+    {L"undo.htm", L"一括変換を元に戻す"},
     {L"extlist.htm", L"拡張子リスト"},
     {L"foldermenu.htm", L"フォルダの右クリックメニュー"},
     {L"settings.htm", L"記憶される設定"},

@@ -10,6 +10,7 @@
 
 #include "app/about_box.h"
 #include "app/settings.h"
+#include "batch/batch_journal.h"
 #include "batch/extension_list_dialog.h"
 #include "common/registry_backup.h"
 #include "common/temp_folder.h"
@@ -61,6 +62,24 @@ void ClickItem(TFileView& list, const std::wstring& name, bool control = false) 
     PostMessageW(list.Handle(), WM_LBUTTONDOWN, MK_LBUTTON | (control ? MK_CONTROL : 0), at);
     PostMessageW(list.Handle(), WM_LBUTTONUP, control ? MK_CONTROL : 0, at);
     PumpMessages();
+}
+
+// Real key presses (negative: the key goes up) through the system's input queue, then what they
+// bring is handled.
+void PressKeys(std::initializer_list<int> keys) {
+    std::vector<INPUT> inputs;
+    for (const int key : keys) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = static_cast<WORD>(key < 0 ? -key : key);
+        input.ki.dwFlags = key < 0 ? KEYEVENTF_KEYUP : 0;
+        inputs.push_back(input);
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    for (int round = 0; round < 10; ++round) {
+        Sleep(20);
+        PumpMessages();
+    }
 }
 
 class MainWindow : public ::testing::Test {
@@ -303,22 +322,12 @@ TEST_F(MainWindow, ViewAndStartFolderCommandsAndKeysThatDoNothing) {
         dialogShown = IsWindowVisible(extensions.Handle()) != FALSE;
         if (dialogShown) PostMessageW(extensions.Handle(), WM_CLOSE, 0, 0);
     });
-    INPUT keys[6] = {};
-    const WORD sequence[6] = {VK_CONTROL, 'A', 'A', 'S', 'S', VK_CONTROL};
-    for (int i = 0; i < 6; ++i) {
-        keys[i].type = INPUT_KEYBOARD;
-        keys[i].ki.wVk = sequence[i];
-        keys[i].ki.dwFlags = (i == 2 || i == 4 || i == 5) ? KEYEVENTF_KEYUP : 0;
-    }
     SetForegroundWindow(form->Handle());
     form->Edit1.SetFocus();
-    SendInput(6, keys, sizeof(INPUT));
-    for (int round = 0; round < 10; ++round) {
-        Sleep(20);
-        PumpMessages();
-    }
+    PressKeys({VK_CONTROL, 'A', -'A', 'S', -'S', -VK_CONTROL, VK_END, -VK_END, 'X', -'X'});
     EXPECT_FALSE(dialogShown);
-    EXPECT_EQ(form->Edit1.Text(), L"txt");
+    // The keys did arrive: the field took the plain key after them, and "すべて" never came.
+    EXPECT_EQ(form->Edit1.Text(), L"txtx");
     form->SetDialogs(nullptr, nullptr, nullptr);
 }
 
@@ -368,6 +377,61 @@ TEST_F(MainWindow, FavouritesAreAppendedAndPickedIntoEitherField) {
     EXPECT_EQ(form->Edit2.Text(), L"jpeg");
     EXPECT_EQ(form->Edit1.Text(), L"jpeg");
     form->SetDialogs(nullptr, nullptr, nullptr);
+}
+
+TEST_F(MainWindow, CtrlZInTheTreeOrTheListUndoesTheLastBatchAlsoAfterARestart) {
+    TempFolder folder;
+    TempFolder store;
+    const std::wstring journal = store.PathOf(L"last-batch");
+    for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt"}) folder.AddFile(name);
+    {
+        auto form = Create({folder.Path()});
+        form->SetJournalPath(journal);
+        TForm2 dialog(*form);
+        dialog.SetJournalPath(journal);
+        form->SetDialogs(&dialog, nullptr, nullptr);
+        form->Edit1.SetText(L"txt");
+        form->Edit2.SetText(L"bak");
+        ModalScript script;
+        script.Then([&] { dialog.Button2.Click(); });
+        form->Toolbars.FlatButton7.Click();
+        form->SetDialogs(nullptr, nullptr, nullptr);
+    }
+    ASSERT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.bak", L"b.bak", L"c.bak"}));
+    // Meanwhile a new c.txt appears: that file keeps its new name.
+    folder.AddFile(L"c.txt", 0, "new");
+
+    // The program starts again.
+    auto form = Create({folder.Path()});
+    form->SetJournalPath(journal);
+    form->Show();
+    SetForegroundWindow(form->Handle());
+    ErrorBoxCatcher boxes;  // answers the confirmation with OK
+    form->Edit2.SetFocus();
+    PressKeys({VK_CONTROL, 'Z', -'Z', -VK_CONTROL});
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.bak", L"b.bak", L"c.bak", L"c.txt"}));
+
+    form->FileView1.SetFocus();
+    PressKeys({VK_CONTROL, 'Z', -'Z', -VK_CONTROL});
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].Caption, L"Morvane");
+    EXPECT_NE(boxes.Boxes()[0].Text.find(folder.Path()), std::wstring::npos);
+    EXPECT_NE(boxes.Boxes()[0].Text.find(L"ﾌｧｲﾙ: 3個"), std::wstring::npos);
+    EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.txt", L"b.txt", L"c.bak", L"c.txt"}));
+    EXPECT_EQ(form->StatusBar1.PanelText(1), L"2個のﾌｧｲﾙを元に戻しました。1個は戻せませんでした。");
+    EXPECT_GE(ItemNamed(form->FileView1, L"a.txt"), 0);
+
+    // The file that could not go back is tried again; once it can, the journal is done with.
+    DeleteFileW(folder.PathOf(L"c.txt").c_str());
+    form->FolderView1.SetFocus();
+    PressKeys({VK_CONTROL, 'Z', -'Z', -VK_CONTROL});
+    EXPECT_EQ(boxes.Boxes().size(), 2u);
+    EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.txt", L"b.txt", L"c.txt"}));
+    EXPECT_EQ(form->StatusBar1.PanelText(1), L"1個のﾌｧｲﾙを元に戻しました。");
+    form->FileView1.SetFocus();
+    PressKeys({VK_CONTROL, 'Z', -'Z', -VK_CONTROL});
+    EXPECT_EQ(boxes.Boxes().size(), 2u);
 }
 
 TEST_F(MainWindow, TheSplitterMovesTheBorderBetweenTreeAndList) {

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 
 #include "app/settings.h"
+#include "batch/batch_journal.h"
 #include "common/temp_folder.h"
 #include "common/ui_driver.h"
 #include "ui/application.h"
@@ -161,6 +163,73 @@ TEST_F(BatchDialog, ConvertsOnlyCheckedEntries) {
     });
     dialog.Open(L"bak", TargetMode::ByExtension);
     EXPECT_TRUE(script.Done());
+}
+
+TEST_F(BatchDialog, DimsTheEntriesThatWillKeepTheirNames) {
+    for (const wchar_t* name : {L"a.txt", L"a.doc", L"b.txt", L"b.BAK", L"c.txt"}) folder.AddFile(name);
+    opener.folder = folder.Path();
+    TForm2 dialog(opener);
+    std::vector<std::wstring> dimmed;
+    const auto readDimmed = [&] {
+        dimmed.clear();
+        for (int i = 0; i < dialog.CheckListBox1.Count(); ++i)
+            if (dialog.CheckListBox1.Dimmed(i)) dimmed.push_back(dialog.CheckListBox1.Item(i));
+    };
+    int firstA = -1;
+    ModalScript script;
+    script.Then([&] {
+        readDimmed();
+        for (int i = 0; i < dialog.CheckListBox1.Count() && firstA < 0; ++i)
+            if (dialog.CheckListBox1.Item(i).starts_with(L"a.")) firstA = i;
+        ClickCheckBox(dialog, firstA);  // unchecked, it leaves a.bak to the other a.*
+        script.Then([&] {
+            const std::vector<std::wstring> before = dimmed;
+            readDimmed();
+            dimmed.insert(dimmed.begin(), before.begin(), before.end());
+            PostKey(dialog.Handle(), VK_ESCAPE);
+        });
+    });
+    dialog.Open(L"すべて", TargetMode::ByExtension);
+    ASSERT_GE(firstA, 0);
+    const std::wstring laterA = dialog.CheckListBox1.Item(firstA) == L"a.txt" ? L"a.doc" : L"a.txt";
+    // First the existing b.BAK and the second a.*; then, with the first a.* unchecked, only b.txt.
+    std::vector<std::wstring> expected{laterA, L"b.txt"};
+    std::sort(expected.begin(), expected.end());
+    ASSERT_EQ(dimmed.size(), 3u);
+    std::vector<std::wstring> first(dimmed.begin(), dimmed.begin() + 2);
+    std::sort(first.begin(), first.end());
+    EXPECT_EQ(first, expected);
+    EXPECT_EQ(dimmed[2], L"b.txt");
+    // Dimming never touches a check box.
+    for (int i = 0; i < dialog.CheckListBox1.Count(); ++i)
+        EXPECT_EQ(dialog.CheckListBox1.Checked(i), i != firstA);
+}
+
+TEST_F(BatchDialog, AConversionLeavesTheJournalThatUndoesIt) {
+    TempFolder store;
+    for (const wchar_t* name : {L"a.txt", L"b.txt"}) folder.AddFile(name);
+    opener.folder = folder.Path();
+    TForm2 dialog(opener);
+    dialog.SetJournalPath(store.PathOf(L"last-batch"));
+    PostButtonClick(dialog.Button2.Handle());
+    EXPECT_EQ(dialog.Open(L"txt", TargetMode::ByExtension), mrOk);
+    EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.bak", L"b.bak"}));
+    const std::optional<BatchJournal> journal = ReadBatchJournal(dialog.JournalPath());
+    ASSERT_TRUE(journal);
+    EXPECT_EQ(journal->Folder, folder.Path());
+    ASSERT_EQ(journal->Entries.size(), 2u);
+    EXPECT_EQ(journal->Entries[1].Outcome, RenameOutcome::Renamed);
+    EXPECT_EQ(UndoBatch(dialog.JournalPath()).Restored, 2);
+    EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.txt", L"b.txt"}));
+
+    // Where no journal can be written the batch still runs, and the older journal is gone rather
+    // than passing for this batch's.
+    WriteBatchJournal(dialog.JournalPath(), *journal);
+    store.AddFolder(L"last-batch.new");
+    PostButtonClick(dialog.Button2.Handle());
+    EXPECT_EQ(dialog.Open(L"txt", TargetMode::ByExtension), mrOk);
+    EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.bak", L"b.bak"}));
+    EXPECT_FALSE(ReadBatchJournal(dialog.JournalPath()));
 }
 
 TEST_F(BatchDialog, NoMatchConvertsNothingButRefreshesAndCloses) {

@@ -9,20 +9,6 @@ namespace morvane {
 
 namespace {
 
-FormStyle DialogStyle() {
-    FormStyle style;
-    style.Border = FormBorder::Dialog;
-    style.MinimizeBox = false;
-    style.MaximizeBox = false;
-    style.Position = FormPosition::ScreenCenter;
-    return style;
-}
-
-HICON ProgramIconImage() {
-    return static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), L"MAINICON", IMAGE_ICON, 32, 32, LR_SHARED));
-}
-
 // The addresses wrap between words inside the panel, with the margin the icon keeps on the left.
 constexpr int kAddressWidth = 177;
 
@@ -34,9 +20,9 @@ void OpenWithShell(const std::wstring& address) {
 }
 
 TAboutBox::TAboutBox(AddressOpener openAddress)
-    : Form(L"TAboutBox", DialogStyle()),
+    : Form(L"TAboutBox", DialogFormStyle(FormPosition::ScreenCenter)),
       Panel1(this, 6, 8, 281, 137, PanelBevel::RaisedInLoweredOut),
-      ProgramIcon(&Panel1, ProgramIconImage(), 16, 16, 33, 33),
+      ProgramIcon(&Panel1, morvane::ProgramIcon(32), 16, 16, 33, 33),
       ProductName(&Panel1, 80, 16, kProductName),
       Label2(&Panel1, 143, 31, kProductSubtitle),
       Bevel1(&Panel1, BevelShape::LeftLine, 66, 15, 4, 49),

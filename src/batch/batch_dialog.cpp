@@ -12,20 +12,6 @@ constexpr int kExpandedHeight = 254;
 constexpr int kCollapsedHeight = 117;
 constexpr wchar_t kDetailsValue[] = L"Meisai";
 
-FormStyle DialogStyle() {
-    FormStyle style;
-    style.Border = FormBorder::Dialog;
-    style.MinimizeBox = false;
-    style.MaximizeBox = false;
-    style.Position = FormPosition::ScreenCenter;
-    return style;
-}
-
-HICON ProgramIcon() {
-    return static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), L"MAINICON", IMAGE_ICON, 32, 32, LR_SHARED));
-}
-
 // The dialog's progress bar as the engine's progress sink.
 class ProgressBarSink : public ProgressSink {
 public:
@@ -48,13 +34,13 @@ private:
 }  // namespace
 
 TForm2::TForm2(BatchDialogOpener& opener)
-    : Form(L"TForm2", DialogStyle()),
+    : Form(L"TForm2", DialogFormStyle(FormPosition::ScreenCenter)),
       Button1(this, L"ｷｬﾝｾﾙ(&C)", 313, 34, 80, 23),
       Button2(this, L"変換(&O)", 313, 8, 80, 23),
       Button3(this, L"詳細(&D)", 313, 60, 80, 23),
       CheckListBox1(this, 8, 103, 385, 117),
       ProgressBar1(this, 56, 65, 248, 17),
-      Image1(this, ProgramIcon(), 11, 16, 33, 33),
+      Image1(this, ProgramIcon(32), 11, 16, 33, 33),
       Label2(this, 56, 16, L"", true),
       Label1(this, 56, 32),
       Label3(this, 56, 48, L"本当によろしいですか？"),

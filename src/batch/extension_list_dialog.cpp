@@ -2,21 +2,8 @@
 
 namespace morvane {
 
-namespace {
-
-FormStyle DialogStyle() {
-    FormStyle style;
-    style.Border = FormBorder::Dialog;
-    style.MinimizeBox = false;
-    style.MaximizeBox = false;
-    style.Position = FormPosition::Designed;
-    return style;
-}
-
-}  // namespace
-
 TForm3::TForm3(std::wstring path)
-    : Form(L"TForm3", DialogStyle()),
+    : Form(L"TForm3", DialogFormStyle(FormPosition::Designed)),
       ListBox1(this, 8, 8, 289, 88),
       Bevel1(this, BevelShape::TopLine, 8, 105, 289, 2),
       Bevel2(this, BevelShape::Frame, 39, 113, 258, 24),

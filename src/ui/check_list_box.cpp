@@ -29,16 +29,6 @@ void CheckListBox::Reserve(int entries, size_t characters) {
                      static_cast<LPARAM>((characters + static_cast<size_t>(entries)) * sizeof(wchar_t)));
 }
 
-void CheckListBox::BeginUpdate() {
-    if (updateLock_++ == 0) SendMessageW(Handle(), WM_SETREDRAW, FALSE, 0);
-}
-
-void CheckListBox::EndUpdate() {
-    if (updateLock_ == 0 || --updateLock_ > 0) return;
-    SendMessageW(Handle(), WM_SETREDRAW, TRUE, 0);
-    RedrawWindow(Handle(), nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE);
-}
-
 int CheckListBox::Add(const std::wstring& text, bool checked) {
     const auto index = static_cast<int>(SendMessageW(Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
     if (index >= 0) SendMessageW(Handle(), LB_SETITEMDATA, static_cast<WPARAM>(index), checked ? kCheckedFlag : 0);

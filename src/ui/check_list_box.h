@@ -18,10 +18,6 @@ public:
     // Reserves room for this many more entries holding about this many characters in all, so that
     // a long fill does not grow the list's storage step by step.
     void Reserve(int entries, size_t characters);
-    // Between BeginUpdate and the matching EndUpdate the list neither paints nor adjusts its
-    // scroll bar per change; it repaints once at the end.
-    void BeginUpdate();
-    void EndUpdate();
     // Appends an entry and returns its index.
     int Add(const std::wstring& text, bool checked = false);
     std::wstring Item(int index) const;
@@ -48,7 +44,6 @@ private:
     void SetFlag(int index, LRESULT flag, bool on);
 
     UniqueBrush background_;
-    int updateLock_ = 0;
 };
 
 }  // namespace morvane

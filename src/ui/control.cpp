@@ -577,6 +577,16 @@ void WinControl::SetParent(WinControl* parent) {
     if (Parent()) Parent()->Realign();
 }
 
+void WinControl::BeginUpdate() {
+    if (updateLock_++ == 0 && handle_) SendMessageW(handle_, WM_SETREDRAW, FALSE, 0);
+}
+
+void WinControl::EndUpdate() {
+    if (updateLock_ == 0 || --updateLock_ > 0 || !handle_) return;
+    SendMessageW(handle_, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(handle_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
 void WinControl::Invalidate() {
     if (handle_) InvalidateRect(handle_, nullptr, TRUE);
 }

@@ -151,6 +151,11 @@ public:
     // The control under a screen point: the windowless child there, else the window's control.
     static Control* ControlAtScreen(POINT point, bool allowDisabled);
 
+    // Between BeginUpdate and the matching EndUpdate the window does not paint; it repaints once,
+    // with everything on it, at the end. Calls nest.
+    void BeginUpdate();
+    void EndUpdate();
+
     // Places the children again; the parent asks whenever its size or a child's bounds,
     // visibility or presence change. By default it arranges the aligned children.
     void Realign();
@@ -211,6 +216,7 @@ private:
     Control* hover_ = nullptr;
     PopupMenu* contextMenu_ = nullptr;
     bool aligning_ = false;
+    int updateLock_ = 0;
     bool trackMouse_ = false;
     bool mouseInside_ = false;
 };

@@ -48,6 +48,19 @@ std::vector<HWND> DisableOtherWindows(HWND modal) {
 
 }  // namespace
 
+FormStyle DialogFormStyle(FormPosition position) {
+    FormStyle style;
+    style.Border = FormBorder::Dialog;
+    style.MinimizeBox = false;
+    style.MaximizeBox = false;
+    style.Position = position;
+    return style;
+}
+
+HICON ProgramIcon(int size) {
+    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), L"MAINICON", IMAGE_ICON, size, size, LR_SHARED));
+}
+
 Form::Form(const wchar_t* className, const FormStyle& style)
     : WinControl(nullptr), style_(style), font_(CreateProgramFont()) {
     SetVisible(false);
@@ -55,12 +68,8 @@ Form::Form(const wchar_t* className, const FormStyle& style)
     const Form* main = App().MainForm();
     CreateHandle(className, false, WindowStyleFor(style), ExtendedStyleFor(style),
                  main ? main->Handle() : nullptr);
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    const auto icon = [&](int size) {
-        return reinterpret_cast<LPARAM>(LoadImageW(instance, L"MAINICON", IMAGE_ICON, size, size, LR_SHARED));
-    };
-    SendMessageW(Handle(), WM_SETICON, ICON_BIG, icon(32));
-    SendMessageW(Handle(), WM_SETICON, ICON_SMALL, icon(16));
+    SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(ProgramIcon(32)));
+    SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(ProgramIcon(16)));
 }
 
 Form::~Form() = default;

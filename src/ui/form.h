@@ -27,6 +27,12 @@ struct FormStyle {
     FormPosition Position = FormPosition::Designed;
 };
 
+// A dialog's style: the fixed border with only the close box.
+FormStyle DialogFormStyle(FormPosition position);
+
+// The program's icon at a size of the resource (32 or 16), shared and never destroyed.
+HICON ProgramIcon(int size);
+
 class Form : public WinControl {
 public:
     // The window class is registered under the given name, the name of the C++ class.

@@ -194,16 +194,6 @@ RECT ListView::HeaderItemRect(int column) const {
     return rect;
 }
 
-void ListView::BeginUpdate() {
-    if (updates_++ == 0) SendMessageW(Handle(), WM_SETREDRAW, FALSE, 0);
-}
-
-void ListView::EndUpdate() {
-    if (updates_ == 0 || --updates_ > 0) return;
-    SendMessageW(Handle(), WM_SETREDRAW, TRUE, 0);
-    Invalidate();
-}
-
 bool ListView::Notify(const NMHDR& header, LRESULT& result) {
     switch (header.code) {
     case LVN_DELETEITEM: {

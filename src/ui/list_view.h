@@ -51,10 +51,6 @@ public:
     RECT ItemRect(int index) const;
     RECT HeaderItemRect(int column) const;
 
-    // Suspends repainting; calls nest.
-    void BeginUpdate();
-    void EndUpdate();
-
 protected:
     virtual void Deleting(int, LPARAM) {}
     virtual void ColumnClick(int) {}
@@ -65,9 +61,6 @@ protected:
     virtual bool Edited(int, const std::wstring&) { return true; }
 
     bool Notify(const NMHDR& header, LRESULT& result) override;
-
-private:
-    int updates_ = 0;
 };
 
 }  // namespace morvane

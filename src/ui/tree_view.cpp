@@ -158,16 +158,6 @@ void TreeView::SetShowRoot(bool showRoot) {
 
 void TreeView::SetIndent(int pixels) { SendMessageW(Handle(), TVM_SETINDENT, static_cast<WPARAM>(pixels), 0); }
 
-void TreeView::BeginUpdate() {
-    if (updates_++ == 0) SendMessageW(Handle(), WM_SETREDRAW, FALSE, 0);
-}
-
-void TreeView::EndUpdate() {
-    if (updates_ == 0 || --updates_ > 0) return;
-    SendMessageW(Handle(), WM_SETREDRAW, TRUE, 0);
-    Invalidate();
-}
-
 bool TreeView::Notify(const NMHDR& header, LRESULT& result) {
     switch (header.code) {
     case TVN_ITEMEXPANDINGW: {

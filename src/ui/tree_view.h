@@ -60,10 +60,6 @@ public:
     void SetShowRoot(bool showRoot);
     void SetIndent(int pixels);
 
-    // Suspends repainting; calls nest.
-    void BeginUpdate();
-    void EndUpdate();
-
 protected:
     // The node is about to expand; filling it now is the place for lazy children.
     virtual void Expanding(Node) {}
@@ -83,7 +79,6 @@ private:
 
     bool readOnly_ = false;
     bool showRoot_ = false;
-    int updates_ = 0;
 };
 
 }  // namespace morvane

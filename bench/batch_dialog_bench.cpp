@@ -11,32 +11,18 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "app/settings.h"
 #include "batch/batch_dialog.h"
 #include "ui/application.h"
 
 using namespace morvane;
+using namespace morvane::bench;
 
 namespace {
 
 constexpr int kRounds = 5;
 constexpr UINT kShown = WM_APP + 1;
-
-double Now() {
-    static const double frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart);
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / frequency;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 struct BenchOpener : BatchDialogOpener {
     std::wstring folder;

@@ -8,40 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "batch/engine.h"
 
 using namespace morvane;
+using namespace morvane::bench;
 
 namespace {
 
 constexpr int kFiles = 10000;
 constexpr int kListRounds = 7;
-
-struct NullSink : ProgressSink {
-    void Start(int) override {}
-    void Step() override {}
-    void Finish() override {}
-};
-
-double Seconds(const std::function<void()>& work) {
-    LARGE_INTEGER frequency, start, end;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&start);
-    work();
-    QueryPerformanceCounter(&end);
-    return static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-std::wstring FileName(int i, const wchar_t* extension) {
-    wchar_t name[32];
-    swprintf(name, 32, L"f%05d.%ls", i, extension);
-    return name;
-}
 
 // The same renames the engine makes, done with nothing but path joins and MoveFileW.
 void BareRename(const std::wstring& folder, const wchar_t* from, const wchar_t* to) {

@@ -11,26 +11,16 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "shellctl/file_view.h"
 #include "shellctl/shell_folder.h"
 #include "ui/application.h"
 #include "ui/form.h"
 
 using namespace morvane;
+using namespace morvane::bench;
 
 namespace {
-
-double Seconds(const std::function<void()>& work) {
-    LARGE_INTEGER frequency, start, end;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&start);
-    work();
-    QueryPerformanceCounter(&end);
-    return static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// The best round: other programs on the machine only ever add time.
-double Best(const std::vector<double>& values) { return *std::min_element(values.begin(), values.end()); }
 
 std::wstring MakeFolder(int files) {
     wchar_t temp[MAX_PATH];

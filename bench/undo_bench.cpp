@@ -7,34 +7,15 @@
 #include <functional>
 #include <string>
 
+#include "bench_support.h"
 #include "batch/batch_journal.h"
 
 using namespace morvane;
+using namespace morvane::bench;
 
 namespace {
 
 constexpr int kFiles = 10000;
-
-struct NullSink : ProgressSink {
-    void Start(int) override {}
-    void Step() override {}
-    void Finish() override {}
-};
-
-double Seconds(const std::function<void()>& work) {
-    LARGE_INTEGER frequency, start, end;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&start);
-    work();
-    QueryPerformanceCounter(&end);
-    return static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-std::wstring FileName(int i, const wchar_t* extension) {
-    wchar_t name[32];
-    swprintf(name, 32, L"f%05d.%ls", i, extension);
-    return name;
-}
 
 size_t Count(const std::wstring& folder, const wchar_t* mask) { return ListMatchingFiles(folder, mask).size(); }
 

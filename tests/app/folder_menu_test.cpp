@@ -6,10 +6,13 @@
 #include <functional>
 #include <optional>
 
+#include "common/ui_driver.h"
 #include "ui/error.h"
 
 namespace morvane {
 namespace {
+
+using test::MessageOf;
 
 // Points the classes root of this process at a scratch key under HKEY_CURRENT_USER, so the tests
 // never touch the prefix's real classes; the root and the scratch key are restored afterwards.
@@ -66,15 +69,6 @@ bool RealVerbExists() {
         return false;
     RegCloseKey(key);
     return true;
-}
-
-std::wstring MessageOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Error& error) {
-        return error.Message();
-    }
-    return L"(no error)";
 }
 
 const std::wstring kVerb = L"Folder\\shell\\extention";

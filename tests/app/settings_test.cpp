@@ -7,10 +7,13 @@
 #include <optional>
 #include <string>
 
+#include "common/ui_driver.h"
 #include "ui/error.h"
 
 namespace morvane {
 namespace {
+
+using test::MessageOf;
 
 // A key under HKEY_CURRENT_USER of this test alone, removed with everything in it afterwards.
 class TestKey {
@@ -68,15 +71,6 @@ void PutRaw(const std::wstring& keyPath, const wchar_t* name, DWORD type, const 
 
 void PutText(const std::wstring& keyPath, const wchar_t* name, const std::wstring& text) {
     PutRaw(keyPath, name, REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-}
-
-std::wstring MessageOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Error& error) {
-        return error.Message();
-    }
-    return L"(no error)";
 }
 
 TEST(Settings, OpeningCreatesTheKeyAndMissingValuesGiveDefaults) {

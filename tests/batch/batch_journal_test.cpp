@@ -12,6 +12,9 @@
 namespace morvane {
 namespace {
 
+using test::ReadFileBytes;
+using test::WriteFileBytes;
+
 using test::TempFolder;
 using Names = std::vector<std::wstring>;
 
@@ -34,24 +37,6 @@ void RunJournaledBatch(const std::wstring& journalPath, const std::wstring& fold
     NullSink progress;
     JournalingSink sink(progress, &recorder, list);
     RenameCheckedFiles(folder, list, newExtension, sink);
-}
-
-std::string ReadBytes(const std::wstring& path) {
-    std::string bytes;
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
-    CloseHandle(file);
-    return bytes;
-}
-
-void WriteBytes(const std::wstring& path, const std::string& bytes) {
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
 }
 
 TEST(NameCollisions, ExistingNamesAndNamesTakenByEarlierEntries) {
@@ -95,10 +80,10 @@ TEST(BatchJournal, IsWrittenBeforeTheRunAndRecordsEveryOutcome) {
     EXPECT_EQ(UndoableEntries(*journal), std::vector<size_t>{0});
 
     // A torn last record is ignored, and so is everything from a damaged one on.
-    const std::string intact = ReadBytes(journalPath);
+    const std::string intact = ReadFileBytes(journalPath);
     std::string torn = intact;
     torn.erase(torn.size() - 2);  // the last record ("F\t1\n") loses its line break
-    WriteBytes(journalPath, torn);
+    WriteFileBytes(journalPath, torn);
     ASSERT_TRUE(ReadBatchJournal(journalPath));
     EXPECT_EQ(ReadBatchJournal(journalPath)->Entries[1].Outcome, RenameOutcome::Unknown);
     EXPECT_EQ(ReadBatchJournal(journalPath)->Entries[0].Outcome, RenameOutcome::Renamed);
@@ -106,9 +91,9 @@ TEST(BatchJournal, IsWrittenBeforeTheRunAndRecordsEveryOutcome) {
     // A journal cut inside its entries is no journal at all, never a shorter one.
     const std::string secondEntry("\n\0E\0\t\0" "1\0", 8);  // UTF-16 "\nE\t1"
     ASSERT_NE(intact.find(secondEntry), std::string::npos);
-    WriteBytes(journalPath, intact.substr(0, intact.find(secondEntry) + 2));
+    WriteFileBytes(journalPath, intact.substr(0, intact.find(secondEntry) + 2));
     EXPECT_FALSE(ReadBatchJournal(journalPath));
-    WriteBytes(journalPath, "not a journal");
+    WriteFileBytes(journalPath, "not a journal");
     EXPECT_FALSE(ReadBatchJournal(journalPath));
 }
 
@@ -153,7 +138,7 @@ TEST(BatchUndo, RestoresTheBatchOnceAndNeverReplacesAFile) {
     EXPECT_EQ(first.Restored, 1);      // c
     EXPECT_EQ(first.NotRestored, 2);   // a (old name taken), b (new name gone); d was never renamed
     EXPECT_EQ(folder.Names(), (Names{L"a.bak", L"a.txt", L"b.old", L"c.txt", L"d.bak", L"d.txt"}));
-    EXPECT_EQ(ReadBytes(folder.PathOf(L"a.txt")), "new");
+    EXPECT_EQ(ReadFileBytes(folder.PathOf(L"a.txt")), "new");
 
     // Once the names are free again, a second undo finishes the job; a third does nothing.
     DeleteFileW(folder.PathOf(L"a.txt").c_str());

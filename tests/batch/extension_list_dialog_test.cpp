@@ -17,38 +17,16 @@
 namespace morvane {
 namespace {
 
+using test::ReadFileBytes;
+
 using test::ErrorBoxCatcher;
 using test::ModalScript;
 using test::PostClickAt;
 using test::PostKey;
 using test::RectInParent;
+using test::FileLock;
 using test::TempFolder;
 using Entries = std::vector<std::wstring>;
-
-std::string BytesOf(const std::wstring& path) {
-    std::string bytes;
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "(missing)";
-    char chunk[512];
-    DWORD read = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
-    CloseHandle(file);
-    return bytes;
-}
-
-// Another program holding the file open and sharing nothing.
-class FileLock {
-public:
-    explicit FileLock(const std::wstring& path)
-        : handle_(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {
-        EXPECT_NE(handle_, INVALID_HANDLE_VALUE);
-    }
-    ~FileLock() { CloseHandle(handle_); }
-
-private:
-    HANDLE handle_;
-};
 
 Entries Shown(const TForm3& dialog) {
     Entries entries;
@@ -118,13 +96,13 @@ TEST_F(ExtensionListDialog, DeleteOnlyWithASelectionAndEveryCloseStoresTheList) 
         },
         [&] {
             EXPECT_EQ(Shown(dialog), (Entries{L"txt", L"zip"}));
-            EXPECT_EQ(BytesOf(path), "txt\r\nbak\r\nzip\r\n");  // nothing stored before the close
+            EXPECT_EQ(ReadFileBytes(path), "txt\r\nbak\r\nzip\r\n");  // nothing stored before the close
             ClickButton(dialog, dialog.FlatButton2);
         },
     });
     EXPECT_EQ(picked, std::nullopt);
     // The deletion is stored although the user cancelled.
-    EXPECT_EQ(BytesOf(path), "txt\r\nzip\r\n");
+    EXPECT_EQ(ReadFileBytes(path), "txt\r\nzip\r\n");
 
     // Deleting the last entries and cancelling leaves an empty file; the close box stores too.
     Pick(dialog, {
@@ -140,7 +118,7 @@ TEST_F(ExtensionListDialog, DeleteOnlyWithASelectionAndEveryCloseStoresTheList) 
             PostMessageW(dialog.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
         },
     });
-    EXPECT_EQ(BytesOf(path), "");
+    EXPECT_EQ(ReadFileBytes(path), "");
     EXPECT_EQ(folder.Names(), Entries{L"Morvane.dat"});
 }
 
@@ -151,7 +129,7 @@ TEST_F(ExtensionListDialog, OkPicksTheSelectedEntryWhichStaysSelectedForTheNextO
     // OK without a selection gives nothing, and the list is stored as it is.
     DeleteFileW(path.c_str());
     EXPECT_EQ(Pick(dialog, {[&] { ClickButton(dialog, dialog.FlatButton1); }}), std::nullopt);
-    EXPECT_EQ(BytesOf(path), "txt\r\n\x95\x5C\r\n\x83\x5C\r\n");
+    EXPECT_EQ(ReadFileBytes(path), "txt\r\n\x95\x5C\r\n\x83\x5C\r\n");
 
     EXPECT_EQ(Pick(dialog, {
                   [&] {
@@ -191,16 +169,16 @@ TEST_F(ExtensionListDialog, OkPicksTheSelectedEntryWhichStaysSelectedForTheNextO
                   },
               }),
               L"txt");
-    EXPECT_EQ(BytesOf(path), "txt\r\n\x95\x5C\r\n\x83\x5C\r\n");
+    EXPECT_EQ(ReadFileBytes(path), "txt\r\n\x95\x5C\r\n\x83\x5C\r\n");
 }
 
 TEST_F(ExtensionListDialog, AppendedEntriesAreStoredAtOnceAndShownAtTheNextOpening) {
     TForm3 dialog(path);  // no file yet: an empty list, nothing reported, nothing written
     EXPECT_EQ(dialog.List().Entries(), Entries{});
-    EXPECT_EQ(BytesOf(path), "(missing)");
+    EXPECT_EQ(ReadFileBytes(path), "(missing)");
 
     for (const wchar_t* text : {L"txt", L"txt", L"", L"すべて"}) dialog.AppendEntry(text);
-    EXPECT_EQ(BytesOf(path), "txt\r\ntxt\r\n\r\n\x82\xB7\x82\xD7\x82\xC4\r\n");
+    EXPECT_EQ(ReadFileBytes(path), "txt\r\ntxt\r\n\r\n\x82\xB7\x82\xD7\x82\xC4\r\n");
     // A text the file cannot hold is refused and changes nothing.
     EXPECT_THROW(dialog.AppendEntry(L"caf\u00E9"), Error);
     EXPECT_EQ(dialog.List().Entries().size(), 4u);
@@ -241,7 +219,7 @@ TEST_F(ExtensionListDialog, FailuresAreReportedAndNeverCostTheStoredList) {
         ASSERT_EQ(catcher.Boxes().size(), 1u);
         EXPECT_EQ(catcher.Boxes()[0].Caption, L"Morvane");
         EXPECT_EQ(catcher.Boxes()[0].Text, L"ﾌｧｲﾙ " + path + L" を作成できません.");
-        EXPECT_EQ(BytesOf(path), "txt\r\nbak\r\n");
+        EXPECT_EQ(ReadFileBytes(path), "txt\r\nbak\r\n");
         EXPECT_EQ(folder.Names(), Entries{L"Morvane.dat"});
 
         // Once the file is free again the same choice goes through.
@@ -268,7 +246,7 @@ TEST_F(ExtensionListDialog, FailuresAreReportedAndNeverCostTheStoredList) {
                   [&] { ClickButton(*dialog, dialog->FlatButton1); },
               }),
               L"zip");
-    EXPECT_EQ(BytesOf(path), "txt\r\nbak\r\n");
+    EXPECT_EQ(ReadFileBytes(path), "txt\r\nbak\r\n");
     EXPECT_EQ(catcher.Boxes().size(), 1u);
 }
 

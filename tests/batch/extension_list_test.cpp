@@ -4,52 +4,19 @@
 
 #include <functional>
 
+#include "common/ui_driver.h"
 #include "common/temp_folder.h"
 #include "ui/error.h"
 
 namespace morvane {
 namespace {
 
+using test::MessageOf;
+using test::ReadFileBytes;
+
+using test::FileLock;
 using test::TempFolder;
 using Entries = std::vector<std::wstring>;
-
-std::wstring MessageOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Error& error) {
-        return error.Message();
-    }
-    return L"(no error)";
-}
-
-std::string BytesOf(const std::wstring& path) {
-    std::string bytes;
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "(missing)";
-    char chunk[512];
-    DWORD read = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
-    CloseHandle(file);
-    return bytes;
-}
-
-// Another program holding the file open and sharing nothing, as an editor or a backup tool may.
-class FileLock {
-public:
-    explicit FileLock(const std::wstring& path)
-        : handle_(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {
-        EXPECT_NE(handle_, INVALID_HANDLE_VALUE);
-    }
-    ~FileLock() { Release(); }
-    void Release() {
-        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-        handle_ = INVALID_HANDLE_VALUE;
-    }
-
-private:
-    HANDLE handle_;
-};
 
 // Shift-JIS bytes of 表, ソ (both end in 0x5C), すべて and the half-width ﾃｷｽﾄ.
 constexpr std::string_view kJapaneseBytes = "\x95\x5C\r\n\x83\x5C\r\n\x82\xB7\x82\xD7\x82\xC4\r\n\xC3\xB7\xBD\xC4\r\n";
@@ -98,13 +65,13 @@ TEST(ExtensionListFile, SavesWholeAndLoadsBackBesideNothingElse) {
     EXPECT_EQ(LoadExtensionList(folder.PathOf(L"missing\\Morvane.dat")), Entries{});
 
     SaveExtensionList(path, kJapaneseEntries);
-    EXPECT_EQ(BytesOf(path), kJapaneseBytes);
+    EXPECT_EQ(ReadFileBytes(path), kJapaneseBytes);
     EXPECT_EQ(LoadExtensionList(path), kJapaneseEntries);
     // A shorter list replaces the longer one entirely; the empty list is an empty file.
     SaveExtensionList(path, {L"txt"});
-    EXPECT_EQ(BytesOf(path), "txt\r\n");
+    EXPECT_EQ(ReadFileBytes(path), "txt\r\n");
     SaveExtensionList(path, {});
-    EXPECT_EQ(BytesOf(path), "");
+    EXPECT_EQ(ReadFileBytes(path), "");
     EXPECT_EQ(LoadExtensionList(path), Entries{});
     EXPECT_EQ(folder.Names(), Entries{L"Morvane.dat"});
 
@@ -131,7 +98,7 @@ TEST(ExtensionListFile, FailuresLeaveTheStoredFileIntact) {
     }
     EXPECT_EQ(MessageOf([&] { SaveExtensionList(path, {L"txt", L"caf\u00E9"}); }),
               L"'caf\u00E9' にはﾌｧｲﾙに保存できない文字が含まれています");
-    EXPECT_EQ(BytesOf(path), kJapaneseBytes);
+    EXPECT_EQ(ReadFileBytes(path), kJapaneseBytes);
     EXPECT_EQ(folder.Names(), Entries{L"Morvane.dat"});  // nothing half written left behind
 
     const std::wstring nowhere = folder.PathOf(L"missing\\Morvane.dat");
@@ -154,11 +121,11 @@ TEST(ExtensionListInMemory, SelectionDeletionAndPick) {
     // Deleted in memory only, until the close that follows stores it (also after a cancel).
     list.DeleteSelected();
     EXPECT_EQ(list.Selected(), -1);
-    EXPECT_EQ(BytesOf(list.Path()), "txt\r\nbak\r\n");
+    EXPECT_EQ(ReadFileBytes(list.Path()), "txt\r\nbak\r\n");
     list.Select(0);
     list.DeleteSelected();
     list.Save();
-    EXPECT_EQ(BytesOf(list.Path()), "");
+    EXPECT_EQ(ReadFileBytes(list.Path()), "");
 
     // A save that failed at the close hands nothing to the field.
     list.Append(L"zip");
@@ -176,16 +143,16 @@ TEST(ExtensionListInMemory, AppendsAreStoredAtOnceAndUnstorableTextsRefused) {
     TempFolder folder;
     ExtensionList list(folder.PathOf(L"Morvane.dat"));
     list.Load();
-    EXPECT_EQ(BytesOf(list.Path()), "(missing)");
+    EXPECT_EQ(ReadFileBytes(list.Path()), "(missing)");
     list.Append(L"txt");
-    EXPECT_EQ(BytesOf(list.Path()), "txt\r\n");
+    EXPECT_EQ(ReadFileBytes(list.Path()), "txt\r\n");
     for (const wchar_t* text : {L"txt", L"", L"すべて"}) list.Append(text);
-    EXPECT_EQ(BytesOf(list.Path()), "txt\r\ntxt\r\n\r\n\x82\xB7\x82\xD7\x82\xC4\r\n");
+    EXPECT_EQ(ReadFileBytes(list.Path()), "txt\r\ntxt\r\n\r\n\x82\xB7\x82\xD7\x82\xC4\r\n");
 
     EXPECT_EQ(MessageOf([&] { list.Append(L"\U0001F600"); }),
               L"'\U0001F600' にはﾌｧｲﾙに保存できない文字が含まれています");
     EXPECT_EQ(list.Entries().size(), 4u);
-    EXPECT_EQ(BytesOf(list.Path()), "txt\r\ntxt\r\n\r\n\x82\xB7\x82\xD7\x82\xC4\r\n");
+    EXPECT_EQ(ReadFileBytes(list.Path()), "txt\r\ntxt\r\n\r\n\x82\xB7\x82\xD7\x82\xC4\r\n");
 
     // An append the disk refuses stays in the list, for the next close to store.
     {
@@ -194,7 +161,7 @@ TEST(ExtensionListInMemory, AppendsAreStoredAtOnceAndUnstorableTextsRefused) {
     }
     EXPECT_EQ(list.Entries().back(), L"bak");
     list.Save();
-    EXPECT_EQ(ParseExtensionList(BytesOf(list.Path())), list.Entries());
+    EXPECT_EQ(ParseExtensionList(ReadFileBytes(list.Path())), list.Entries());
 }
 
 TEST(ExtensionListInMemory, AFileThatFailedToLoadIsNeverOverwritten) {
@@ -213,7 +180,7 @@ TEST(ExtensionListInMemory, AFileThatFailedToLoadIsNeverOverwritten) {
     list.Save();
     EXPECT_EQ(list.Entries(), Entries{L"txt"});
     EXPECT_EQ(list.Pick(true), L"txt");
-    EXPECT_EQ(BytesOf(list.Path()), kJapaneseBytes);
+    EXPECT_EQ(ReadFileBytes(list.Path()), kJapaneseBytes);
 }
 
 }  // namespace

@@ -8,6 +8,23 @@
 
 namespace morvane::test {
 
+// A whole file's bytes ("(missing)" when it cannot be opened), and a file written whole.
+std::string ReadFileBytes(const std::wstring& path);
+void WriteFileBytes(const std::wstring& path, std::string_view bytes);
+
+// Another program holding a file open and sharing nothing, as an editor or a backup tool may.
+class FileLock {
+public:
+    explicit FileLock(const std::wstring& path);
+    ~FileLock() { Release(); }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    void Release();
+
+private:
+    HANDLE handle_;
+};
+
 class TempFolder {
 public:
     // The folder's own name ends in the given suffix (which may be Japanese).

@@ -1,5 +1,7 @@
 #include "common/ui_driver.h"
 
+#include "ui/error.h"
+
 namespace morvane::test {
 
 namespace {
@@ -62,6 +64,15 @@ void PostClickAt(HWND window, int x, int y) {
 }
 
 void PostButtonClick(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
+
+std::wstring MessageOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const Error& error) {
+        return error.Message();
+    }
+    return L"(no error)";
+}
 
 ErrorBoxCatcher::ErrorBoxCatcher() {
     activeCatcher = this;

@@ -32,6 +32,9 @@ void PostKey(HWND window, WPARAM key);
 void PostClickAt(HWND window, int x, int y);
 void PostButtonClick(HWND button);
 
+// The message of the program's error the action throws, or "(no error)".
+std::wstring MessageOf(const std::function<void()>& action);
+
 // Answers every error box shown while it lives and keeps its caption and text.
 class ErrorBoxCatcher {
 public:

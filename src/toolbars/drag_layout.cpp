@@ -142,6 +142,8 @@ SIZE ResizeTracking::Choose(int wanted, bool shrinking) const {
 
 bool ResizeTracking::Move(POINT cursor) {
     if (choices_.empty()) return false;
+    if (lastCursor_ && lastCursor_->x == cursor.x && lastCursor_->y == cursor.y) return false;
+    lastCursor_ = cursor;
     const int width = start_.right - start_.left;
     const int height = start_.bottom - start_.top;
     int wanted = 0;

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace morvane {
@@ -71,6 +72,8 @@ public:
     ResizeTracking(std::vector<SIZE> choices, SizingEdge edge, const RECT& start, int frame);
 
     // The cursor relative to the window's top-left at the start; true when the outline changed.
+    // The system repeats moves where the cursor rests; a repeat changes nothing, or the outline
+    // would swing between the two sizes around the cursor.
     bool Move(POINT cursor);
     const RECT& Outline() const { return outline_; }
     // The wrap width of the chosen size (the current one until the first change).
@@ -91,6 +94,7 @@ private:
     bool shrinking_ = false;
     bool changed_ = false;
     int wrapWidth_ = 0;
+    std::optional<POINT> lastCursor_;
 };
 
 }  // namespace morvane

@@ -182,6 +182,14 @@ TEST(ResizeArithmetic, FiveButtonsGiveFourSizesAndEdgeDragsPickThem) {
     EXPECT_TRUE(right.Move({-50, 20}));  // past everything: the smallest size
     EXPECT_EQ(right.Outline(), (RECT{100, 100, 139, 237}));
 
+    // A cursor resting between two sizes further apart than the snap distance: the system repeats
+    // the move, and the outline stays instead of swinging between them.
+    ResizeTracking resting(byWidth, SizingEdge::Right, {100, 100, 231, 149}, 4);
+    EXPECT_TRUE(resting.Move({100, 20}));
+    EXPECT_EQ(resting.Outline(), (RECT{100, 100, 185, 171}));
+    EXPECT_FALSE(resting.Move({100, 20}));
+    EXPECT_EQ(resting.Outline(), (RECT{100, 100, 185, 171}));
+
     // The left edge moves the left side; the top edge moves the top and keeps the left side.
     ResizeTracking left(byWidth, SizingEdge::Left, {100, 100, 231, 149}, 4);
     EXPECT_TRUE(left.Move({131 - 62, 20}));

@@ -77,6 +77,9 @@ private:
             script.steady_ = 0;
             SetCursorPos(step.Target.x, step.Target.y);
         } else if (++script.steady_ >= 3) {
+            // The move the system reports for the new place may still be on its way while the
+            // release, injected later, overtakes it: tell the window holding the capture now.
+            if (const HWND capture = GetCapture()) PostMessageW(capture, WM_MOUSEMOVE, MK_LBUTTON, 0);
             script.steady_ = 0;
             script.steps_.pop_front();
         }

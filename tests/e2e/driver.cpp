@@ -110,10 +110,16 @@ INPUT KeyInput(WORD key, bool up) {
     return input;
 }
 
-void Send(std::vector<INPUT> inputs) {
+// A hand is not faster than the program reading it: each gesture gets a moment to arrive.
+constexpr DWORD kGestureMs = 30;
+
+void SendNow(std::vector<INPUT> inputs) {
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-    // A hand is not faster than the program reading it: each gesture gets a moment to arrive.
-    Sleep(30);
+}
+
+void Send(std::vector<INPUT> inputs) {
+    SendNow(std::move(inputs));
+    Sleep(kGestureMs);
 }
 
 }  // namespace
@@ -451,23 +457,33 @@ void MoveTo(POINT point) {
 
 namespace {
 
-void Buttons(POINT point, DWORD down, DWORD up, int clicks) {
-    MoveTo(point);
+std::vector<INPUT> Buttons(POINT point, DWORD down, DWORD up, int clicks) {
     std::vector<INPUT> inputs;
     for (int i = 0; i < clicks; ++i) {
         inputs.push_back(MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | down, point));
         inputs.push_back(MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | up, point));
     }
-    Send(inputs);
+    return inputs;
 }
 
 }  // namespace
 
-void Click(POINT point) { Buttons(point, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, 1); }
+void PressAndRelease(POINT point) { SendNow(Buttons(point, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, 1)); }
 
-void RightClick(POINT point) { Buttons(point, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, 1); }
+void Click(POINT point) {
+    MoveTo(point);
+    Send(Buttons(point, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, 1));
+}
 
-void DoubleClick(POINT point) { Buttons(point, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, 2); }
+void RightClick(POINT point) {
+    MoveTo(point);
+    Send(Buttons(point, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, 1));
+}
+
+void DoubleClick(POINT point) {
+    MoveTo(point);
+    Send(Buttons(point, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, 2));
+}
 
 void PressKey(WORD key, bool control, bool shift, bool alt) {
     std::vector<INPUT> inputs;

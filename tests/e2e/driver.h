@@ -103,6 +103,9 @@ std::vector<COLORREF> ScreenPixels(const RECT& rect);
 
 void MoveTo(POINT point);
 void Click(POINT point);
+// The press and release alone, for a pointer that MoveTo has already brought there (a benchmark
+// times the click from here).
+void PressAndRelease(POINT point);
 void RightClick(POINT point);
 void DoubleClick(POINT point);
 // A key pressed and released, with Ctrl, Shift or Alt held when asked.

@@ -1,6 +1,6 @@
 // Measures the real program as its user meets it. Morvane.exe is started as a process on a folder
-// of 1,000 files: the time until its main window shows, and until it shows with every file listed
-// and painted. On a folder of 10,000 matching files, the batch dialog is opened by a real click on
+// of 1,000 files: the time until its main window is shown, until it is drawn, and until every file
+// is listed and painted. On a folder of 10,000 matching files, the batch dialog is opened by a real click on
 // 一括変換: the time from the click until the dialog shows with its list painted. Beside them, the
 // bare listing of the same folders (a FindFirstFileW loop; for the file list also the shell calls
 // it makes per item, with nothing around them) and the program started on an empty folder.

@@ -1,6 +1,7 @@
 // Measures TFileView::FillList on folders of 1,000 and 10,000 files against a bare loop making
-// the same shell calls per item (enumeration, attributes, name, icon, find data, type name), and
-// counts the list's repaints during and after each fill.
+// the shell calls per item that a straightforward fill makes (enumeration, attributes, name, icon,
+// find data, type name; the list itself asks for icon and type name once per type of plain file),
+// and counts the list's repaints during and after each fill.
 #include <windows.h>
 #include <shlobj.h>
 

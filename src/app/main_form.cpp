@@ -95,7 +95,6 @@ TForm1::TForm1(std::vector<std::wstring> arguments)
     FolderView1.SetShowRoot(false);
     FolderView1.SetIndent(19);
     FolderView1.SetContextMenu(&ShellContextMenu1);
-    FolderView1.SetFileView(&FileView1);
     FileView1.SetMultiSelect(true);
     FileView1.SetViewStyle(ViewStyle::Report);
     FileView1.SetContextMenu(&ShellContextMenu1);
@@ -121,11 +120,14 @@ TForm1::TForm1(std::vector<std::wstring> arguments)
     SearchforHelpOn1.OnClick = [this] { SearchforHelpOn1Click(); };
     About1.OnClick = [this] { About1Click(); };
 
-    // The tree is built before the creation handler picks the folder to show.
+    // The tree is built before the creation handler picks the folder to show. The list is linked
+    // to it only then: it reads the one folder finally chosen, once the window is on screen (Show),
+    // instead of every folder the start passes through.
     FolderView1.Loaded();
     OnCreate = [this] { FormCreate(); };
     OnClose = [this] { FormClose(); };
     Loaded();
+    FolderView1.SetFileView(&FileView1);
 }
 
 TForm1::~TForm1() = default;
@@ -137,11 +139,19 @@ void TForm1::SetDialogs(TForm2* batchDialog, TAboutBox* aboutBox, TForm3* extens
 }
 
 void TForm1::Show() {
-    if (!shown_) {
+    const bool first = !shown_;
+    if (first) {
         shown_ = true;
         ShowWindow(Handle(), showCommand_);
     }
     Form::Show();
+    if (first) {
+        // Drawn before the list reads its folder: the user sees the program at once, and a large
+        // folder fill in.
+        RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        if (const TreeView::Node folder = FolderView1.Selected())
+            FileView1.SetFolderIDList(FolderView1.GetNodeIDList(folder).Get());
+    }
 }
 
 bool TForm1::KeyPreview(const MSG& message) {

@@ -1,6 +1,7 @@
 #include "shellctl/file_view.h"
 
 #include "shellctl/file_texts.h"
+#include "shellctl/file_types.h"
 #include "shellctl/folder_view.h"
 #include "shellctl/shell_context_menu.h"
 #include "shellctl/shell_folder.h"
@@ -96,6 +97,7 @@ void TFileView::FillList() {
         return;
     }
     const ComPtr<IShellIcon> icons = folder.As<IShellIcon>();
+    TypeLooks looks;
 
     for (int& direction : SortDirections) direction = 1;
     const HourglassCursor hourglass;
@@ -109,27 +111,15 @@ void TFileView::FillList() {
         if (!(attributes & SFGAO_FOLDER) && !mask_.empty() &&
             !PassesMask(DisplayName(folder.Get(), id.Get(), SHGDN_FORPARSING), mask_))
             continue;  // its identifier is freed here
-        AddItem(folder.Get(), icons.Get(), std::move(id), attributes);
+        AddItem(folder.Get(), icons.Get(), std::move(id), attributes, looks);
     }
     Sort(kName);
     SetStyle(saved);
     EndUpdate();
 }
 
-void TFileView::AddItem(IShellFolder* folder, IShellIcon* icons, IDList id, ULONG attributes) {
+void TFileView::AddItem(IShellFolder* folder, IShellIcon* icons, IDList id, ULONG attributes, TypeLooks& looks) {
     auto item = std::make_unique<Item>();
-    const IDList absolute(ConcatIDLists(folderList_.Get(), id.Get()));
-
-    int image = -1;
-    if (icons && icons->GetIconOf(id.Get(), GIL_FORSHELL, &image) != S_OK) image = -1;
-    // The type name, and the icon when the folder gave none, in one call: it is the costly one.
-    SHFILEINFOW info{};
-    const UINT infoFlags = SHGFI_TYPENAME | SHGFI_PIDL | (image == -1 ? SHGFI_SYSICONINDEX : 0);
-    if (SHGetFileInfoW(reinterpret_cast<LPCWSTR>(absolute.Get()), 0, &info, sizeof info, infoFlags)) {
-        item->TypeName = info.szTypeName;
-        if (image == -1) image = info.iIcon;
-    }
-    if (image == -1) image = 0;
 
     std::wstring sizeText, dateText;
     WIN32_FIND_DATAW found{};
@@ -141,6 +131,28 @@ void TFileView::AddItem(IShellFolder* folder, IShellIcon* icons, IDList id, ULON
         sizeText = SizeText(item->Size);
         dateText = DateText(found.ftLastWriteTime);
     }
+    // Plain files look like every other file of their type; folders and shortcuts are asked for
+    // one by one.
+    const bool plainFile = item->HasFindData && !(attributes & (SFGAO_FOLDER | SFGAO_LINK)) &&
+                           !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+
+    int image = -1;
+    if (icons && icons->GetIconOf(id.Get(), GIL_FORSHELL, &image) != S_OK) image = -1;
+    if (const TypeLooks::Look* look = plainFile ? looks.Find(found.cFileName) : nullptr) {
+        item->TypeName = look->TypeName;
+        if (image == -1) image = look->Image;
+    } else {
+        // The type name and the icon in one call: it is the costly one.
+        const IDList absolute(ConcatIDLists(folderList_.Get(), id.Get()));
+        SHFILEINFOW info{};
+        const UINT infoFlags = SHGFI_TYPENAME | SHGFI_PIDL | (image == -1 || plainFile ? SHGFI_SYSICONINDEX : 0);
+        if (SHGetFileInfoW(reinterpret_cast<LPCWSTR>(absolute.Get()), 0, &info, sizeof info, infoFlags)) {
+            item->TypeName = info.szTypeName;
+            if (image == -1) image = info.iIcon;
+            if (plainFile) looks.Remember(found.cFileName, {info.iIcon, info.szTypeName});
+        }
+    }
+    if (image == -1) image = 0;
 
     const std::wstring caption = DisplayName(folder, id.Get(), SHGDN_INFOLDER);
     item->Id = std::move(id);

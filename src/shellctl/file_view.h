@@ -18,6 +18,7 @@ namespace morvane {
 
 class TFolderView;
 class TShellContextMenu;
+class TypeLooks;
 
 class TFileView : public ListView, public LinkTarget {
 public:
@@ -71,7 +72,7 @@ private:
 
     struct Item;
     Item* ItemAt(int index) const;
-    void AddItem(IShellFolder* folder, IShellIcon* icons, IDList id, ULONG attributes);
+    void AddItem(IShellFolder* folder, IShellIcon* icons, IDList id, ULONG attributes, TypeLooks& looks);
     void Sort(int column);
     static int CALLBACK CompareItems(LPARAM a, LPARAM b, LPARAM context);
 

@@ -116,6 +116,12 @@ void TFolderView::InitRoot() {
     NotifyFolderChanged(Selected());
 }
 
+void TFolderView::NodeImages(Node node, int& image, int& selectedImage) {
+    const IDList absolute = GetNodeIDList(node);
+    image = GetSysIconIndex(absolute.Get(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+    selectedImage = GetSysIconIndex(absolute.Get(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON);
+}
+
 void TFolderView::FillChildren(Node node) {
     if (busy_ || !node || !NodeID(node)) return;
     const ComPtr<IShellFolder> folder = FolderOf(node);
@@ -129,7 +135,6 @@ void TFolderView::FillChildren(Node node) {
     BeginUpdate();
     busy_ = true;
     const ComPtr<IShellIcon> icons = folder.As<IShellIcon>();
-    const IDList parentList = GetNodeIDList(node);
     int added = 0;
     for (IDList id = NextItem(items.Get()); id; id = NextItem(items.Get())) {
         const std::wstring text = DisplayName(folder.Get(), id.Get(), SHGDN_INFOLDER);
@@ -138,11 +143,9 @@ void TFolderView::FillChildren(Node node) {
             if (icons->GetIconOf(id.Get(), GIL_OPENICON, &selected) != S_OK) selected = -1;
             if (icons->GetIconOf(id.Get(), GIL_FORSHELL, &image) != S_OK) image = -1;
         }
-        if (image < 0 || selected < 0) {
-            const IDList absolute(ConcatIDLists(parentList.Get(), id.Get()));
-            image = GetSysIconIndex(absolute.Get(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
-            selected = GetSysIconIndex(absolute.Get(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON);
-        }
+        // Without the folder's own icons, the shell's are looked up when the node is first drawn:
+        // the first look-up of each icon is slow, and most nodes of a large folder are never seen.
+        if (image < 0 || selected < 0) image = selected = kImagesOnDemand;
         const bool hasChildren = ItemAttributes(folder.Get(), id.Get(), SFGAO_HASSUBFOLDER) != 0;
         if (AddNode(node, text, std::move(id), image, selected, hasChildren)) ++added;
     }

@@ -73,6 +73,7 @@ protected:
     bool CanEdit(Node node) override;
     bool Edited(Node node, const std::wstring& text) override;
     void RightClick(POINT point) override;
+    void NodeImages(Node node, int& image, int& selectedImage) override;
 
 private:
     friend class TComboView;  // links itself through SetFolderView

@@ -182,6 +182,18 @@ bool TreeView::Notify(const NMHDR& header, LRESULT& result) {
         result = (info.item.pszText && Edited(info.item.hItem, info.item.pszText)) ? TRUE : FALSE;
         return true;
     }
+    case TVN_GETDISPINFOW: {
+        // The control's own notice, filled in for it; the images are kept, so this comes once.
+        auto& info = const_cast<NMTVDISPINFOW&>(reinterpret_cast<const NMTVDISPINFOW&>(header));
+        if (info.item.mask & (TVIF_IMAGE | TVIF_SELECTEDIMAGE)) {
+            int image = 0, selectedImage = 0;
+            NodeImages(info.item.hItem, image, selectedImage);
+            info.item.iImage = image;
+            info.item.iSelectedImage = selectedImage;
+            info.item.mask |= TVIF_DI_SETITEM;
+        }
+        return true;
+    }
     case NM_RCLICK: {
         POINT point;
         GetCursorPos(&point);

@@ -17,6 +17,8 @@ public:
 
     TreeView(WinControl* parent, int left, int top, int width, int height);
 
+    // Images may be kImagesOnDemand: the tree asks NodeImages for both when it first draws the node.
+    static constexpr int kImagesOnDemand = I_IMAGECALLBACK;
     struct NewNode {
         std::wstring Text;
         LPARAM Data = 0;
@@ -71,6 +73,8 @@ protected:
     virtual bool Edited(Node, const std::wstring&) { return true; }
     // A right-click reported by the control, at the pointer's place in client coordinates.
     virtual void RightClick(POINT) {}
+    // The images of a node added with kImagesOnDemand, asked for once, when it is first drawn.
+    virtual void NodeImages(Node, int& /*image*/, int& /*selectedImage*/) {}
 
     bool Notify(const NMHDR& header, LRESULT& result) override;
 

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <shobjidl.h>
 
+#include "common/registry_backup.h"
 #include "common/temp_folder.h"
 #include "common/ui_driver.h"
 #include "shellctl/demo_form.h"
 #include "shellctl/file_texts.h"
+#include "shellctl/file_types.h"
 #include "shellctl/shell_context_menu.h"
 #include "shellctl/shell_test_support.h"
 
@@ -124,6 +126,102 @@ TEST(FileTexts, SizesAndDatesOfAnyRange) {
     EXPECT_EQ(UpperExtension(L"C:\\d.x\\readme"), L"");
     EXPECT_EQ(UpperExtension(L"C:\\d\\Archive.Tar.gZ"), L".GZ");
     EXPECT_EQ(UpperExtension(L"C:.txt"), L".TXT");
+}
+
+// Icons and type names come once per type for plain files, yet every item shows what the shell
+// gives that very file: programs keep their own icons, folders and shortcuts are asked for singly.
+TEST_F(FileViewTest, EveryItemLooksAsTheShellShowsItAlone) {
+    // Programs and a type of our own draw their icons from each file.
+    const test::RegistryBackup programs(HKEY_CLASSES_ROOT, L".exe");
+    const test::RegistryBackup ownType(HKEY_CLASSES_ROOT, L".mvicon");
+    const test::RegistryBackup ownClass(HKEY_CLASSES_ROOT, L"MorvaneTest.PerFile");
+    const test::RegistryBackup programIcon(HKEY_CLASSES_ROOT, L"exefile\\DefaultIcon");
+    test::PutRegistryText(HKEY_CLASSES_ROOT, L".exe", L"", L"exefile");
+    test::PutRegistryText(HKEY_CLASSES_ROOT, L"exefile\\DefaultIcon", L"", L"%1");
+    test::PutRegistryText(HKEY_CLASSES_ROOT, L".mvicon", L"", L"MorvaneTest.PerFile");
+    test::PutRegistryText(HKEY_CLASSES_ROOT, L"MorvaneTest.PerFile\\DefaultIcon", L"", L"%1");
+
+    TempFolder folder(L"_種類");
+    for (const wchar_t* name : {L"a.txt", L"B.TXT", L"c.dat", L"d.dat", L"readme", L"notes", L"e.Txt"})
+        folder.AddFile(name);
+    folder.AddFolder(L"sub.txt");
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    wchar_t system[MAX_PATH];
+    GetSystemDirectoryW(system, MAX_PATH);
+    const std::wstring notepad = std::wstring(system) + L"\\notepad.exe";
+    for (const wchar_t* name : {L"own.exe", L"own.mvicon"}) ASSERT_TRUE(CopyFileW(self, folder.PathOf(name).c_str(), TRUE));
+    for (const wchar_t* name : {L"other.exe", L"other.mvicon"})
+        ASSERT_TRUE(CopyFileW(notepad.c_str(), folder.PathOf(name).c_str(), TRUE));
+    ComPtr<IShellLinkW> link;
+    CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.ReceiveVoid());
+    ASSERT_TRUE(link);
+    link->SetPath(folder.PathOf(L"other.exe").c_str());
+    ASSERT_HRESULT_SUCCEEDED(link.As<IPersistFile>()->Save(folder.PathOf(L"other.lnk").c_str(), TRUE));
+    list_.SetViewStyle(ViewStyle::Report);
+    Show(folder.Path());
+    ASSERT_EQ(list_.Count(), 13);
+
+    const auto shellLook = [&](const wchar_t* name) {
+        const IDList item = test::ParsePath(folder.PathOf(name));
+        SHFILEINFOW info{};
+        SHGetFileInfoW(reinterpret_cast<LPCWSTR>(item.Get()), 0, &info, sizeof info,
+                       SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_TYPENAME);
+        return std::pair<int, std::wstring>(info.iIcon, info.szTypeName);
+    };
+    const auto itemOf = [&](const wchar_t* name) {
+        for (int i = 0; i < list_.Count(); ++i)
+            if (list_.GetItemPath(i) == folder.PathOf(name)) return i;
+        return -1;
+    };
+    for (const wchar_t* name : {L"a.txt", L"B.TXT", L"e.Txt", L"c.dat", L"d.dat", L"readme", L"notes", L"sub.txt",
+                                L"own.exe", L"other.exe", L"own.mvicon", L"other.mvicon", L"other.lnk"}) {
+        const int index = itemOf(name);
+        ASSERT_GE(index, 0);
+        const auto [image, type] = shellLook(name);
+        EXPECT_EQ(list_.Image(index), image) << "icon of item " << index;
+        EXPECT_EQ(list_.Text(index, 2), type) << "type of item " << index;
+    }
+    // The two programs really look different, so a look shared by type would show.
+    EXPECT_NE(list_.Image(itemOf(L"own.exe")), list_.Image(itemOf(L"other.exe")));
+    EXPECT_NE(list_.Image(itemOf(L"own.mvicon")), list_.Image(itemOf(L"other.mvicon")));
+}
+
+// Which types share one icon among their files: the registry of file types decides.
+TEST(FileTypes, AnIconTakenFromEachFileIsNotShared) {
+    const test::RegistryBackup extension(HKEY_CLASSES_ROOT, L".mvtest");
+    const test::RegistryBackup perFile(HKEY_CLASSES_ROOT, L"MorvaneTest.PerFile");
+    const test::RegistryBackup handled(HKEY_CLASSES_ROOT, L"MorvaneTest.Handled");
+    const test::RegistryBackup plain(HKEY_CLASSES_ROOT, L"MorvaneTest.Plain");
+    EXPECT_TRUE(IconSharedByType(L".TXT"));
+    EXPECT_TRUE(IconSharedByType(L""));
+    EXPECT_TRUE(IconSharedByType(L".MVTEST"));  // nothing registered
+    for (const wchar_t* own : {L".EXE", L".ICO", L".CUR", L".LNK", L".URL"}) EXPECT_FALSE(IconSharedByType(own));
+
+    test::PutRegistryText(HKEY_CLASSES_ROOT, L"MorvaneTest.Plain\\DefaultIcon", L"", L"shell32.dll,3");
+    test::PutRegistryText(HKEY_CLASSES_ROOT, L"MorvaneTest.PerFile\\DefaultIcon", L"", L"%1");
+    test::PutRegistryText(HKEY_CLASSES_ROOT, L"MorvaneTest.Handled\\shellex\\IconHandler", L"",
+                          L"{00000000-0000-0000-0000-000000000001}");
+    test::PutRegistryText(HKEY_CLASSES_ROOT, L".mvtest", L"", L"MorvaneTest.Plain");
+    EXPECT_TRUE(IconSharedByType(L".MVTEST"));
+    test::PutRegistryText(HKEY_CLASSES_ROOT, L".mvtest", L"", L"MorvaneTest.PerFile");
+    EXPECT_FALSE(IconSharedByType(L".MVTEST"));
+    test::PutRegistryText(HKEY_CLASSES_ROOT, L".mvtest", L"", L"MorvaneTest.Handled");
+    EXPECT_FALSE(IconSharedByType(L".MVTEST"));
+
+    // Looks are kept only for the types that share them, by the extension as it is written.
+    TypeLooks looks;
+    EXPECT_EQ(looks.Find(L"a.txt"), nullptr);
+    looks.Remember(L"a.txt", {7, L"Text Document"});
+    looks.Remember(L"a.exe", {8, L"Application"});
+    looks.Remember(L"readme", {9, L"File"});
+    ASSERT_NE(looks.Find(L"b.txt"), nullptr);
+    EXPECT_EQ(looks.Find(L"b.txt")->Image, 7);
+    EXPECT_EQ(looks.Find(L"b.txt")->TypeName, L"Text Document");
+    EXPECT_EQ(looks.Find(L"B.TXT"), nullptr);
+    EXPECT_EQ(looks.Find(L"b.exe"), nullptr);
+    ASSERT_NE(looks.Find(L"notes"), nullptr);
+    EXPECT_EQ(looks.Find(L"notes")->Image, 9);
 }
 
 TEST_F(FileViewTest, ShortcutsWearTheOverlay) {

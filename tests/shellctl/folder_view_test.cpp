@@ -1,5 +1,7 @@
 #include "shellctl/folder_view.h"
 
+#include <set>
+
 #include "common/temp_folder.h"
 #include "shellctl/demo_form.h"
 #include "shellctl/shell_test_support.h"
@@ -101,6 +103,37 @@ TEST_F(FolderViewTest, FillsNodesLazilyAndDropsEmptyButtons) {
     tree_.SetFolderPath(folder.PathOf(L"deep"));
     tree_.Expand(tree_.Selected());
     EXPECT_NE(ChildNamed(tree_, tree_.Selected(), L"later"), nullptr);
+}
+
+// Each node wears the shell's icons for its folder, closed and open, looked up when it is drawn.
+TEST_F(FolderViewTest, NodesWearTheShellsIconsForTheirFolders) {
+    TempFolder folder(L"_アイコン");
+    folder.AddFolder(L"子");
+    tree_.SetFolderPath(folder.PathOf(L"子"));
+    form_.Show();
+    UpdateWindow(tree_.Handle());
+    const auto images = [&](TreeView::Node node) {
+        TVITEMW item{};
+        item.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+        item.hItem = node;
+        SendMessageW(tree_.Handle(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        return std::pair<int, int>(item.iImage, item.iSelectedImage);
+    };
+    const auto shellImages = [&](TreeView::Node node) {
+        const IDList list = tree_.GetNodeIDList(node);
+        return std::pair<int, int>(GetSysIconIndex(list.Get(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON),
+                                   GetSysIconIndex(list.Get(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON));
+    };
+    std::vector<TreeView::Node> nodes{tree_.Selected(), tree_.ParentOf(tree_.Selected())};
+    for (TreeView::Node child = tree_.FirstChild(tree_.Root()); child; child = tree_.NextSibling(child))
+        nodes.push_back(child);  // the desktop's own entries: My Computer, the documents, the trash
+    std::set<int> distinct;
+    for (TreeView::Node node : nodes) {
+        ASSERT_NE(node, nullptr);
+        EXPECT_EQ(images(node), shellImages(node)) << tree_.Level(node);
+        distinct.insert(images(node).first);
+    }
+    EXPECT_GT(distinct.size(), 2u);  // special folders look different from plain ones
 }
 
 TEST_F(FolderViewTest, DoubleClickInTheListOpensTheSubfolderInTheTree) {

@@ -1,0 +1,41 @@
+#pragma once
+// What the shell shows of plain files by their type: the icon and the type name that every file
+// with one extension shares, remembered for one reading of a folder. Asking the shell once per
+// file is the costly part of listing a large folder; asking once per type gives the same result
+// for every type whose icon does not come from the file itself.
+#include <string>
+#include <unordered_map>
+
+namespace morvane {
+
+// Whether every plain file with the extension (upper-cased, dot included; empty for none) gets the
+// same icon from the shell. Not for programs, icons, cursors and shortcuts, nor for any type
+// registered with an icon taken from each file ("%1") or an icon handler of its own.
+bool IconSharedByType(const std::wstring& extension);
+
+class TypeLooks {
+public:
+    struct Look {
+        int Image = 0;
+        std::wstring TypeName;
+    };
+
+    // The look that files of this file's type share, once a file of the type has shown it; null
+    // before that and for types whose files may each look different. Types go by the extension
+    // as it is written: the shell names an unregistered type after it, capitals and all.
+    const Look* Find(const std::wstring& fileName);
+    // Keeps the look the shell gave this file, when the files of its type share it.
+    void Remember(const std::wstring& fileName, Look look);
+
+private:
+    struct Entry {
+        bool Shared = false;
+        bool Known = false;
+        Look Shown;
+    };
+    Entry& EntryFor(const std::wstring& fileName);
+
+    std::unordered_map<std::wstring, Entry> entries_;
+};
+
+}  // namespace morvane

@@ -1,0 +1,358 @@
+// Whole runs of Morvane.exe as a user has them: the program started as a process, driven with real
+// clicks and keys at the places its windows report, and judged by what it leaves on disk and in
+// the registry and by what its windows show.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/registry_backup.h"
+#include "common/temp_folder.h"
+#include "e2e/driver.h"
+#include "e2e/morvane_windows.h"
+
+namespace morvane::e2e {
+namespace {
+
+using test::PutRegistryText;
+using test::RegistryBackup;
+using test::RegistryText;
+using test::TempFolder;
+
+constexpr wchar_t kSettingsKey[] = L"Halvik\\Morvane";
+constexpr wchar_t kFolderMenuKey[] = L"Folder\\shell\\extention";
+
+std::wstring Stored(const wchar_t* name) { return RegistryText(HKEY_CURRENT_USER, kSettingsKey, name); }
+
+std::vector<std::wstring> NamesIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") names.push_back(name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The whole file's bytes; "(missing)" when there is no such file.
+std::string FileBytes(const std::wstring& path) {
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "(missing)";
+    std::string bytes(static_cast<size_t>(GetFileSize(file, nullptr)), '\0');
+    DWORD read = 0;
+    if (!bytes.empty()) ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    CloseHandle(file);
+    bytes.resize(read);
+    return bytes;
+}
+
+bool KeyExists(HKEY root, const std::wstring& path) {
+    HKEY key;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+// The last path element, as the tree shows a folder.
+std::wstring LastName(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }
+
+// Opens the properties menu and takes its picture once it has settled, its first entry selected
+// (the menu stays open).
+std::vector<COLORREF> PropertiesMenuPicture(const Program& program, const MainWindow& window) {
+    window.Press(kPropertiesButton);
+    const HWND menu = program.WaitForWindow(L"#32768", 5000);
+    if (!menu) return {};
+    PressKey(VK_HOME);
+    std::vector<COLORREF> picture, before;
+    int same = 0;
+    WaitUntil(
+        [&] {
+            PaintNow(menu);
+            before = std::move(picture);
+            picture = ScreenPixels(ScreenRect(menu));
+            same = (!picture.empty() && picture == before) ? same + 1 : 0;
+            return same >= 3;
+        },
+        3000);
+    return picture;
+}
+
+class EndToEnd : public ::testing::Test {
+protected:
+    EndToEnd() {
+        // The program runs from a folder of its own, so that the favourites file it keeps beside
+        // itself goes away with that folder.
+        const std::wstring built = PathFromThisProgram(MORVANE_PROGRAM_FROM_TESTS);
+        program_ = programFolder_.PathOf(L"Morvane.exe");
+        EXPECT_TRUE(CopyFileW(built.c_str(), program_.c_str(), TRUE)) << "no program at the built place";
+    }
+
+    // Starts the program and waits for its main window.
+    std::unique_ptr<Program> Start(const std::wstring& arguments) {
+        auto program = std::make_unique<Program>(program_, arguments);
+        // A run that failed leaves a picture of the screen as it was beside the test program.
+        program->BeforeEnd = [] {
+            if (!HasFailure()) return;
+            const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+            const std::string name = test ? test->name() : "run";
+            const std::wstring path =
+                PathFromThisProgram(L"e2e-failed-" + std::wstring(name.begin(), name.end()) + L".bmp");
+            if (SaveScreenshot(path)) std::printf("the screen at the failure: %ls\n", path.c_str());
+        };
+        form_ = program->WaitForWindow(L"TForm1", 20000);
+        return program;
+    }
+
+    // Closes the program with its exit button and waits for it to end.
+    static ::testing::AssertionResult Exit(Program& program, const MainWindow& window) {
+        window.Press(kExitButton);
+        if (!program.WaitForExit(10000)) return ::testing::AssertionFailure() << "the program did not end";
+        if (program.ExitCode() != 0) return ::testing::AssertionFailure() << "exit code " << program.ExitCode();
+        return ::testing::AssertionSuccess();
+    }
+
+    // What the program changes outside its own folder is set aside here and put back at the end.
+    RegistryBackup settings_{HKEY_CURRENT_USER, L"Halvik"};
+    RegistryBackup folderMenu_{HKEY_CLASSES_ROOT, kFolderMenuKey};
+    TempFolder programFolder_{L"_program"};
+    std::wstring program_;
+    HWND form_ = nullptr;
+};
+
+// Browse to a folder in the tree, take the target from a clicked file, type the new extension,
+// convert in the batch dialog; switch the view, the target mode and the start-up folder; then
+// close and start again with everything as it was left.
+TEST_F(EndToEnd, ConvertABatchAndFindEverythingAgainAtTheNextStart) {
+    TempFolder root(L" e2e");
+    const std::wstring work = root.PathOf(L"作業");
+    root.AddFolder(L"作業");
+    for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.TXT", L"b.md", L"notes.doc", L"readme"})
+        root.AddFile(std::wstring(L"作業\\") + name);
+    root.AddFolder(L"作業\\old.txt");
+
+    RECT placement{};
+    {
+        auto program = Start(L"\"" + root.Path() + L"\"");
+        ASSERT_TRUE(form_) << "no main window";
+        const MainWindow window(form_);
+        // The first run: the defaults, the folder of the command line.
+        EXPECT_EQ(Text(window.Target), L"すべて");
+        EXPECT_EQ(Text(window.NewExtension), L"AIFF");
+        EXPECT_EQ(ListViewStyle(window.List), static_cast<DWORD>(LVS_REPORT));
+        EXPECT_EQ(window.SelectedFolder(), LastName(root.Path()));
+        ASSERT_TRUE(WaitUntil([&] { return window.Lists(L"作業"); }));
+
+        // Into the folder by the tree.
+        ASSERT_TRUE(window.ClickChildFolder(L"作業"));
+        ASSERT_TRUE(WaitUntil([&] { return window.Lists(L"a.txt"); })) << "the list did not show the folder";
+        EXPECT_EQ(window.SelectedFolder(), L"作業");
+        EXPECT_EQ(ListCount(window.List), 7);
+
+        // A click on a file makes its extension the target.
+        window.ClickItem(L"a.txt");
+        EXPECT_TRUE(WaitUntil([&] { return Text(window.Target) == L"txt"; }));
+        EXPECT_EQ(StatusText(window.Status, 0), L"1個のｵﾌﾞｼﾞｪｸﾄを選択");
+        EXPECT_EQ(StatusText(window.Status, 1), L"対象を[txt]に変更しました。");
+
+        window.TypeInto(window.NewExtension, L"md");
+        EXPECT_TRUE(WaitUntil([&] { return Text(window.NewExtension) == L"md"; }));
+
+        // The batch: every file with the extension, whatever its case; the folder is not one.
+        window.Press(kBatchConvertButton);
+        const HWND dialog = program->WaitForWindow(L"TForm2");
+        ASSERT_TRUE(dialog) << "no batch dialog";
+        const HWND matches = Descendants(dialog, L"ListBox").at(0);
+        std::vector<std::wstring> listed;
+        for (int i = 0; i < ListBoxCount(matches); ++i) listed.push_back(ListBoxText(matches, i));
+        std::sort(listed.begin(), listed.end());
+        EXPECT_EQ(listed, (std::vector<std::wstring>{L"a.txt", L"b.txt", L"c.TXT"}));
+        const HWND convert = DescendantWithText(dialog, L"Button", L"変換(&O)");
+        ASSERT_TRUE(convert);
+        Click(Center(ScreenRect(convert)));
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(dialog); })) << "the batch dialog stayed";
+
+        // On disk: renamed, except where the new name was taken (that file keeps its name).
+        EXPECT_EQ(NamesIn(work), (std::vector<std::wstring>{L"a.md", L"b.md", L"b.txt", L"c.md", L"notes.doc",
+                                                            L"old.txt", L"readme"}));
+        // The list was read again.
+        EXPECT_TRUE(WaitUntil([&] { return window.Lists(L"a.md") && window.Lists(L"c.md"); }));
+        EXPECT_FALSE(window.Lists(L"a.txt"));
+        EXPECT_FALSE(window.Lists(L"c.TXT"));
+
+        // The list style, from the view menu.
+        window.Press(kViewButton);
+        ASSERT_TRUE(ChooseFromMenu(*program, 2));  // 一覧(&L)
+        EXPECT_TRUE(WaitUntil([&] { return ListViewStyle(window.List) == LVS_LIST; }));
+
+        // Targets by wildcard: a click now gives a mask.
+        window.OpenTargetMenu();
+        ASSERT_TRUE(ChooseFromMenu(*program, 3));  // ﾜｲﾙﾄﾞｶｰﾄﾞで指定
+        EXPECT_EQ(Text(window.Target), L"txt");  // the mode alone changes no text
+        window.ClickItem(L"notes.doc");
+        EXPECT_TRUE(WaitUntil([&] { return Text(window.Target) == L"*.doc"; }));
+        EXPECT_EQ(StatusText(window.Status, 1), L"対象を[*.doc]に変更しました。");
+
+        // This folder becomes the start-up folder; then the user goes up one folder.
+        window.Press(kPropertiesButton);
+        ASSERT_TRUE(ChooseFromMenu(*program, 0, 2));  // 起動時のディレクトリ > 現在のディレクトリに設定
+        window.Press(kPropertiesButton);
+        ASSERT_TRUE(ChooseFromMenu(*program, 0, 1));  // 起動時のディレクトリ > 指定したディレクトリ
+        ASSERT_TRUE(window.ClickParentFolder());
+        EXPECT_TRUE(WaitUntil([&] { return window.SelectedFolder() == LastName(root.Path()); }));
+        EXPECT_TRUE(WaitUntil([&] { return window.Lists(L"作業") && !window.Lists(L"a.md"); }));
+
+        EXPECT_EQ(ErrorBoxText(*program), L"");
+        placement = ScreenRect(form_);
+        ASSERT_TRUE(Exit(*program, window));
+    }
+    EXPECT_EQ(Stored(L"Directory"), root.Path());
+    EXPECT_EQ(Stored(L"ExtFrom"), L"*.doc");
+    EXPECT_EQ(Stored(L"ExtTo"), L"md");
+    EXPECT_EQ(Stored(L"FileView"), L"2");
+    EXPECT_EQ(Stored(L"Wild"), L"0");
+    EXPECT_EQ(Stored(L"FirstDirMode"), L"1");
+    EXPECT_EQ(Stored(L"FirstDirectory"), work);
+
+    // The next start, without a folder on the command line: the specified folder, not the last one.
+    auto program = Start(L"");
+    ASSERT_TRUE(form_) << "no main window at the second start";
+    const MainWindow window(form_);
+    const RECT again = ScreenRect(form_);
+    EXPECT_TRUE(EqualRect(&again, &placement)) << "the window moved to " << again.left << "," << again.top;
+    EXPECT_EQ(Text(window.Target), L"*.doc");
+    EXPECT_EQ(Text(window.NewExtension), L"md");
+    EXPECT_EQ(ListViewStyle(window.List), static_cast<DWORD>(LVS_LIST));
+    EXPECT_EQ(window.SelectedFolder(), L"作業");
+    ASSERT_TRUE(WaitUntil([&] { return window.Lists(L"a.md"); }));
+    // Still by wildcard.
+    window.ClickItem(L"readme");
+    EXPECT_TRUE(WaitUntil([&] { return Text(window.Target) == L"*"; }));
+    // Any close stores the settings: here the keyboard's.
+    PressKey(VK_F4, false, false, true);
+    ASSERT_TRUE(program->WaitForExit(10000));
+    EXPECT_EQ(Stored(L"ExtFrom"), L"*");
+    EXPECT_EQ(Stored(L"Directory"), work);
+    EXPECT_EQ(Stored(L"FirstDirMode"), L"1");
+}
+
+// A folder with a blank in its name, handed over as the shell hands it and as two unquoted
+// arguments; the folder-menu entry switched on and off; favourites appended from both fields,
+// picked into both and deleted in the extension list.
+TEST_F(EndToEnd, CommandLineFoldersTheFolderMenuAndFavourites) {
+    TempFolder root;
+    const std::wstring folder = root.PathOf(L"My Files");
+    root.AddFolder(L"My Files");
+    root.AddFile(L"My Files\\photo.jpeg");
+    const std::wstring favourites = programFolder_.PathOf(L"Morvane.dat");
+    ASSERT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kFolderMenuKey));
+
+    {
+        // C:\...\My Files unquoted: two arguments, joined again with one blank.
+        const size_t blank = folder.rfind(L' ');
+        auto program = Start(folder.substr(0, blank) + L" " + folder.substr(blank + 1));
+        ASSERT_TRUE(form_) << "no main window";
+        const MainWindow window(form_);
+        EXPECT_EQ(window.SelectedFolder(), L"My Files");
+        ASSERT_TRUE(WaitUntil([&] { return window.Lists(L"photo.jpeg"); })) << "the folder is not listed";
+
+        // The folder menu: on, then off again. The menu's picture shows the check mark come and go.
+        const std::vector<COLORREF> unchecked = PropertiesMenuPicture(*program, window);
+        ASSERT_TRUE(ChooseFromMenu(*program, 1));  // ﾌｫﾙﾀﾞの右ｸﾘｯｸﾒﾆｭｰに追加
+        EXPECT_EQ(RegistryText(HKEY_CLASSES_ROOT, kFolderMenuKey, L""), L"拡張子一括変更(&E)");
+        EXPECT_EQ(RegistryText(HKEY_CLASSES_ROOT, std::wstring(kFolderMenuKey) + L"\\command", L""),
+                  L"\"" + program_ + L"\" \"%1\"");
+        const std::vector<COLORREF> checked = PropertiesMenuPicture(*program, window);
+        ASSERT_TRUE(ChooseFromMenu(*program, 1));
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kFolderMenuKey));
+        EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, L"Folder\\shell"));
+        EXPECT_FALSE(checked.empty());
+        EXPECT_TRUE(checked != unchecked) << "no check mark came";
+        EXPECT_TRUE(PropertiesMenuPicture(*program, window) == unchecked) << "the check mark stayed";
+        PressKey(VK_ESCAPE);
+        ASSERT_TRUE(WaitUntil([&] { return OpenMenu(*program) == nullptr; }));
+
+        // Favourites appended from either field are stored at once.
+        window.ClickItem(L"photo.jpeg");
+        ASSERT_TRUE(WaitUntil([&] { return Text(window.Target) == L"jpeg"; }));
+        window.OpenTargetMenu();
+        ASSERT_TRUE(ChooseFromMenu(*program, 4));  // 現在の拡張子を追加
+        EXPECT_EQ(FileBytes(favourites), "jpeg\r\n");
+        window.TypeInto(window.NewExtension, L"jpg");
+        ASSERT_TRUE(WaitUntil([&] { return Text(window.NewExtension) == L"jpg"; }));
+        window.OpenNewExtensionMenu();
+        ASSERT_TRUE(ChooseFromMenu(*program, 1));  // 現在の拡張子を追加
+        EXPECT_EQ(FileBytes(favourites), "jpeg\r\njpg\r\n");
+
+        // Picked into the new-extension field: select the entry, then OK.
+        window.OpenNewExtensionMenu();
+        ASSERT_TRUE(ChooseFromMenu(*program, 0));  // 拡張子選択
+        HWND dialog = program->WaitForWindow(L"TForm3");
+        ASSERT_TRUE(dialog) << "no extension list";
+        HWND entries = Descendants(dialog, L"ListBox").at(0);
+        ASSERT_EQ(ListBoxCount(entries), 2);
+        EXPECT_EQ(ListBoxText(entries, 0), L"jpeg");
+        Click(Center(ListBoxItemScreenRect(entries, 0)));
+        EXPECT_TRUE(WaitUntil([&] { return ListBoxSelection(entries) == 0; }));
+        Click(ButtonCenter(dialog, kListOkButton));
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(dialog); }));
+        EXPECT_TRUE(WaitUntil([&] { return Text(window.NewExtension) == L"jpeg"; }));
+
+        // Into the target field; the selection of the last time is still there.
+        window.OpenTargetMenu();
+        ASSERT_TRUE(ChooseFromMenu(*program, 0));  // 拡張子選択
+        ASSERT_TRUE(program->WaitForWindow(L"TForm3"));
+        EXPECT_EQ(ListBoxSelection(entries), 0);
+        Click(Center(ListBoxItemScreenRect(entries, 1)));
+        Click(ButtonCenter(dialog, kListOkButton));
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(dialog); }));
+        EXPECT_TRUE(WaitUntil([&] { return Text(window.Target) == L"jpg"; }));
+
+        // Deleted, then CANCEL: the fields stay, and the shorter list is stored all the same.
+        window.OpenTargetMenu();
+        ASSERT_TRUE(ChooseFromMenu(*program, 0));
+        ASSERT_TRUE(program->WaitForWindow(L"TForm3"));
+        Click(Center(ListBoxItemScreenRect(entries, 0)));
+        EXPECT_TRUE(WaitUntil([&] { return ListBoxSelection(entries) == 0; }));
+        Click(ButtonCenter(dialog, kListDeleteButton));
+        EXPECT_TRUE(WaitUntil([&] { return ListBoxCount(entries) == 1; }));
+        Click(ButtonCenter(dialog, kListCancelButton));
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(dialog); }));
+        EXPECT_EQ(FileBytes(favourites), "jpg\r\n");
+        EXPECT_EQ(Text(window.Target), L"jpg");
+        EXPECT_EQ(Text(window.NewExtension), L"jpeg");
+
+        EXPECT_EQ(ErrorBoxText(*program), L"");
+        ASSERT_TRUE(Exit(*program, window));
+    }
+    // The folder of the command line is stored without the blank that ended it.
+    EXPECT_EQ(Stored(L"Directory"), folder);
+
+    // The way the shell's folder menu starts it: the folder as one quoted argument.
+    PutRegistryText(HKEY_CURRENT_USER, kSettingsKey, L"Directory", root.Path());
+    auto program = Start(L"\"" + folder + L"\"");
+    ASSERT_TRUE(form_) << "no main window at the second start";
+    const MainWindow window(form_);
+    EXPECT_EQ(window.SelectedFolder(), L"My Files");
+    EXPECT_TRUE(WaitUntil([&] { return window.Lists(L"photo.jpeg"); }));
+    // The favourites file was read at start-up.
+    window.OpenTargetMenu();
+    ASSERT_TRUE(ChooseFromMenu(*program, 0));
+    const HWND dialog = program->WaitForWindow(L"TForm3");
+    ASSERT_TRUE(dialog);
+    const HWND entries = Descendants(dialog, L"ListBox").at(0);
+    EXPECT_EQ(ListBoxCount(entries), 1);
+    EXPECT_EQ(ListBoxText(entries, 0), L"jpg");
+    Click(ButtonCenter(dialog, kListCancelButton));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(dialog); }));
+    ASSERT_TRUE(Exit(*program, window));
+}
+
+}  // namespace
+}  // namespace morvane::e2e

@@ -14,38 +14,18 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "common/registry_backup.h"
 #include "e2e/driver.h"
 #include "e2e/morvane_windows.h"
 
+using namespace morvane::bench;
 using namespace morvane::e2e;
 
 namespace {
 
 constexpr int kRounds = 5;
 constexpr DWORD kPatienceMs = 600000;  // Wine's shell is slow on large folders
-
-double Now() {
-    static const double frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart);
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / frequency;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double Seconds(const std::function<void()>& work) {
-    const double start = Now();
-    work();
-    return Now() - start;
-}
 
 // Polls as tightly as is decent, so that the time read is the time the state came.
 bool Await(const std::function<bool()>& condition, DWORD timeoutMs = kPatienceMs) {

@@ -2,6 +2,7 @@
 // clicks and keys at the places its windows report, and judged by what it leaves on disk and in
 // the registry and by what its windows show.
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -83,6 +84,32 @@ std::vector<COLORREF> PropertiesMenuPicture(const Program& program, const MainWi
         3000);
     return picture;
 }
+
+// The journal of the last batch that the program keeps for its undo, where the user's own is.
+std::wstring JournalPath() {
+    wchar_t folder[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder);
+    return std::wstring(folder) + L"\\Morvane\\last-batch";
+}
+
+// Sets the user's journal aside for a run and puts it back afterwards.
+class JournalBackup {
+public:
+    JournalBackup() : path_(JournalPath()), aside_(path_ + L".e2e") {
+        moved_ = MoveFileExW(path_.c_str(), aside_.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+    }
+    ~JournalBackup() {
+        DeleteFileW(path_.c_str());
+        if (moved_) MoveFileW(aside_.c_str(), path_.c_str());
+    }
+    JournalBackup(const JournalBackup&) = delete;
+    JournalBackup& operator=(const JournalBackup&) = delete;
+
+private:
+    std::wstring path_;
+    std::wstring aside_;
+    bool moved_ = false;
+};
 
 class EndToEnd : public ::testing::Test {
 protected:
@@ -351,6 +378,67 @@ TEST_F(EndToEnd, CommandLineFoldersTheFolderMenuAndFavourites) {
     EXPECT_EQ(ListBoxText(entries, 0), L"jpg");
     Click(ButtonCenter(dialog, kListCancelButton));
     ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(dialog); }));
+    ASSERT_TRUE(Exit(*program, window));
+}
+
+}  // namespace
+}  // namespace morvane::e2e
+
+namespace morvane::e2e {
+namespace {
+
+// A batch converted, the program closed and started again, and Ctrl+Z in the file list: after the
+// confirmation the files have their names back. In a field Ctrl+Z is the field's own, and once
+// everything is back it does nothing.
+TEST_F(EndToEnd, UndoTheLastBatchAfterARestart) {
+    JournalBackup journal;
+    TempFolder root;
+    for (const wchar_t* name : {L"x.txt", L"y.txt", L"z.doc"}) root.AddFile(name);
+    const std::wstring folderArgument = L"\"" + root.Path() + L"\"";
+    {
+        auto program = Start(folderArgument);
+        ASSERT_TRUE(form_) << "no main window";
+        const MainWindow window(form_);
+        ASSERT_TRUE(WaitUntil([&] { return window.Lists(L"x.txt"); }));
+        window.TypeInto(window.Target, L"txt");
+        window.TypeInto(window.NewExtension, L"bak");
+        ASSERT_TRUE(WaitUntil([&] { return Text(window.NewExtension) == L"bak"; }));
+        window.Press(kBatchConvertButton);
+        const HWND dialog = program->WaitForWindow(L"TForm2");
+        ASSERT_TRUE(dialog) << "no batch dialog";
+        const HWND convert = DescendantWithText(dialog, L"Button", L"変換(&O)");
+        ASSERT_TRUE(convert);
+        Click(Center(ScreenRect(convert)));
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(dialog); })) << "the batch dialog stayed";
+        EXPECT_EQ(NamesIn(root.Path()), (std::vector<std::wstring>{L"x.bak", L"y.bak", L"z.doc"}));
+        ASSERT_TRUE(Exit(*program, window));
+    }
+
+    auto program = Start(folderArgument);
+    ASSERT_TRUE(form_) << "no main window at the second start";
+    const MainWindow window(form_);
+    ASSERT_TRUE(WaitUntil([&] { return window.Lists(L"x.bak"); }));
+
+    window.TypeInto(window.Target, L"doc");
+    PressKey('Z', true);
+    EXPECT_FALSE(WaitUntil([&] { return !ErrorBoxText(*program).empty(); }, 1500)) << "undone from a field";
+    EXPECT_EQ(NamesIn(root.Path()), (std::vector<std::wstring>{L"x.bak", L"y.bak", L"z.doc"}));
+
+    window.ClickItem(L"z.doc");  // the list has the focus now
+    PressKey('Z', true);
+    ASSERT_TRUE(WaitUntil([&] { return !ErrorBoxText(*program).empty(); })) << "no confirmation";
+    const std::wstring question = ErrorBoxText(*program);
+    EXPECT_NE(question.find(root.Path()), std::wstring::npos);
+    EXPECT_NE(question.find(L"ﾌｧｲﾙ: 2個"), std::wstring::npos);
+    PressKey(VK_RETURN);
+    EXPECT_TRUE(WaitUntil([&] {
+        return NamesIn(root.Path()) == std::vector<std::wstring>{L"x.txt", L"y.txt", L"z.doc"};
+    }));
+    EXPECT_TRUE(WaitUntil([&] { return window.Lists(L"x.txt") && window.Lists(L"y.txt"); }));
+    EXPECT_EQ(StatusText(window.Status, 1), L"2個のﾌｧｲﾙを元に戻しました。");
+
+    PressKey('Z', true);
+    EXPECT_FALSE(WaitUntil([&] { return !ErrorBoxText(*program).empty(); }, 1500)) << "undone twice";
     ASSERT_TRUE(Exit(*program, window));
 }
 

@@ -88,28 +88,9 @@ private:
     std::optional<std::wstring> saved_;
 };
 
-std::wstring MakeFolder(int files) {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring folder = std::wstring(temp) + L"morvane-dialog-bench-" + std::to_wstring(GetCurrentProcessId()) +
-                                L"-" + std::to_wstring(files);
-    CreateDirectoryW(folder.c_str(), nullptr);
-    for (int i = 0; i < files; ++i) {
-        wchar_t name[32];
-        swprintf(name, 32, L"\\f%05d.txt", i);
-        CloseHandle(CreateFileW((folder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
-    }
-    return folder;
-}
-
-void RemoveFolder(const std::wstring& folder) {
-    for (const MatchEntry& entry : ListMatchingFiles(folder, L"*.*")) DeleteFileW((folder + L"\\" + entry.Name).c_str());
-    RemoveDirectoryW(folder.c_str());
-}
-
 void Measure(TForm2& dialog, BenchOpener& opener, Probe& probe, int files) {
-    opener.folder = MakeFolder(files);
+    const BenchFolder made(std::to_wstring(files), files);
+    opener.folder = made.Path();
     std::vector<double> listing, shown, total;
     double firstShown = 0, firstTotal = 0;
     int entries = 0;
@@ -136,7 +117,6 @@ void Measure(TForm2& dialog, BenchOpener& opener, Probe& probe, int files) {
         if (dialog.CheckListBox1.Count() != entries)
             std::printf("  (the list holds %d entries, the folder %d)\n", dialog.CheckListBox1.Count(), entries);
     }
-    RemoveFolder(opener.folder);
     std::printf("%6d files: Open until shown and painted %8.1f ms (first %8.1f), Open returned %8.1f ms (first %8.1f);"
                 " ListMatchingFiles %7.1f ms; ratio shown/listing %.1f\n",
                 files, Median(shown) * 1e3, firstShown * 1e3, Median(total) * 1e3, firstTotal * 1e3,

@@ -54,4 +54,42 @@ inline std::wstring FileName(int i, const wchar_t* extension) {
     return name;
 }
 
+// A folder of numbered files under the temporary folder, removed with its files when it goes.
+// File i takes the extensions in turn and, with sized set, i % 2000 bytes.
+class BenchFolder {
+public:
+    BenchFolder(const std::wstring& name, int files, std::vector<const wchar_t*> extensions = {L"txt"},
+                bool sized = false) {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        path_ = std::wstring(temp) + L"morvane-bench-" + std::to_wstring(GetCurrentProcessId()) + L"-" + name;
+        CreateDirectoryW(path_.c_str(), nullptr);
+        static const std::vector<char> zeros(2000, 0);
+        for (int i = 0; i < files; ++i) {
+            const HANDLE file =
+                CreateFileW((path_ + L"\\" + FileName(i, extensions[static_cast<size_t>(i) % extensions.size()])).c_str(),
+                            GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+            DWORD written = 0;
+            if (sized) WriteFile(file, zeros.data(), static_cast<DWORD>(i % 2000), &written, nullptr);
+            CloseHandle(file);
+        }
+    }
+    ~BenchFolder() {
+        WIN32_FIND_DATAW found;
+        const HANDLE search = FindFirstFileW((path_ + L"\\*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do DeleteFileW((path_ + L"\\" + found.cFileName).c_str());
+            while (FindNextFileW(search, &found));
+            FindClose(search);
+        }
+        RemoveDirectoryW(path_.c_str());
+    }
+    BenchFolder(const BenchFolder&) = delete;
+    BenchFolder& operator=(const BenchFolder&) = delete;
+    const std::wstring& Path() const { return path_; }
+
+private:
+    std::wstring path_;
+};
+
 }  // namespace morvane::bench

@@ -23,35 +23,6 @@ using namespace morvane::bench;
 
 namespace {
 
-std::wstring MakeFolder(int files) {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring folder = std::wstring(temp) + L"morvane-shell-bench-" + std::to_wstring(GetCurrentProcessId()) +
-                                L"-" + std::to_wstring(files);
-    CreateDirectoryW(folder.c_str(), nullptr);
-    for (int i = 0; i < files; ++i) {
-        wchar_t name[32];
-        swprintf(name, 32, L"\\f%05d.%ls", i, i % 3 == 0 ? L"txt" : (i % 3 == 1 ? L"dat" : L"bin"));
-        const HANDLE file = CreateFileW((folder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
-        DWORD written = 0;
-        WriteFile(file, name, static_cast<DWORD>(i % 2000), &written, nullptr);
-        CloseHandle(file);
-    }
-    return folder;
-}
-
-void RemoveFolder(const std::wstring& folder) {
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do DeleteFileW((folder + L"\\" + found.cFileName).c_str());
-        while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(folder.c_str());
-}
-
 // The shell calls FillList makes per item, with nothing around them. With separateCalls the icon
 // and the type name are asked for in two calls, as the straightforward way does.
 size_t BareLoop(IShellFolder* folder, LPCITEMIDLIST folderList, bool separateCalls) {
@@ -126,7 +97,8 @@ int wmain() {
     if (const char* only = std::getenv("MORVANE_BENCH_FILES")) sizes = {std::atoi(only)};
     for (int files : sizes) {
         const int rounds = files > 2000 ? 2 : 5;
-        const std::wstring path = MakeFolder(files);
+        const BenchFolder made(std::to_wstring(files), files, {L"txt", L"dat", L"bin"}, true);
+        const std::wstring& path = made.Path();
         IDList folderList;
         std::wstring text = path;
         DesktopFolder()->ParseDisplayName(nullptr, nullptr, text.data(), nullptr, folderList.Receive(), nullptr);
@@ -154,7 +126,6 @@ int wmain() {
         std::printf("  WM_PAINT during fill %d, after %d\n", paintsDuring, paintsAfter);
         std::fflush(stdout);
         list.Clear();
-        RemoveFolder(path);
     }
     SetWindowLongPtrW(list.Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProc));
     return 0;

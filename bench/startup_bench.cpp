@@ -37,35 +37,6 @@ bool Await(const std::function<bool()>& condition, DWORD timeoutMs = kPatienceMs
     return true;
 }
 
-std::wstring MakeFolder(const wchar_t* name, int files, bool allText) {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring folder =
-        std::wstring(temp) + L"morvane-startup-bench-" + std::to_wstring(GetCurrentProcessId()) + L"-" + name;
-    CreateDirectoryW(folder.c_str(), nullptr);
-    for (int i = 0; i < files; ++i) {
-        wchar_t file[40];
-        swprintf(file, 40, L"\\f%05d.%ls", i, allText || i % 3 == 0 ? L"txt" : (i % 3 == 1 ? L"dat" : L"bin"));
-        const HANDLE handle = CreateFileW((folder + file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr);
-        DWORD written = 0;
-        WriteFile(handle, file, static_cast<DWORD>(i % 2000), &written, nullptr);
-        CloseHandle(handle);
-    }
-    return folder;
-}
-
-void RemoveFolder(const std::wstring& folder) {
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do DeleteFileW((folder + L"\\" + found.cFileName).c_str());
-        while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(folder.c_str());
-}
-
 int FindLoop(const std::wstring& folder, const wchar_t* mask) {
     WIN32_FIND_DATAW found;
     const HANDLE search = FindFirstFileW((folder + L"\\" + mask).c_str(), &found);
@@ -179,9 +150,12 @@ int wmain() {
     const morvane::test::RegistryBackup settings(HKEY_CURRENT_USER, L"Halvik");
     const std::wstring program = PathFromThisProgram(MORVANE_PROGRAM_FROM_BENCH);
 
-    const std::wstring empty = MakeFolder(L"empty", 0, false);
-    const std::wstring thousand = MakeFolder(L"1000", 1000, false);
-    const std::wstring tenThousand = MakeFolder(L"10000", 10000, true);
+    const BenchFolder emptyFolder(L"empty", 0);
+    const BenchFolder thousandFolder(L"1000", 1000, {L"txt", L"dat", L"bin"}, true);
+    const BenchFolder tenThousandFolder(L"10000", 10000, {L"txt"}, true);
+    const std::wstring& empty = emptyFolder.Path();
+    const std::wstring& thousand = thousandFolder.Path();
+    const std::wstring& tenThousand = tenThousandFolder.Path();
 
     std::printf("Morvane.exe started on a folder, from CreateProcess until its main window is shown, until it is\n"
                 "drawn, and until every file is listed and painted (median of %d starts, the first in brackets):\n",
@@ -237,8 +211,5 @@ int wmain() {
                     "after %.3f s)\n",
                     bigStart.Shown, bigStart.Listed);
 
-    RemoveFolder(empty);
-    RemoveFolder(thousand);
-    RemoveFolder(tenThousand);
     return 0;
 }

@@ -30,6 +30,20 @@ void RemoveTree(const std::wstring& folder) {
 
 }  // namespace
 
+std::vector<std::wstring> NamesInFolder(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") names.push_back(name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 std::string ReadFileBytes(const std::wstring& path) {
     std::string bytes;
     const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -97,18 +111,6 @@ void TempFolder::AddFolder(std::wstring_view name) const {
         ADD_FAILURE() << "cannot create a test subfolder, error " << GetLastError();
 }
 
-std::vector<std::wstring> TempFolder::Names() const {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW((path_ + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::wstring name = found.cFileName;
-        if (name != L"." && name != L"..") names.push_back(name);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    std::sort(names.begin(), names.end());
-    return names;
-}
+std::vector<std::wstring> TempFolder::Names() const { return NamesInFolder(path_); }
 
 }  // namespace morvane::test

@@ -21,38 +21,14 @@ namespace {
 using test::PutRegistryText;
 using test::RegistryBackup;
 using test::RegistryText;
+using test::NamesInFolder;
+using test::ReadFileBytes;
 using test::TempFolder;
 
 constexpr wchar_t kSettingsKey[] = L"Halvik\\Morvane";
 constexpr wchar_t kFolderMenuKey[] = L"Folder\\shell\\extention";
 
 std::wstring Stored(const wchar_t* name) { return RegistryText(HKEY_CURRENT_USER, kSettingsKey, name); }
-
-std::vector<std::wstring> NamesIn(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::wstring name = found.cFileName;
-        if (name != L"." && name != L"..") names.push_back(name);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-// The whole file's bytes; "(missing)" when there is no such file.
-std::string FileBytes(const std::wstring& path) {
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "(missing)";
-    std::string bytes(static_cast<size_t>(GetFileSize(file, nullptr)), '\0');
-    DWORD read = 0;
-    if (!bytes.empty()) ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    CloseHandle(file);
-    bytes.resize(read);
-    return bytes;
-}
 
 bool KeyExists(HKEY root, const std::wstring& path) {
     HKEY key;
@@ -206,7 +182,7 @@ TEST_F(EndToEnd, ConvertABatchAndFindEverythingAgainAtTheNextStart) {
         ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(dialog); })) << "the batch dialog stayed";
 
         // On disk: renamed, except where the new name was taken (that file keeps its name).
-        EXPECT_EQ(NamesIn(work), (std::vector<std::wstring>{L"a.md", L"b.md", L"b.txt", L"c.md", L"notes.doc",
+        EXPECT_EQ(NamesInFolder(work), (std::vector<std::wstring>{L"a.md", L"b.md", L"b.txt", L"c.md", L"notes.doc",
                                                             L"old.txt", L"readme"}));
         // The list was read again.
         EXPECT_TRUE(WaitUntil([&] { return window.Lists(L"a.md") && window.Lists(L"c.md"); }));
@@ -310,12 +286,12 @@ TEST_F(EndToEnd, CommandLineFoldersTheFolderMenuAndFavourites) {
         ASSERT_TRUE(WaitUntil([&] { return Text(window.Target) == L"jpeg"; }));
         window.OpenTargetMenu();
         ASSERT_TRUE(ChooseFromMenu(*program, 4));  // 現在の拡張子を追加
-        EXPECT_EQ(FileBytes(favourites), "jpeg\r\n");
+        EXPECT_EQ(ReadFileBytes(favourites), "jpeg\r\n");
         window.TypeInto(window.NewExtension, L"jpg");
         ASSERT_TRUE(WaitUntil([&] { return Text(window.NewExtension) == L"jpg"; }));
         window.OpenNewExtensionMenu();
         ASSERT_TRUE(ChooseFromMenu(*program, 1));  // 現在の拡張子を追加
-        EXPECT_EQ(FileBytes(favourites), "jpeg\r\njpg\r\n");
+        EXPECT_EQ(ReadFileBytes(favourites), "jpeg\r\njpg\r\n");
 
         // Picked into the new-extension field: select the entry, then OK.
         window.OpenNewExtensionMenu();
@@ -351,7 +327,7 @@ TEST_F(EndToEnd, CommandLineFoldersTheFolderMenuAndFavourites) {
         EXPECT_TRUE(WaitUntil([&] { return ListBoxCount(entries) == 1; }));
         Click(ButtonCenter(dialog, kListCancelButton));
         ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(dialog); }));
-        EXPECT_EQ(FileBytes(favourites), "jpg\r\n");
+        EXPECT_EQ(ReadFileBytes(favourites), "jpg\r\n");
         EXPECT_EQ(Text(window.Target), L"jpg");
         EXPECT_EQ(Text(window.NewExtension), L"jpeg");
 
@@ -410,7 +386,7 @@ TEST_F(EndToEnd, UndoTheLastBatchAfterARestart) {
         ASSERT_TRUE(convert);
         Click(Center(ScreenRect(convert)));
         ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(dialog); })) << "the batch dialog stayed";
-        EXPECT_EQ(NamesIn(root.Path()), (std::vector<std::wstring>{L"x.bak", L"y.bak", L"z.doc"}));
+        EXPECT_EQ(NamesInFolder(root.Path()), (std::vector<std::wstring>{L"x.bak", L"y.bak", L"z.doc"}));
         ASSERT_TRUE(Exit(*program, window));
     }
 
@@ -422,7 +398,7 @@ TEST_F(EndToEnd, UndoTheLastBatchAfterARestart) {
     window.TypeInto(window.Target, L"doc");
     PressKey('Z', true);
     EXPECT_FALSE(WaitUntil([&] { return !ErrorBoxText(*program).empty(); }, 1500)) << "undone from a field";
-    EXPECT_EQ(NamesIn(root.Path()), (std::vector<std::wstring>{L"x.bak", L"y.bak", L"z.doc"}));
+    EXPECT_EQ(NamesInFolder(root.Path()), (std::vector<std::wstring>{L"x.bak", L"y.bak", L"z.doc"}));
 
     window.ClickItem(L"z.doc");  // the list has the focus now
     PressKey('Z', true);
@@ -432,7 +408,7 @@ TEST_F(EndToEnd, UndoTheLastBatchAfterARestart) {
     EXPECT_NE(question.find(L"ﾌｧｲﾙ: 2個"), std::wstring::npos);
     PressKey(VK_RETURN);
     EXPECT_TRUE(WaitUntil([&] {
-        return NamesIn(root.Path()) == std::vector<std::wstring>{L"x.txt", L"y.txt", L"z.doc"};
+        return NamesInFolder(root.Path()) == std::vector<std::wstring>{L"x.txt", L"y.txt", L"z.doc"};
     }));
     EXPECT_TRUE(WaitUntil([&] { return window.Lists(L"x.txt") && window.Lists(L"y.txt"); }));
     EXPECT_EQ(StatusText(window.Status, 1), L"2個のﾌｧｲﾙを元に戻しました。");

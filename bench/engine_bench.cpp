@@ -28,15 +28,8 @@ void BareRename(const std::wstring& folder, const wchar_t* from, const wchar_t* 
 }  // namespace
 
 int wmain() {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring folder = std::wstring(temp) + L"morvane-bench-" + std::to_wstring(GetCurrentProcessId());
-    CreateDirectoryW(folder.c_str(), nullptr);
-    for (int i = 0; i < kFiles; ++i) {
-        const HANDLE file = CreateFileW((folder + L"\\" + FileName(i, L"txt")).c_str(), GENERIC_WRITE, 0,
-                                        nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        CloseHandle(file);
-    }
+    const BenchFolder made(L"engine", kFiles);
+    const std::wstring& folder = made.Path();
 
     std::vector<double> bareList, engineList;
     size_t listed = 0;
@@ -63,9 +56,6 @@ int wmain() {
     const size_t renamed = ListMatchingFiles(folder, L"*.bak").size();
     const double br = Seconds([&] { BareRename(folder, L"bak", L"txt"); });
 
-    const MatchList finalList = ListMatchingFiles(folder, L"*.*");
-    for (const MatchEntry& entry : finalList) DeleteFileW((folder + L"\\" + entry.Name).c_str());
-    RemoveDirectoryW(folder.c_str());
 
     const double bl = Median(bareList), el = Median(engineList);
     std::printf("files: %d, listed %zu, renamed %zu\n", kFiles, listed, renamed);

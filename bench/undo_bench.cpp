@@ -22,14 +22,9 @@ size_t Count(const std::wstring& folder, const wchar_t* mask) { return ListMatch
 }  // namespace
 
 int wmain() {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring folder = std::wstring(temp) + L"morvane-undo-bench-" + std::to_wstring(GetCurrentProcessId());
+    const BenchFolder made(L"undo", kFiles);
+    const std::wstring& folder = made.Path();
     const std::wstring journalPath = folder + L"-last-batch";
-    CreateDirectoryW(folder.c_str(), nullptr);
-    for (int i = 0; i < kFiles; ++i)
-        CloseHandle(CreateFileW((folder + L"\\" + FileName(i, L"txt")).c_str(), GENERIC_WRITE, 0, nullptr,
-                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     NullSink progress;
     const auto bareRename = [&](const wchar_t* from, const wchar_t* to) {
         for (int i = 0; i < kFiles; ++i)
@@ -56,8 +51,6 @@ int wmain() {
     const double undoTime = Seconds([&] { undo = UndoBatch(journalPath); });
     const size_t restored = Count(folder, L"*.txt");
 
-    for (const MatchEntry& entry : ListMatchingFiles(folder, L"*.*")) DeleteFileW((folder + L"\\" + entry.Name).c_str());
-    RemoveDirectoryW(folder.c_str());
     DeleteFileW(journalPath.c_str());
 
     std::printf("files: %d; renamed %zu without and %zu with the journal; undo restored %d (%d not), %zu back\n",

@@ -88,7 +88,7 @@ int TForm2::Open(std::wstring_view target, TargetMode mode) {
         for (const MatchEntry& match : matches) CheckListBox1.Add(match.Name, true);
         folderNames_.emplace(opener_.FolderPath());
         newExtension_ = opener_.NewExtension();
-        MarkCollisions();
+        MarkCollisions(matches);
     }
     Label2.SetCaption(L"拡張子変更　[" + std::wstring(target) + L"] → [" + opener_.NewExtension() + L"]");
     Label1.SetCaption(std::to_wstring(matches.size()) + L"個のファイルの拡張子を変更します。");
@@ -102,9 +102,11 @@ MatchList TForm2::Entries() const {
     return list;
 }
 
-void TForm2::MarkCollisions() {
+void TForm2::MarkCollisions() { MarkCollisions(Entries()); }
+
+void TForm2::MarkCollisions(const MatchList& entries) {
     if (!folderNames_) return;
-    const std::vector<bool> collides = FindNameCollisions(*folderNames_, Entries(), newExtension_);
+    const std::vector<bool> collides = FindNameCollisions(*folderNames_, entries, newExtension_);
     for (size_t i = 0; i < collides.size(); ++i) CheckListBox1.SetDimmed(static_cast<int>(i), collides[i]);
 }
 

@@ -60,6 +60,7 @@ private:
     MatchList Entries() const;
     // Dims the entries that will keep their names because the new name is taken by then.
     void MarkCollisions();
+    void MarkCollisions(const MatchList& entries);
 
     BatchDialogOpener& opener_;
     int details_ = 1;

@@ -2,7 +2,7 @@
 
 #include <htmlhelp.h>
 
-#include <vector>
+#include "ui/executable.h"
 
 namespace morvane {
 
@@ -26,19 +26,7 @@ HtmlHelpFunction HtmlHelpEngine() {
 
 }  // namespace
 
-std::wstring HelpFileBesideExecutable() {
-    std::vector<wchar_t> path(MAX_PATH);
-    // A path longer than the buffer comes back cut: grow the buffer until it fits.
-    while (true) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) return L"Morvane.chm";
-        if (length < path.size()) {
-            std::wstring file(path.data(), length);
-            return file.substr(0, file.find_last_of(L'\\') + 1) + L"Morvane.chm";
-        }
-        path.resize(path.size() * 2);
-    }
-}
+std::wstring HelpFileBesideExecutable() { return FileBesideExecutable(L"Morvane.chm"); }
 
 HWND ShowHelpContents(HWND owner, const std::wstring& helpFile) {
     const HtmlHelpFunction engine = HtmlHelpEngine();

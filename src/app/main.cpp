@@ -24,5 +24,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     main.SetDialogs(&batchDialog, &aboutBox, &extensionList);
     app.Run();
     CloseHelpWindows();
+    app.DestroyForms();
     return 0;
 }

@@ -180,7 +180,14 @@ void KeepInView(WINDOWPLACEMENT& placement) {
     if (placement.showCmd == SW_SHOWMINIMIZED || placement.showCmd == SW_MINIMIZE ||
         placement.showCmd == SW_SHOWMINNOACTIVE || placement.showCmd == SW_FORCEMINIMIZE)
         placement.showCmd = SW_SHOWNORMAL;
-    RECT& bounds = placement.rcNormalPosition;
+    // The restored rectangle counts from the primary monitor's work area, not from the screen.
+    MONITORINFO primary{};
+    primary.cbSize = sizeof primary;
+    if (!GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &primary)) return;
+    const LONG dx = primary.rcWork.left - primary.rcMonitor.left;
+    const LONG dy = primary.rcWork.top - primary.rcMonitor.top;
+    RECT bounds = placement.rcNormalPosition;
+    OffsetRect(&bounds, dx, dy);
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     if (!GetMonitorInfoW(MonitorFromRect(&bounds, MONITOR_DEFAULTTONEAREST), &monitor)) return;
@@ -191,7 +198,7 @@ void KeepInView(WINDOWPLACEMENT& placement) {
     const LONG height = bounds.bottom - bounds.top;
     const LONG left = std::max(work.left, std::min(bounds.left, work.right - width));
     const LONG top = std::max(work.top, std::min(bounds.top, work.bottom - height));
-    bounds = RECT{left, top, left + width, top + height};
+    placement.rcNormalPosition = RECT{left - dx, top - dy, left - dx + width, top - dy + height};
 }
 
 }  // namespace

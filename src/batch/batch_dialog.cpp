@@ -72,14 +72,9 @@ TForm2::TForm2(BatchDialogOpener& opener)
 int TForm2::Open(std::wstring_view target, TargetMode mode) {
     // A folder may hold thousands of matches: the list fills without painting and with its storage
     // reserved, and paints once when the dialog shows.
-    struct FillLock {
-        CheckListBox& list;
-        explicit FillLock(CheckListBox& l) : list(l) { list.BeginUpdate(); }
-        ~FillLock() { list.EndUpdate(); }
-    };
     MatchList matches;
     {
-        FillLock lock(CheckListBox1);
+        const UpdateLock lock(CheckListBox1);
         CheckListBox1.Clear();
         matches = ListMatchingFiles(opener_.FolderPath(), BuildSearchMask(target, mode));
         size_t characters = 0;

@@ -14,13 +14,6 @@ namespace {
 constexpr UINT kShiftJis = 932;
 constexpr wchar_t kFileName[] = L"Morvane.dat";
 
-struct FileHandleTraits {
-    using Handle = HANDLE;
-    static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static void Close(Handle h) noexcept { CloseHandle(h); }
-};
-using UniqueFile = UniqueHandle<FileHandleTraits>;
-
 [[noreturn]] void ThrowCannotOpen(const std::wstring& path) {
     throw Error(L"ﾌｧｲﾙ " + path + L" は開けません");
 }
@@ -56,7 +49,7 @@ std::string EncodeEntry(std::wstring_view text) {
 
 std::string ReadWholeFile(const std::wstring& path) {
     // Others may read meanwhile, nobody may write: the list is read as one consistent text.
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) ThrowCannotOpen(path);
     std::string bytes;
@@ -71,7 +64,7 @@ std::string ReadWholeFile(const std::wstring& path) {
 
 // Writes the bytes to a new file; a file left half written is removed again.
 void WriteNewFile(const std::wstring& path, const std::wstring& reportedPath, std::string_view bytes) {
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) ThrowCannotCreate(reportedPath);
     bool complete = true;
@@ -128,10 +121,7 @@ std::string FormatExtensionList(const std::vector<std::wstring>& entries) {
     return bytes;
 }
 
-std::wstring ExtensionListPath() {
-    const std::wstring executable = ExecutablePath();
-    return executable.substr(0, executable.find_last_of(L'\\') + 1) + kFileName;
-}
+std::wstring ExtensionListPath() { return FileBesideExecutable(kFileName); }
 
 std::vector<std::wstring> LoadExtensionList(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());

@@ -78,13 +78,17 @@ void TFileView::Deleting(int, LPARAM data) { delete reinterpret_cast<Item*>(data
 
 void TFileView::SetFolderIDList(LPCITEMIDLIST list) {
     if (!list) return;
-    folderList_ = IDList::Copy(list);
-    folder_ = BindToFolder(list);
-    if (!folder_) {
-        // The desktop itself (the empty list) cannot be bound to.
-        if (FAILED(SHGetDesktopFolder(folder_.Receive()))) folder_.Reset();
+    // The desktop itself (the empty list) cannot be bound to; it is the shared desktop folder.
+    ComPtr<IShellFolder> folder = GetIDListSize(list) <= 2 ? ComPtr<IShellFolder>(DesktopFolder()) : BindToFolder(list);
+    if (!folder) {
+        // Anything else that cannot be bound is no folder to show: the list keeps what it shows,
+        // rather than showing the desktop under another folder's name.
+        if (TFolderView* tree = FolderView()) tree->ReturnToPreviousNode();
+        return;
     }
-    if (folder_) FillList();
+    folderList_ = IDList::Copy(list);
+    folder_ = std::move(folder);
+    FillList();
 }
 
 void TFileView::FillList() {
@@ -101,11 +105,16 @@ void TFileView::FillList() {
 
     for (int& direction : SortDirections) direction = 1;
     const HourglassCursor hourglass;
-    BeginUpdate();
+    const UpdateLock lock(*this);
     Clear();
-    // Items are added in list style, which lays them out fastest; the style returns at the end.
-    const ViewStyle saved = Style();
-    SetStyle(ViewStyle::List);
+    // Items are added in list style, which lays them out fastest; the style returns at the end,
+    // however the fill ends.
+    struct ListStyleForFill {
+        ListView& list;
+        const ViewStyle saved;
+        explicit ListStyleForFill(ListView& l) : list(l), saved(l.Style()) { list.SetStyle(ViewStyle::List); }
+        ~ListStyleForFill() { list.SetStyle(saved); }
+    } listStyle(*this);
     for (IDList id = NextItem(items.Get()); id; id = NextItem(items.Get())) {
         const ULONG attributes = ItemAttributes(folder.Get(), id.Get(), SFGAO_FOLDER | SFGAO_LINK);
         if (!(attributes & SFGAO_FOLDER) && !mask_.empty() &&
@@ -114,8 +123,6 @@ void TFileView::FillList() {
         AddItem(folder.Get(), icons.Get(), std::move(id), attributes, looks);
     }
     Sort(kName);
-    SetStyle(saved);
-    EndUpdate();
 }
 
 void TFileView::AddItem(IShellFolder* folder, IShellIcon* icons, IDList id, ULONG attributes, TypeLooks& looks) {

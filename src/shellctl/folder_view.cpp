@@ -12,6 +12,22 @@ namespace morvane {
 
 namespace {
 
+// Sets a flag for as long as it lives, whatever way the scope is left.
+class BusyGuard {
+public:
+    explicit BusyGuard(bool& flag) : flag_(flag) { flag_ = true; }
+    ~BusyGuard() { flag_ = false; }
+    BusyGuard(const BusyGuard&) = delete;
+    BusyGuard& operator=(const BusyGuard&) = delete;
+
+private:
+    bool& flag_;
+};
+
+}  // namespace
+
+namespace {
+
 constexpr SHCONTF kTreeItems = SHCONTF_FOLDERS | SHCONTF_INCLUDEHIDDEN;
 
 IDList* NodeList(LPARAM data) { return reinterpret_cast<IDList*>(data); }
@@ -102,17 +118,19 @@ void TFolderView::InitRoot() {
     if (!desktop) return;
     std::wstring name;
     if (!GetDisplayName(DesktopFolder(), desktop.Get(), SHGDN_INFOLDER, name)) return;
-    BeginUpdate();
-    busy_ = true;
-    Clear();
-    busy_ = false;
-    const int image = GetSysIconIndex(desktop.Get(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
-    const int selected = GetSysIconIndex(desktop.Get(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON);
-    const Node root = AddNode(nullptr, name, std::move(desktop), image, selected, true);
-    Select(root);
-    FillChildren(root);
-    Expand(Selected());
-    EndUpdate();
+    {
+        const UpdateLock lock(*this);
+        {
+            const BusyGuard busy(busy_);
+            Clear();
+        }
+        const int image = GetSysIconIndex(desktop.Get(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+        const int selected = GetSysIconIndex(desktop.Get(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON);
+        const Node root = AddNode(nullptr, name, std::move(desktop), image, selected, true);
+        Select(root);
+        FillChildren(root);
+        Expand(Selected());
+    }
     NotifyFolderChanged(Selected());
 }
 
@@ -132,8 +150,8 @@ void TFolderView::FillChildren(Node node) {
         return;
     }
     const HourglassCursor hourglass;
-    BeginUpdate();
-    busy_ = true;
+    const UpdateLock lock(*this);
+    const BusyGuard busy(busy_);
     const ComPtr<IShellIcon> icons = folder.As<IShellIcon>();
     int added = 0;
     for (IDList id = NextItem(items.Get()); id; id = NextItem(items.Get())) {
@@ -153,8 +171,6 @@ void TFolderView::FillChildren(Node node) {
         SortChildren(node, CompareNodes, reinterpret_cast<LPARAM>(folder.Get()));
     else
         SetHasChildren(node, false);
-    busy_ = false;
-    EndUpdate();
 }
 
 void TFolderView::Expanding(Node node) {
@@ -189,15 +205,13 @@ TreeView::Node TFolderView::FindChildNode(Node node, LPCITEMIDLIST id) {
 }
 
 void TFolderView::SelectChildByID(LPCITEMIDLIST id) {
-    BeginUpdate();
+    const UpdateLock lock(*this);
     if (const Node child = FindChildNode(Selected(), id)) Select(child);
-    EndUpdate();
 }
 
 void TFolderView::SelectByIDList(LPCITEMIDLIST list) {
-    BeginUpdate();
+    const UpdateLock lock(*this);
     Select(FindNodeByIDList(list));
-    EndUpdate();
 }
 
 std::wstring TFolderView::FolderPath() const {
@@ -214,9 +228,8 @@ void TFolderView::SetFolderPath(const std::wstring& path) {
     IDList list;
     const HRESULT parsed = desktop->ParseDisplayName(nullptr, nullptr, text.data(), nullptr, list.Receive(), nullptr);
     if (FAILED(parsed) || !list) return;
-    BeginUpdate();
+    const UpdateLock lock(*this);
     Select(FindNodeByIDList(list.Get()));
-    EndUpdate();
 }
 
 void TFolderView::SelectionChanged(Node node) {

@@ -52,7 +52,7 @@ int TGlyphList::AllocateSlot() {
     const auto free = std::find(used_.begin(), used_.end(), false);
     int slot = static_cast<int>(free - used_.begin());
     if (free == used_.end()) {
-        SetCount(Count() + 1);
+        if (!SetCount(Count() + 1)) throw InvalidOperation(kCannotReplace);
         slot = Count() - 1;
         used_.resize(static_cast<size_t>(slot) + 1, false);
     }

@@ -22,9 +22,10 @@ TBarPlacement PlacementOf(const TFlatDock* dock) {
 
 namespace {
 
+// Never destroyed: docks may still go after static objects are gone at the program's end.
 std::vector<TFlatDock*>& LiveDocks() {
-    static std::vector<TFlatDock*> docks;
-    return docks;
+    static auto* docks = new std::vector<TFlatDock*>;
+    return *docks;
 }
 
 }  // namespace

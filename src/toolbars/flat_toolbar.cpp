@@ -17,9 +17,10 @@ namespace morvane {
 
 namespace {
 
+// Never destroyed: toolbars may still go after static objects are gone at the program's end.
 std::vector<TFlatToolbar*>& LiveToolbars() {
-    static std::vector<TFlatToolbar*> toolbars;
-    return toolbars;
+    static auto* toolbars = new std::vector<TFlatToolbar*>;
+    return *toolbars;
 }
 
 // A parked window waits just left of every monitor.

@@ -21,9 +21,10 @@ struct HookEntry {
     int Count;
 };
 
+// Never destroyed: hooks are removed by toolbars that may go after static objects at the end.
 std::vector<std::unique_ptr<HookEntry>>& Entries() {
-    static std::vector<std::unique_ptr<HookEntry>> entries;
-    return entries;
+    static auto* entries = new std::vector<std::unique_ptr<HookEntry>>;
+    return *entries;
 }
 
 HookEntry* Find(HookKind kind, HWND window) {
@@ -83,7 +84,12 @@ LRESULT CALLBACK FormHookProc(HWND window, UINT message, WPARAM wParam, LPARAM l
             WinControl& form = *entry->Form;
             UpdateFloatingVisibility(form, App().Active());
             const LRESULT result = PassOn(*entry, window, message, wParam, lParam);
-            if (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW) ShowToolbarsAgain(form);
+            // The form has had the message: a failure after this must not pass it on again.
+            try {
+                if (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW) ShowToolbarsAgain(form);
+            } catch (...) {
+                App().HandleException();
+            }
             return result;
         }
         }

@@ -60,10 +60,23 @@ void Application::Run() {
 }
 
 void Application::ProcessMessage(MSG& message) {
-    if (auto* form = dynamic_cast<Form*>(WinControl::FromHandle(GetAncestor(message.hwnd, GA_ROOT))))
-        if (form->DialogKey(message)) return;
+    // Dialog keys run commands outside any window procedure: their failures reach the error box
+    // here, or they would end the loop and the program.
+    try {
+        if (auto* form = dynamic_cast<Form*>(WinControl::FromHandle(GetAncestor(message.hwnd, GA_ROOT))))
+            if (form->DialogKey(message)) return;
+    } catch (...) {
+        HandleException();
+        return;
+    }
     TranslateMessage(&message);
     DispatchMessageW(&message);
+}
+
+void Application::DestroyForms() {
+    // The dialogs first, the main form last, without their close handlers.
+    while (!forms_.empty()) forms_.pop_back();
+    mainForm_ = nullptr;
 }
 
 int Application::HookMainWindow(WindowHook hook) {

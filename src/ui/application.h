@@ -34,6 +34,8 @@ public:
     void Run();
     // Handles one message: a form's dialog keys first, then the usual translate and dispatch.
     void ProcessMessage(MSG& message);
+    // Destroys every form, the last created first, none of them closed: the end of the program.
+    void DestroyForms();
 
     // The application's own hidden window, owner of nothing, told of activation changes.
     HWND Handle() const { return handle_; }

@@ -3,7 +3,6 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <mutex>
 #include <unordered_map>
 
 #include "ui/application.h"
@@ -126,21 +125,16 @@ constexpr WPARAM kAnyMouseButton = MK_LBUTTON | MK_RBUTTON | MK_MBUTTON;
 // Which object owns which window. This lookup runs for every message, so it stays inside the
 // process: a window property would do the same, but under Wine each property read is a round trip
 // to the server (about 50 µs), which made a list of ten thousand entries take a second to fill.
-std::mutex controlsLock;
+// Windows belong to the user-interface thread, so no lock. The table is never destroyed: windows
+// may still go after static objects are gone at the program's end.
 std::unordered_map<HWND, WinControl*>& OwnedWindows() {
-    static std::unordered_map<HWND, WinControl*> controls;
-    return controls;
+    static auto* controls = new std::unordered_map<HWND, WinControl*>;
+    return *controls;
 }
 
-void Attach(HWND handle, WinControl* control) {
-    const std::lock_guard lock(controlsLock);
-    OwnedWindows()[handle] = control;
-}
+void Attach(HWND handle, WinControl* control) { OwnedWindows()[handle] = control; }
 
-void Detach(HWND handle) {
-    const std::lock_guard lock(controlsLock);
-    OwnedWindows().erase(handle);
-}
+void Detach(HWND handle) { OwnedWindows().erase(handle); }
 
 HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
 
@@ -196,7 +190,6 @@ void WinControl::DestroyHandle() {
 
 WinControl* WinControl::FromHandle(HWND handle) {
     if (!handle) return nullptr;
-    const std::lock_guard lock(controlsLock);
     const auto found = OwnedWindows().find(handle);
     return found != OwnedWindows().end() ? found->second : nullptr;
 }
@@ -576,6 +569,10 @@ void WinControl::SetParent(WinControl* parent) {
     if (handle_) ::SetParent(handle_, parent ? parent->Handle() : nullptr);
     if (Parent()) Parent()->Realign();
 }
+
+UpdateLock::UpdateLock(WinControl& control) : control_(control) { control_.BeginUpdate(); }
+
+UpdateLock::~UpdateLock() { control_.EndUpdate(); }
 
 void WinControl::BeginUpdate() {
     if (updateLock_++ == 0 && handle_) SendMessageW(handle_, WM_SETREDRAW, FALSE, 0);

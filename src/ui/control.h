@@ -122,6 +122,20 @@ public:
     explicit GraphicControl(WinControl* parent);
 };
 
+class WinControl;
+
+// Holds a window's repaint lock (BeginUpdate and EndUpdate) for as long as it lives.
+class UpdateLock {
+public:
+    explicit UpdateLock(WinControl& control);
+    ~UpdateLock();
+    UpdateLock(const UpdateLock&) = delete;
+    UpdateLock& operator=(const UpdateLock&) = delete;
+
+private:
+    WinControl& control_;
+};
+
 class WinControl : public Control {
 public:
     explicit WinControl(WinControl* parent);

@@ -21,4 +21,10 @@ inline std::wstring ExecutablePath() {
     }
 }
 
+// A file of the given name in the executable's folder.
+inline std::wstring FileBesideExecutable(const std::wstring& name) {
+    const std::wstring executable = ExecutablePath();
+    return executable.substr(0, executable.find_last_of(L'\\') + 1) + name;
+}
+
 }  // namespace morvane

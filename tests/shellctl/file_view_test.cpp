@@ -341,6 +341,15 @@ TEST_F(FileViewTest, TheDesktopAndNoFolder) {
     list_.SetFolderIDList(desktop.Get());
     ASSERT_NE(list_.Folder(), nullptr);
     EXPECT_GE(IndexOf(list_, L"マイ コンピューター"), 0);
+
+    // Something that is no folder (a file) is not shown as the desktop: the list stays as it was.
+    TempFolder folder;
+    folder.AddFile(L"a.txt");
+    Show(folder.Path());
+    const IDList file = test::ParsePath(folder.PathOf(L"a.txt"));
+    list_.SetFolderIDList(file.Get());
+    EXPECT_EQ(list_.Count(), 1);
+    EXPECT_EQ(list_.GetItemPath(0), folder.PathOf(L"a.txt"));
 }
 
 TEST_F(FileViewTest, RightClickShowsTheMenuOfTheSelectedItemOnly) {

@@ -424,6 +424,24 @@ TEST_F(Framework, PanelBevelAndTimer) {
     EXPECT_EQ(ticks, 3);
 }
 
+TEST_F(Framework, AKeyCommandThatFailsReachesTheErrorBoxAndTheLoopGoesOn) {
+    // A form whose key preview runs a command that fails, as Ctrl+Z does when the disk refuses.
+    class TFailingKeys : public TProbeForm {
+    public:
+        bool KeyPreview(const MSG& message) override {
+            if (message.message == WM_KEYDOWN && message.wParam == 'Z') throw Error(L"ﾃｽﾄ");
+            return false;
+        }
+    } form;
+    form.Show();
+    ErrorBoxCatcher boxes;
+    test::PostKey(form.Handle(), 'Z');
+    PostMessageW(form.Handle(), WM_NULL, 0, 0);
+    PumpMessages();
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].Text, L"ﾃｽﾄ.");
+}
+
 // Last in this program: the main form, once made, stays for the rest of the run.
 TEST_F(Framework, MessageLoopEndsWhenTheMainFormCloses) {
     Application& app = App();

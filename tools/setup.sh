@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building, running, testing and packaging Morvane need on Debian 12, when it is
-# missing (fp-utils brings chmcmd, the help compiler; zip packs the packages).
+# missing (fp-utils brings chmcmd, the help compiler; zip packs the packages; fonts-wine brings
+# Marlett, the font of the title-bar buttons).
 # Safe to run again: it only acts on what is absent.
 set -euo pipefail
 
@@ -10,7 +11,7 @@ packages=(
   googletest
   wine wine64
   xvfb xauth xdotool imagemagick
-  fonts-ipafont-gothic
+  fonts-ipafont-gothic fonts-wine
   fp-utils zip
   locales
 )

@@ -48,6 +48,13 @@ morvane_start_wine() {
     wineserver -w
     echo "$morvane_prefix_version" > "$WINEPREFIX/.morvane-ready"
   fi
+  # Title-bar buttons are Marlett glyphs; without the font Wine draws them as the letters "0 1 r".
+  # Wine finds it only inside the prefix, so it is copied there (also into older prefixes).
+  local fonts_dir="$WINEPREFIX/drive_c/windows/Fonts"
+  if [ ! -e "$fonts_dir/marlett.ttf" ] && [ -e /usr/share/wine/fonts/marlett.ttf ]; then
+    mkdir -p "$fonts_dir"
+    cp /usr/share/wine/fonts/marlett.ttf "$fonts_dir/"
+  fi
   wineserver -p
   # Start Wine's own services now, detached from our output: a service started by the first test
   # would inherit the test runner's pipes and keep it waiting.

@@ -72,6 +72,23 @@ TEST(ErrorBox, AppendsAFullStopAfterCharactersThatSortAfterIt) {
     EXPECT_EQ(Application::ErrorBoxText(L""), L"");
 }
 
+// The title-bar buttons are glyphs of the Marlett font; without it they read "0 1 r".
+TEST(Environment, TitleBarButtonsHaveTheirGlyphFont) {
+    LOGFONTW wanted{};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    wcscpy_s(wanted.lfFaceName, L"Marlett");
+    bool found = false;
+    WindowDC screen(nullptr);
+    EnumFontFamiliesExW(
+        screen.Get(), &wanted,
+        [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) -> int {
+            *reinterpret_cast<bool*>(found) = true;
+            return 0;
+        },
+        reinterpret_cast<LPARAM>(&found), 0);
+    EXPECT_TRUE(found);
+}
+
 TEST_F(Framework, CreationHandlerFailureSkipsTheRestButKeepsTheWindow) {
     ErrorBoxCatcher catcher;
     std::vector<int> reached;

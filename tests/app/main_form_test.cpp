@@ -16,14 +16,18 @@
 #include "common/temp_folder.h"
 #include "common/ui_driver.h"
 #include "ui/application.h"
+#include "ui/executable.h"
 
 namespace morvane {
 namespace {
 
 using test::ErrorBoxCatcher;
+using test::MessageOf;
 using test::ModalScript;
 using test::PostClickAt;
 using test::PutRegistryText;
+using test::RedirectedRoot;
+using test::RegistryKeyExists;
 using test::RectInParent;
 using test::RegistryBackup;
 using test::RegistryText;
@@ -432,6 +436,32 @@ TEST_F(MainWindow, CtrlZInTheTreeOrTheListUndoesTheLastBatchAlsoAfterARestart) {
     form->FileView1.SetFocus();
     PressKeys({VK_CONTROL, 'Z', -'Z', -VK_CONTROL});
     EXPECT_EQ(boxes.Boxes().size(), 2u);
+}
+
+// Without the right to write the classes root the entry goes to the user's own classes, with no
+// error box, and the check mark follows it there at the next start and when it is taken away.
+TEST_F(MainWindow, TheFolderMenuCheckMarkFollowsAnEntryInTheUsersOwnClasses) {
+    const std::wstring userVerb = L"Software\\Classes\\Folder\\shell\\extention";
+    RedirectedRoot root(HKEY_CLASSES_ROOT, L"classes");
+    RedirectedRoot user(HKEY_CURRENT_USER, L"user");
+    root.Refuse();
+    {
+        auto form = Create();
+        EXPECT_FALSE(form->K16.Checked());
+        EXPECT_EQ(MessageOf([&] { form->K16.Click(); }), L"(no error)");
+        EXPECT_TRUE(form->K16.Checked());
+        EXPECT_EQ(RegistryText(user.Key(), userVerb + L"\\command", L""), L"\"" + ExecutablePath() + L"\" \"%1\"");
+    }
+    auto form = Create();
+    EXPECT_TRUE(form->K16.Checked());
+    form->K16.Click();
+    EXPECT_FALSE(form->K16.Checked());
+    EXPECT_FALSE(RegistryKeyExists(user.Key(), userVerb));
+
+    // Refused in both places: reported as ever, and the mark stays set for this run.
+    user.Refuse();
+    EXPECT_EQ(MessageOf([&] { form->K16.Click(); }), L"'' の設定に失敗しました");
+    EXPECT_TRUE(form->K16.Checked());
 }
 
 TEST_F(MainWindow, TheSplitterMovesTheBorderBetweenTreeAndList) {

@@ -57,19 +57,42 @@ DWORD EffectFor(DWORD allowed) {
     return DROPEFFECT_NONE;
 }
 
-// The paths of a data object's file drop; none when it offers no files (shell items that are
-// not of the file system).
-std::vector<std::wstring> PathsOf(IDataObject* data) {
-    if (!data) return {};
-    FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-    STGMEDIUM medium{};
-    if (FAILED(data->GetData(&format, &medium))) return {};
-    struct Release {
-        STGMEDIUM& medium;
-        ~Release() { ReleaseStgMedium(&medium); }
-    } release{medium};
-    if (medium.tymed != TYMED_HGLOBAL) return {};
-    return DroppedPaths(static_cast<HDROP>(medium.hGlobal));
+// A data object's file drop, held while this lives; none when the object offers no files (shell
+// items that are not of the file system).
+class FilesOf {
+public:
+    explicit FilesOf(IDataObject* data) {
+        FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+        held_ = data && SUCCEEDED(data->GetData(&format, &medium_));
+    }
+    ~FilesOf() {
+        if (held_) ReleaseStgMedium(&medium_);
+    }
+    FilesOf(const FilesOf&) = delete;
+    FilesOf& operator=(const FilesOf&) = delete;
+
+    HDROP Drop() const {
+        return held_ && medium_.tymed == TYMED_HGLOBAL ? static_cast<HDROP>(medium_.hGlobal) : nullptr;
+    }
+    std::vector<std::wstring> Paths() const { return DroppedPaths(Drop()); }
+
+private:
+    STGMEDIUM medium_{};
+    bool held_ = false;
+};
+
+// A copy of a drop's memory that the window's classic drop frees; null when there is no memory.
+HGLOBAL CopyOf(HDROP drop) {
+    const SIZE_T size = GlobalSize(drop);
+    const void* from = size ? GlobalLock(drop) : nullptr;
+    if (!from) return nullptr;
+    const HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (void* to = copy ? GlobalLock(copy) : nullptr) {
+        CopyMemory(to, from, size);
+        GlobalUnlock(copy);
+    }
+    GlobalUnlock(drop);
+    return copy;
 }
 
 }  // namespace
@@ -100,7 +123,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
         return Guarded(effect, [&] {
-            taken_ = owner_ && owner_->Takes(PathsOf(data));
+            taken_ = owner_ && owner_->Takes(FilesOf(data).Paths());
             return Effect(*effect);
         });
     }
@@ -114,10 +137,10 @@ public:
     HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
         taken_ = false;
         return Guarded(effect, [&] {
-            const std::vector<std::wstring> paths = PathsOf(data);
-            if (!owner_ || !owner_->Takes(paths) || EffectFor(*effect) == DROPEFFECT_NONE) return DWORD{DROPEFFECT_NONE};
-            owner_->Drop(paths);
-            return EffectFor(*effect);
+            const FilesOf files(data);
+            if (!owner_ || EffectFor(*effect) == DROPEFFECT_NONE || !owner_->Takes(files.Paths()))
+                return DWORD{DROPEFFECT_NONE};
+            return owner_->Post(files.Drop()) ? EffectFor(*effect) : DWORD{DROPEFFECT_NONE};
         });
     }
 
@@ -167,6 +190,14 @@ void FileDrop::DropFiles(HDROP drop) {
         ~Finish() { DragFinish(drop); }
     } finish{drop};
     Drop(DroppedPaths(drop));
+}
+
+bool FileDrop::Post(HDROP drop) {
+    const HGLOBAL copy = CopyOf(drop);
+    if (!copy) return false;
+    if (PostMessageW(window_, WM_DROPFILES, reinterpret_cast<WPARAM>(copy), 0)) return true;
+    GlobalFree(copy);
+    return false;
 }
 
 bool FileDrop::Takes(const std::vector<std::wstring>& paths) const {

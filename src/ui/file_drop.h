@@ -1,8 +1,10 @@
 #pragma once
 // Files dragged from the shell and dropped on a window. The window takes both kinds of drop: the
 // classic one (WM_DROPFILES, which its window procedure hands to DropFiles) and an OLE drop through
-// a drop target registered for it. Both end in OnDrop with the dropped paths in the shell's order.
-// A disabled window (a modal dialog stands over it) takes no drop.
+// a drop target registered for it, which is handed on as a classic drop posted to the window: the
+// drag's source waits until the OLE drop returns, and must not wait for what the window does with
+// the files. Both end in OnDrop with the dropped paths in the shell's order. A disabled window (a
+// modal dialog stands over it) takes no drop.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -30,6 +32,8 @@ public:
 
 private:
     class Target;
+    // Posts a copy of the drop to the window as a classic drop; false when it cannot.
+    bool Post(HDROP drop);
     bool Takes(const std::vector<std::wstring>& paths) const;
     void Drop(const std::vector<std::wstring>& paths);
 

@@ -140,7 +140,8 @@ ComPtr<IDataObject> ShellDataObject(LPCITEMIDLIST absolute) {
     return data;
 }
 
-// An OLE drag of the item, let go over the middle of the window; the effect the drop had.
+// An OLE drag of the item, let go over the middle of the window; the effect the drop had. What
+// the drop posted to the window is not handled yet.
 DWORD DragAndDrop(HWND window, LPCITEMIDLIST item) {
     const ComPtr<IDataObject> data = ShellDataObject(item);
     EXPECT_TRUE(data) << "no data object";
@@ -151,7 +152,6 @@ DWORD DragAndDrop(HWND window, LPCITEMIDLIST item) {
     LetGoAtOnce source;
     DWORD effect = DROPEFFECT_NONE;
     DoDragDrop(data.Get(), &source, DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &effect);
-    PumpMessages();
     return effect;
 }
 
@@ -535,12 +535,16 @@ TEST_F(MainWindow, AFolderOrFileDroppedOnTheWindowOpensItsFolder) {
     EXPECT_EQ(tree.FolderPath(), other.Path());
     EnableWindow(form->Handle(), TRUE);
 
-    // Through OLE, with the shell's own data objects: a copy's effect, never a move's.
+    // Through OLE, with the shell's own data objects: a copy's effect, never a move's. The folder
+    // is read once the drag's source has been let go.
     const IDList folder = ParsePath(root.PathOf(L"写真"));
     const IDList file = ParsePath(root.PathOf(L"memo.txt"));
     EXPECT_EQ(DragAndDrop(form->Handle(), folder.Get()), static_cast<DWORD>(DROPEFFECT_COPY));
+    EXPECT_EQ(tree.FolderPath(), other.Path());
+    PumpMessages();
     EXPECT_EQ(tree.FolderPath(), root.PathOf(L"写真"));
     EXPECT_EQ(DragAndDrop(form->Handle(), file.Get()), static_cast<DWORD>(DROPEFFECT_COPY));
+    PumpMessages();
     EXPECT_EQ(tree.FolderPath(), root.Path());
     // My Computer has no place in the file system.
     IDList computer;
@@ -548,6 +552,7 @@ TEST_F(MainWindow, AFolderOrFileDroppedOnTheWindowOpensItsFolder) {
     EXPECT_EQ(DragAndDrop(form->Handle(), computer.Get()), static_cast<DWORD>(DROPEFFECT_NONE));
     EnableWindow(form->Handle(), FALSE);
     EXPECT_EQ(DragAndDrop(form->Handle(), folder.Get()), static_cast<DWORD>(DROPEFFECT_NONE));
+    PumpMessages();
     EnableWindow(form->Handle(), TRUE);
     EXPECT_EQ(tree.FolderPath(), root.Path());
 }

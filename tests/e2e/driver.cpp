@@ -565,8 +565,8 @@ DWORD DragShellItem(const std::wstring& path, POINT from, POINT to) {
             if (WaitForSingleObject(hand.Looping(), 5000) == WAIT_OBJECT_0) {
                 // On its way in steps, as a hand goes; a while over the target; then let go.
                 for (int step = 1; step <= 8; ++step) {
-                    SendNow({MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
-                                        POINT{from.x + (to.x - from.x) * step / 8, from.y + (to.y - from.y) * step / 8})});
+                    const POINT at{from.x + (to.x - from.x) * step / 8, from.y + (to.y - from.y) * step / 8};
+                    SendNow({MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, at)});
                     Sleep(60);
                 }
                 Sleep(300);

@@ -444,8 +444,9 @@ TEST_F(EndToEnd, AFolderDraggedOntoTheWindowOpens) {
         << "the dropped folder did not open";
     EXPECT_EQ(DragShellItem(root.PathOf(L"memo.txt"), shell, Center(ScreenRect(window.Tree))),
               static_cast<DWORD>(DROPEFFECT_COPY));
-    EXPECT_TRUE(WaitUntil([&] { return window.SelectedFolder() == LastName(root.Path()) && window.Lists(L"memo.txt"); }))
-        << "the dropped file's folder did not open";
+    EXPECT_TRUE(WaitUntil([&] {
+        return window.SelectedFolder() == LastName(root.Path()) && window.Lists(L"memo.txt");
+    })) << "the dropped file's folder did not open";
 
     EXPECT_EQ(ErrorBoxText(*program), L"");
     ASSERT_TRUE(Exit(*program, window));

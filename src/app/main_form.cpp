@@ -4,6 +4,7 @@
 
 #include "app/about_box.h"
 #include "app/command_line.h"
+#include "app/dropped_folder.h"
 #include "app/folder_menu.h"
 #include "app/help.h"
 #include "app/settings.h"
@@ -128,6 +129,9 @@ TForm1::TForm1(std::vector<std::wstring> arguments)
     OnClose = [this] { FormClose(); };
     Loaded();
     FolderView1.SetFileView(&FileView1);
+
+    folderDrop_.Accepts = [](const std::vector<std::wstring>& paths) { return !DroppedFolder(paths).empty(); };
+    folderDrop_.OnDrop = [this](const std::vector<std::wstring>& paths) { FilesDropped(paths); };
 }
 
 TForm1::~TForm1() = default;
@@ -162,6 +166,14 @@ bool TForm1::KeyPreview(const MSG& message) {
     if (focus != FolderView1.Handle() && focus != FileView1.Handle()) return false;
     UndoLastBatch();
     return true;
+}
+
+LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DROPFILES) {
+        folderDrop_.DropFiles(reinterpret_cast<HDROP>(wParam));
+        return 0;
+    }
+    return Form::WndProc(message, wParam, lParam);
 }
 
 // ---- Start and close ----
@@ -312,6 +324,12 @@ void TForm1::SearchforHelpOn1Click() { ShowHelpContents(Handle(), App().HelpFile
 
 void TForm1::About1Click() {
     if (aboutBox_) aboutBox_->ShowModal();
+}
+
+void TForm1::FilesDropped(const std::vector<std::wstring>& paths) {
+    // Opened the way the command line's folder is.
+    const std::wstring folder = DroppedFolder(paths);
+    if (!folder.empty()) FolderView1.SetFolderPath(folder);
 }
 
 void TForm1::UndoLastBatch() {

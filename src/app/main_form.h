@@ -12,6 +12,7 @@
 #include "shellctl/idlist.h"
 #include "shellctl/shell_context_menu.h"
 #include "toolbars/main_toolbars.h"
+#include "ui/file_drop.h"
 #include "ui/form.h"
 #include "ui/graphic_controls.h"
 #include "ui/panel.h"
@@ -73,6 +74,8 @@ public:
     void UndoLastBatch();
     const std::wstring& JournalPath() const { return journalPath_; }
     void SetJournalPath(std::wstring path) { journalPath_ = std::move(path); }
+    // Files or folders dropped on the window: the first one's folder is opened.
+    void FilesDropped(const std::vector<std::wstring>& paths);
 
     ShellScope Shell;  // first in, last out: the browsing components need it
     MainToolbars Toolbars;
@@ -105,6 +108,9 @@ public:
     MenuItem& SearchforHelpOn1;
     MenuItem& About1;
 
+protected:
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
 private:
     void SetViewStyle(MenuItem& item, ViewStyle style, int number);
     void LoadSettings();
@@ -120,6 +126,8 @@ private:
     std::wstring firstDirectory_;
     int showCommand_ = SW_SHOWNORMAL;
     bool shown_ = false;
+    // Last: its drop target is revoked before anything it reaches goes.
+    FileDrop folderDrop_{Handle()};
 };
 
 }  // namespace morvane

@@ -39,8 +39,10 @@ const std::vector<std::pair<std::wstring, std::wstring>> kTopPages = {
     {L"undo.htm", L"一括変換を元に戻す"},
     {L"extlist.htm", L"拡張子リスト"},
     {L"foldermenu.htm", L"フォルダの右クリックメニュー"},
+    {L"foldermenu-user.htm", L"右クリックメニューと管理者の権限"},
     {L"settings.htm", L"記憶される設定"},
     {L"commandline.htm", L"コマンドラインからの起動"},
+    {L"drop.htm", L"フォルダをドラッグして開く"},
 };
 const std::vector<std::pair<std::wstring, std::wstring>> kMenuPages = {
     {L"menu-target.htm", L"対象拡張子のメニュー"},

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <memory>
 
@@ -15,15 +16,20 @@
 #include "common/registry_backup.h"
 #include "common/temp_folder.h"
 #include "common/ui_driver.h"
+#include "shellctl/com_ptr.h"
 #include "ui/application.h"
+#include "ui/executable.h"
 
 namespace morvane {
 namespace {
 
 using test::ErrorBoxCatcher;
+using test::MessageOf;
 using test::ModalScript;
 using test::PostClickAt;
 using test::PutRegistryText;
+using test::RedirectedRoot;
+using test::RegistryKeyExists;
 using test::RectInParent;
 using test::RegistryBackup;
 using test::RegistryText;
@@ -80,6 +86,73 @@ void PressKeys(std::initializer_list<int> keys) {
         Sleep(20);
         PumpMessages();
     }
+}
+
+// Paths dropped on a window the classic way: the shell's DROPFILES block, posted as WM_DROPFILES.
+// The window frees the block.
+void PostDrop(HWND window, const std::vector<std::wstring>& paths) {
+    std::wstring names;
+    for (const std::wstring& path : paths) names += path + L'\0';
+    names += L'\0';
+    const HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
+    ASSERT_NE(memory, nullptr);
+    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = TRUE;
+    std::copy(names.begin(), names.end(), reinterpret_cast<wchar_t*>(header + 1));
+    GlobalUnlock(memory);
+    PostMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+    PumpMessages();
+}
+
+// The drag source of a user who lets go at once, wherever the pointer is.
+class LetGoAtOnce final : public IDropSource {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IDropSource)) {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        *object = this;
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD) override {
+        return escape ? DRAGDROP_S_CANCEL : DRAGDROP_S_DROP;
+    }
+    HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
+};
+
+IDList ParsePath(const std::wstring& path) {
+    IDList list;
+    EXPECT_TRUE(SUCCEEDED(SHParseDisplayName(path.c_str(), nullptr, IDList::Receiver(list), 0, nullptr)));
+    return list;
+}
+
+// The shell's own data object for an item, as Explorer drags it.
+ComPtr<IDataObject> ShellDataObject(LPCITEMIDLIST absolute) {
+    ComPtr<IShellFolder> parent;
+    LPCITEMIDLIST child = nullptr;
+    ComPtr<IDataObject> data;
+    if (SUCCEEDED(SHBindToParent(absolute, IID_IShellFolder, parent.ReceiveVoid(), &child)))
+        parent->GetUIObjectOf(nullptr, 1, &child, IID_IDataObject, nullptr, data.ReceiveVoid());
+    return data;
+}
+
+// An OLE drag of the item, let go over the middle of the window; the effect the drop had. What
+// the drop posted to the window is not handled yet.
+DWORD DragAndDrop(HWND window, LPCITEMIDLIST item) {
+    const ComPtr<IDataObject> data = ShellDataObject(item);
+    EXPECT_TRUE(data) << "no data object";
+    if (!data) return DROPEFFECT_NONE;
+    RECT area;
+    GetWindowRect(window, &area);
+    SetCursorPos((area.left + area.right) / 2, (area.top + area.bottom) / 2);
+    LetGoAtOnce source;
+    DWORD effect = DROPEFFECT_NONE;
+    DoDragDrop(data.Get(), &source, DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &effect);
+    return effect;
 }
 
 class MainWindow : public ::testing::Test {
@@ -432,6 +505,82 @@ TEST_F(MainWindow, CtrlZInTheTreeOrTheListUndoesTheLastBatchAlsoAfterARestart) {
     form->FileView1.SetFocus();
     PressKeys({VK_CONTROL, 'Z', -'Z', -VK_CONTROL});
     EXPECT_EQ(boxes.Boxes().size(), 2u);
+}
+
+// A folder dragged onto the window opens; a file opens its folder; of several items the first
+// counts; anything else, or any drop while a dialog stands over the window, changes nothing.
+TEST_F(MainWindow, AFolderOrFileDroppedOnTheWindowOpensItsFolder) {
+    TempFolder root(L"_ドロップ");
+    root.AddFolder(L"写真");
+    root.AddFile(L"写真\\a.jpg");
+    root.AddFile(L"memo.txt");
+    TempFolder other;
+    auto form = Create({other.Path()});
+    form->Show();
+    SetForegroundWindow(form->Handle());
+    TFolderView& tree = form->FolderView1;
+
+    PostDrop(form->Handle(), {root.PathOf(L"写真")});
+    EXPECT_EQ(tree.FolderPath(), root.PathOf(L"写真"));
+    EXPECT_GE(ItemNamed(form->FileView1, L"a.jpg"), 0);
+    PostDrop(form->Handle(), {root.PathOf(L"memo.txt")});
+    EXPECT_EQ(tree.FolderPath(), root.Path());
+    PostDrop(form->Handle(), {other.Path(), root.PathOf(L"写真")});
+    EXPECT_EQ(tree.FolderPath(), other.Path());
+    PostDrop(form->Handle(), {root.PathOf(L"gone"), root.PathOf(L"写真")});
+    PostDrop(form->Handle(), {});
+    EXPECT_EQ(tree.FolderPath(), other.Path());
+    EnableWindow(form->Handle(), FALSE);
+    PostDrop(form->Handle(), {root.PathOf(L"写真")});
+    EXPECT_EQ(tree.FolderPath(), other.Path());
+    EnableWindow(form->Handle(), TRUE);
+
+    // Through OLE, with the shell's own data objects: a copy's effect, never a move's. The folder
+    // is read once the drag's source has been let go.
+    const IDList folder = ParsePath(root.PathOf(L"写真"));
+    const IDList file = ParsePath(root.PathOf(L"memo.txt"));
+    EXPECT_EQ(DragAndDrop(form->Handle(), folder.Get()), static_cast<DWORD>(DROPEFFECT_COPY));
+    EXPECT_EQ(tree.FolderPath(), other.Path());
+    PumpMessages();
+    EXPECT_EQ(tree.FolderPath(), root.PathOf(L"写真"));
+    EXPECT_EQ(DragAndDrop(form->Handle(), file.Get()), static_cast<DWORD>(DROPEFFECT_COPY));
+    PumpMessages();
+    EXPECT_EQ(tree.FolderPath(), root.Path());
+    // My Computer has no place in the file system.
+    IDList computer;
+    SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, IDList::Receiver(computer));
+    EXPECT_EQ(DragAndDrop(form->Handle(), computer.Get()), static_cast<DWORD>(DROPEFFECT_NONE));
+    EnableWindow(form->Handle(), FALSE);
+    EXPECT_EQ(DragAndDrop(form->Handle(), folder.Get()), static_cast<DWORD>(DROPEFFECT_NONE));
+    PumpMessages();
+    EnableWindow(form->Handle(), TRUE);
+    EXPECT_EQ(tree.FolderPath(), root.Path());
+}
+
+// Without the right to write the classes root the entry goes to the user's own classes, with no
+// error box, and the check mark follows it there at the next start and when it is taken away.
+TEST_F(MainWindow, TheFolderMenuCheckMarkFollowsAnEntryInTheUsersOwnClasses) {
+    const std::wstring userVerb = L"Software\\Classes\\Folder\\shell\\extention";
+    RedirectedRoot root(HKEY_CLASSES_ROOT, L"classes");
+    RedirectedRoot user(HKEY_CURRENT_USER, L"user");
+    root.Refuse();
+    {
+        auto form = Create();
+        EXPECT_FALSE(form->K16.Checked());
+        EXPECT_EQ(MessageOf([&] { form->K16.Click(); }), L"(no error)");
+        EXPECT_TRUE(form->K16.Checked());
+        EXPECT_EQ(RegistryText(user.Key(), userVerb + L"\\command", L""), L"\"" + ExecutablePath() + L"\" \"%1\"");
+    }
+    auto form = Create();
+    EXPECT_TRUE(form->K16.Checked());
+    form->K16.Click();
+    EXPECT_FALSE(form->K16.Checked());
+    EXPECT_FALSE(RegistryKeyExists(user.Key(), userVerb));
+
+    // Refused in both places: reported as ever, and the mark stays set for this run.
+    user.Refuse();
+    EXPECT_EQ(MessageOf([&] { form->K16.Click(); }), L"'' の設定に失敗しました");
+    EXPECT_TRUE(form->K16.Checked());
 }
 
 TEST_F(MainWindow, TheSplitterMovesTheBorderBetweenTreeAndList) {

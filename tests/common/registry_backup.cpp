@@ -4,14 +4,14 @@
 
 namespace morvane::test {
 
-namespace {
-
-bool KeyExists(HKEY root, const std::wstring& path) {
+bool RegistryKeyExists(HKEY root, const std::wstring& path) {
     HKEY key;
     if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
     RegCloseKey(key);
     return true;
 }
+
+namespace {
 
 void DeleteKey(HKEY root, const std::wstring& path) {
     RegDeleteTreeW(root, path.c_str());
@@ -37,7 +37,7 @@ RegistryBackup::RegistryBackup(HKEY root, std::wstring path)
       path_(std::move(path)),
       backup_(L"MorvaneTestBackup\\" + std::to_wstring(GetCurrentProcessId()) + L"-" +
               std::to_wstring(reinterpret_cast<UINT_PTR>(this))),
-      existed_(KeyExists(root_, path_)) {
+      existed_(RegistryKeyExists(root_, path_)) {
     if (!existed_) return;
     if (!CopyKey(root_, path_, HKEY_CURRENT_USER, backup_)) ADD_FAILURE() << "cannot set a registry key aside";
     DeleteKey(root_, path_);
@@ -51,6 +51,26 @@ RegistryBackup::~RegistryBackup() {
     }
     RegDeleteKeyW(HKEY_CURRENT_USER, L"MorvaneTestBackup");  // only once it is empty
 }
+
+RedirectedRoot::RedirectedRoot(HKEY predefined, const std::wstring& name)
+    : predefined_(predefined), name_(name + L"-" + std::to_wstring(GetCurrentProcessId())) {
+    EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"MorvaneTest", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &parent_,
+                              nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(RegCreateKeyExW(parent_, name_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(RegOverridePredefKey(predefined_, key_), ERROR_SUCCESS);
+}
+
+RedirectedRoot::~RedirectedRoot() {
+    RegOverridePredefKey(predefined_, nullptr);
+    RegCloseKey(key_);
+    Refuse();
+    RegCloseKey(parent_);
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"MorvaneTest");  // only succeeds once it is empty
+}
+
+void RedirectedRoot::Refuse() { DeleteKey(parent_, name_); }
 
 void PutRegistryText(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& text) {
     EXPECT_EQ(RegSetKeyValueW(root, key.c_str(), name.empty() ? nullptr : name.c_str(), REG_SZ, text.c_str(),

@@ -1,6 +1,10 @@
 #include "e2e/driver.h"
 
+#include <ole2.h>
+#include <shlobj.h>
+
 #include <stdexcept>
+#include <thread>
 
 namespace morvane::e2e {
 
@@ -483,6 +487,102 @@ void RightClick(POINT point) {
 void DoubleClick(POINT point) {
     MoveTo(point);
     Send(Buttons(point, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, 2));
+}
+
+namespace {
+
+// The drag source of a user's hand: the drop comes when the button is let go. It tells when OLE's
+// drag loop asks it first, so the hand moves only once the loop is there to follow it.
+class HandDragSource final : public IDropSource {
+public:
+    HandDragSource() : looping_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+    ~HandDragSource() { CloseHandle(looping_); }
+    HANDLE Looping() const { return looping_; }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IDropSource)) {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        *object = this;
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // lives on the caller's stack
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD keys) override {
+        SetEvent(looping_);
+        if (escape) return DRAGDROP_S_CANCEL;
+        return (keys & MK_LBUTTON) ? S_OK : DRAGDROP_S_DROP;
+    }
+    HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
+
+private:
+    HANDLE looping_;
+};
+
+LRESULT CALLBACK SourceWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void PumpOwnMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+}  // namespace
+
+DWORD DragShellItem(const std::wstring& path, POINT from, POINT to) {
+    const HRESULT ole = OleInitialize(nullptr);
+    DWORD effect = DROPEFFECT_NONE;
+    LPITEMIDLIST item = nullptr;
+    IShellFolder* parent = nullptr;
+    IDataObject* data = nullptr;
+    LPCITEMIDLIST child = nullptr;
+    if (SUCCEEDED(SHParseDisplayName(path.c_str(), nullptr, &item, 0, nullptr)) &&
+        SUCCEEDED(SHBindToParent(item, IID_IShellFolder, reinterpret_cast<void**>(&parent), &child)) &&
+        SUCCEEDED(parent->GetUIObjectOf(nullptr, 1, &child, IID_IDataObject, nullptr,
+                                        reinterpret_cast<void**>(&data)))) {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = SourceWindowProc;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
+        windowClass.lpszClassName = L"MorvaneE2eDragSource";
+        RegisterClassW(&windowClass);
+        const HWND source = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, windowClass.lpszClassName, L"",
+                                            WS_POPUP | WS_BORDER | WS_VISIBLE, from.x - 40, from.y - 20, 80, 40,
+                                            nullptr, nullptr, windowClass.hInstance, nullptr);
+        PumpOwnMessages();
+        MoveTo(from);
+        SendNow({MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN, from)});
+        Sleep(kGestureMs);
+        PumpOwnMessages();
+
+        HandDragSource hand;
+        std::thread move([&] {
+            if (WaitForSingleObject(hand.Looping(), 5000) == WAIT_OBJECT_0) {
+                // On its way in steps, as a hand goes; a while over the target; then let go.
+                for (int step = 1; step <= 8; ++step) {
+                    const POINT at{from.x + (to.x - from.x) * step / 8, from.y + (to.y - from.y) * step / 8};
+                    SendNow({MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, at)});
+                    Sleep(60);
+                }
+                Sleep(300);
+            }
+            SendNow({MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP, to)});
+        });
+        DoDragDrop(data, &hand, DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &effect);
+        move.join();
+        DestroyWindow(source);
+        PumpOwnMessages();
+    }
+    if (data) data->Release();
+    if (parent) parent->Release();
+    CoTaskMemFree(item);
+    if (SUCCEEDED(ole)) OleUninitialize();
+    return effect;
 }
 
 void PressKey(WORD key, bool control, bool shift, bool alt) {

@@ -108,6 +108,11 @@ void Click(POINT point);
 void PressAndRelease(POINT point);
 void RightClick(POINT point);
 void DoubleClick(POINT point);
+// Drags a file or folder as Explorer does and lets go over a point: the button goes down on a small
+// window of this process standing for the shell's, OLE's drag loop runs here with the shell's own
+// data object for the item while the hand moves to the point and lets go. The effect the drop
+// target reported (DROPEFFECT_NONE when it refused the drop).
+DWORD DragShellItem(const std::wstring& path, POINT from, POINT to);
 // A key pressed and released, with Ctrl, Shift or Alt held when asked.
 void PressKey(WORD key, bool control = false, bool shift = false, bool alt = false);
 // Types text as keys: letters and digits as their keys, anything else as the character itself.

@@ -420,3 +420,38 @@ TEST_F(EndToEnd, UndoTheLastBatchAfterARestart) {
 
 }  // namespace
 }  // namespace morvane::e2e
+
+namespace morvane::e2e {
+namespace {
+
+// A folder dragged from the shell onto the window opens; a file dragged there opens its folder;
+// the folder opened that way is the one remembered at the close.
+TEST_F(EndToEnd, AFolderDraggedOntoTheWindowOpens) {
+    TempFolder root(L"_ドロップ");
+    root.AddFolder(L"写真");
+    root.AddFile(L"写真\\photo.jpeg");
+    root.AddFile(L"memo.txt");
+    TempFolder start;
+    auto program = Start(L"\"" + start.Path() + L"\"");
+    ASSERT_TRUE(form_) << "no main window";
+    const MainWindow window(form_);
+    EXPECT_EQ(window.SelectedFolder(), LastName(start.Path()));
+    const POINT shell{GetSystemMetrics(SM_CXSCREEN) - 70, GetSystemMetrics(SM_CYSCREEN) - 50};
+    const POINT list = Center(ScreenRect(window.List));
+
+    EXPECT_EQ(DragShellItem(root.PathOf(L"写真"), shell, list), static_cast<DWORD>(DROPEFFECT_COPY));
+    EXPECT_TRUE(WaitUntil([&] { return window.SelectedFolder() == L"写真" && window.Lists(L"photo.jpeg"); }))
+        << "the dropped folder did not open";
+    EXPECT_EQ(DragShellItem(root.PathOf(L"memo.txt"), shell, Center(ScreenRect(window.Tree))),
+              static_cast<DWORD>(DROPEFFECT_COPY));
+    EXPECT_TRUE(WaitUntil([&] {
+        return window.SelectedFolder() == LastName(root.Path()) && window.Lists(L"memo.txt");
+    })) << "the dropped file's folder did not open";
+
+    EXPECT_EQ(ErrorBoxText(*program), L"");
+    ASSERT_TRUE(Exit(*program, window));
+    EXPECT_EQ(Stored(L"Directory"), root.Path());
+}
+
+}  // namespace
+}  // namespace morvane::e2e

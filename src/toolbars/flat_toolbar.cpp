@@ -199,23 +199,15 @@ void TFlatToolbar::SetCloseButtonPressed(bool pressed) {
 void TFlatToolbar::SetDockedTo(TFlatDock* target) {
     TFlatDock* old = DockedTo();
     if (OnDockChanging && target != old) OnDockChanging();
-    if (target) target->LockRowLayout();
     {
-        struct Unlock {
-            TFlatDock* dock;
-            ~Unlock() {
-                if (dock) dock->UnlockRowLayout();
-            }
-        } unlock{target};
-
+        const RowLayoutGuard targetLock(target);
         const bool hidden = target != old && Visible();
         // Where it floated is kept for its next float.
         if (!old && target) floatBounds_ = RealBounds();
         if (hidden) {
             ++redockHideCount_;
-            if (old) old->LockRowLayout();
+            const RowLayoutGuard oldLock(old);
             SetVisible(false);
-            if (old) old->UnlockRowLayout();
         }
         if (target) {
             if (Parent()) LayOutControls(true, false, target, floatWrapWidth_);

@@ -33,6 +33,8 @@ RECT WindowRect(HWND window) {
     return rect;
 }
 
+RECT RectInParentOf(const WinControl& control) { return test::RectInParent(control.Handle()); }
+
 SIZE ClientSize(HWND window) {
     RECT client;
     GetClientRect(window, &client);
@@ -397,6 +399,28 @@ TEST(FloatingToolbar, MovesDockFloatAndOpenRowsWhereTheMouseDropsThem) {
     EXPECT_EQ(second.BoundsRect(), (RECT{295, 0, 295 + second.Width(), 26}));
     EXPECT_EQ(third.DockRow(), 1);
     EXPECT_EQ(f.top.Height(), 52);
+
+    // Into another dock: a toolbar alone in the top dock lands in the bottom dock's second row,
+    // where the outline showed it.
+    f.bottom.SetAllowDrag(true);
+    second.SetDockedTo(&f.bottom);
+    third.SetDockedTo(&f.bottom);
+    ASSERT_EQ(RectInParentOf(f.bottom), (RECT{0, 308, 500, 360}));
+    {
+        PointerScript script;
+        script.MoveTo(atForm(200, 345));  // the outline's middle 40 pixels into the dock: row 1
+        Release(script);
+        Press(bar.Handle(), {5, 10}, script);
+    }
+    EXPECT_EQ(bar.DockedTo(), &f.bottom);
+    EXPECT_EQ(bar.DockRow(), 1);
+    EXPECT_EQ(bar.DockPos(), 195);
+    EXPECT_EQ(bar.BoundsRect(), (RECT{195, 26, 195 + 128, 52}));
+    EXPECT_EQ(second.DockRow(), 0);
+    EXPECT_EQ(second.DockPos(), 295);
+    EXPECT_EQ(third.DockRow(), 1);
+    EXPECT_EQ(third.DockPos(), 0);
+    EXPECT_TRUE(f.top.BarList().empty());
 }
 
 TEST(FloatingToolbar, MovesThatEndWithoutAcceptingChangeNothing) {

@@ -95,17 +95,20 @@ void TFlatToolbar::SetDockPos(int pos) {
 }
 
 void TFlatToolbar::SetParent(WinControl* parent) {
-    if (parent == &hostForm_) parent = floatHost_.get();
+    // The form that owns the toolbar (an MDI child, not its frame) means floating.
+    if (parent == &owner_) parent = floatHost_.get();
     if (parent && !dynamic_cast<TFlatDock*>(parent) && !dynamic_cast<TFloatParent*>(parent))
         throw InvalidOperation(L"TFlatToolbar can only be placed on a TFlatDock or directly on the form");
-    if (parent == Parent()) return;
+    // Placing it on its current parent again counts as a change too: the dock takes it out and in.
     if (OnRecreating) OnRecreating();
     if (TFlatDock* old = DockedTo()) old->UpdateBarList(false, *this, false);
-    ChangeParent(parent);
-    // A docked toolbar is never parked; its dock places it.
-    if (DockedTo()) parked_ = false;
-    MatchWindowToParent();
-    if (Parent()) Parent()->Realign();
+    if (parent != Parent()) {
+        ChangeParent(parent);
+        // A docked toolbar is never parked; its dock places it.
+        if (DockedTo()) parked_ = false;
+        MatchWindowToParent();
+        if (Parent()) Parent()->Realign();
+    }
     if (TFlatDock* dock = DockedTo()) dock->UpdateBarList(true, *this, Visible() || redockHideCount_ > 0);
     if (OnRecreated) OnRecreated();
 }

@@ -1,6 +1,8 @@
 // Docks, toolbars, separators and flat edits as real windows.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "common/ui_driver.h"
 #include "toolbars/flat_button.h"
 #include "toolbars/flat_dock.h"
@@ -24,6 +26,17 @@ std::wstring RefusalOf(const std::function<void()>& action) {
         return error.Message();
     }
     return L"";
+}
+
+// Makes a form an MDI child of another: a child window of the frame's MDI client area, with the
+// MDI child style.
+void MakeMdiChild(Form& child, Form& frame) {
+    CLIENTCREATESTRUCT client{nullptr, 1};
+    const HWND area = CreateWindowExW(0, L"MDICLIENT", nullptr, WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, 300,
+                                      200, frame.Handle(), nullptr, GetModuleHandleW(nullptr), &client);
+    SetWindowLongPtrW(child.Handle(), GWL_STYLE, WS_CHILD | WS_CAPTION | WS_THICKFRAME | WS_CLIPSIBLINGS);
+    SetWindowLongPtrW(child.Handle(), GWL_EXSTYLE, GetWindowLongPtrW(child.Handle(), GWL_EXSTYLE) | WS_EX_MDICHILD);
+    ::SetParent(child.Handle(), area);
 }
 
 TEST(ToolbarWindows, MainToolbarAreaComesOutAtItsStoredSizes) {
@@ -88,11 +101,41 @@ TEST(ToolbarWindows, DockRefusesMisuseWithItsFixedTexts) {
               L"Cannot change Position of a TFlatDock if it already contains controls");
     EXPECT_EQ(dock.Position(), dpTop);
     EXPECT_EQ(dock.Alignment(), Align::Top);
+    // Placed on its dock again, the toolbar is taken out of the dock and put back, between the
+    // two events of a change of parent.
+    int recreating = 0;
+    int recreated = 0;
+    std::vector<bool> inserted;
+    bar.OnRecreating = [&] { ++recreating; };
+    bar.OnRecreated = [&] { ++recreated; };
+    dock.OnInsertRemoveBar = [&](TFlatDock&, bool inserting, TFlatToolbar&) { inserted.push_back(inserting); };
+    bar.SetParent(&dock);
+    EXPECT_EQ(recreating, 1);
+    EXPECT_EQ(recreated, 1);
+    EXPECT_EQ(inserted, (std::vector<bool>{false, true}));
+    EXPECT_EQ(dock.BarList().size(), 1u);
+    EXPECT_EQ(bar.DockedTo(), &dock);
     // The form itself as parent means the toolbar's FloatHost.
     bar.SetParent(&form);
     EXPECT_EQ(bar.Parent(), &bar.FloatHost());
     EXPECT_EQ(bar.DockedTo(), nullptr);
     EXPECT_TRUE(dock.BarList().empty());
+    EXPECT_EQ(recreating, 2);
+    EXPECT_EQ(recreated, 2);
+
+    // A toolbar owned by an MDI child floats over the frame, but the form it may be placed on
+    // directly is its owner, the child; the frame is refused.
+    TTestForm frame;
+    TTestForm child;
+    MakeMdiChild(child, frame);
+    TFlatToolbar childBar(child);
+    ASSERT_EQ(&childBar.HostForm(), &frame);
+    childBar.SetDockedTo(&dock);
+    childBar.SetParent(&child);
+    EXPECT_EQ(childBar.Parent(), &childBar.FloatHost());
+    EXPECT_EQ(RefusalOf([&] { childBar.SetParent(&frame); }),
+              L"TFlatToolbar can only be placed on a TFlatDock or directly on the form");
+    EXPECT_EQ(childBar.Parent(), &childBar.FloatHost());
 }
 
 TEST(ToolbarWindows, DockThicknessFollowsItsRowsAndABottomDockKeepsItsBottomEdge) {

@@ -5,6 +5,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/ui_driver.h"
@@ -571,6 +572,30 @@ TEST(FloatingToolbar, EdgeDragsRewrapAndTheCloseButtonHidesOnlyWhenReleasedOnIt)
     EXPECT_EQ(closed, 1);
 }
 
+// Another subclass of a window, installed after ours and passing everything on.
+class OuterSubclass {
+public:
+    explicit OuterSubclass(HWND window) : window_(window) {
+        previous_ = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OuterSubclass::PassOn)));
+    }
+    ~OuterSubclass() { Remove(); }
+    OuterSubclass(const OuterSubclass&) = delete;
+    OuterSubclass& operator=(const OuterSubclass&) = delete;
+    static LONG_PTR Procedure() { return reinterpret_cast<LONG_PTR>(&OuterSubclass::PassOn); }
+    void Remove() {
+        if (!previous_) return;
+        SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(std::exchange(previous_, nullptr)));
+    }
+
+private:
+    static LRESULT CALLBACK PassOn(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        return CallWindowProcW(previous_, window, message, wParam, lParam);
+    }
+    HWND window_;
+    static inline WNDPROC previous_ = nullptr;
+};
+
 TEST(FloatingToolbar, FormHooksAreSharedAndKeepTheFocusInAToolbarsEdit) {
     TTestForm form;
     const LONG_PTR ownProcedure = GetWindowLongPtrW(form.Handle(), GWLP_WNDPROC);
@@ -608,6 +633,30 @@ TEST(FloatingToolbar, FormHooksAreSharedAndKeepTheFocusInAToolbarsEdit) {
     second.reset();
     EXPECT_EQ(HookRegistry::Count(HookKind::Form, form.Handle()), 0);
     EXPECT_EQ(GetWindowLongPtrW(form.Handle(), GWLP_WNDPROC), ownProcedure);
+
+    // Taken off while another subclass sits on top of it, the hook stays in the chain and the
+    // form's own procedure still answers (it hands the edit its change notification); a new
+    // toolbar takes it up again where it sits, and once on top again it leaves the chain.
+    auto third = std::make_unique<TFlatToolbar>(form);
+    const LONG_PTR ours = GetWindowLongPtrW(form.Handle(), GWLP_WNDPROC);
+    ASSERT_NE(ours, ownProcedure);
+    OuterSubclass outer(form.Handle());
+    third.reset();
+    EXPECT_EQ(HookRegistry::Count(HookKind::Form, form.Handle()), 0);
+    int changes = 0;
+    outside.OnChange = [&] { ++changes; };
+    outside.SetText(L"txt");
+    EXPECT_EQ(changes, 1);
+    third = std::make_unique<TFlatToolbar>(form);
+    EXPECT_EQ(HookRegistry::Count(HookKind::Form, form.Handle()), 1);
+    EXPECT_EQ(GetWindowLongPtrW(form.Handle(), GWLP_WNDPROC), outer.Procedure());
+    third.reset();
+    outer.Remove();
+    EXPECT_EQ(GetWindowLongPtrW(form.Handle(), GWLP_WNDPROC), ours);
+    SendMessageW(form.Handle(), WM_NULL, 0, 0);
+    EXPECT_EQ(GetWindowLongPtrW(form.Handle(), GWLP_WNDPROC), ownProcedure);
+    outside.SetText(L"jpg");
+    EXPECT_EQ(changes, 2);
 }
 
 }  // namespace

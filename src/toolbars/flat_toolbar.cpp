@@ -502,8 +502,11 @@ LRESULT TFlatToolbar::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MBUTTONDBLCLK: {
         const MouseEvent event = MouseEventOf(message, wParam, lParam);
         if (ControlAt({event.X, event.Y}, false)) break;  // a windowless control takes it
+        // The toolbar holds the mouse only for a control of its own that a button is still down
+        // on: the press is that control's, and no drag starts.
+        const bool controlHoldsMouse = GetCapture() == Handle();
         const LRESULT result = WinControl::WndProc(message, wParam, lParam);
-        MouseDown(event);
+        if (!controlHoldsMouse) MouseDown(event);
         return result;
     }
     }

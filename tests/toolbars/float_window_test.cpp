@@ -449,6 +449,21 @@ TEST(FloatingToolbar, MovesThatEndWithoutAcceptingChangeNothing) {
         EXPECT_TRUE(LoopLeftNothing());
     }
 
+    // While one of its buttons holds the mouse (the right button went down on it), a left press
+    // on the drag handle is that button's: no move starts.
+    {
+        const HWND window = f.bar.Handle();
+        MoveCursorTo(form, 3, 150);
+        PostMessageW(window, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(15, 10));
+        PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, MAKELPARAM(5, 10));
+        PostMessageW(window, WM_LBUTTONUP, MK_RBUTTON, MAKELPARAM(5, 10));
+        PostMessageW(window, WM_RBUTTONUP, 0, MAKELPARAM(5, 10));
+        PumpMessages();
+        EXPECT_TRUE(unchanged());
+        EXPECT_TRUE(LoopLeftNothing());
+        EXPECT_EQ(f.buttons[0]->Face(), bfUp);
+    }
+
     // A WM_QUIT met in the loop ends it and is posted again for the application's loop.
     {
         PointerScript script;

@@ -261,6 +261,17 @@ TEST(ToolbarWindows, DragHandleTakesRoomAndSeparatorsDrawAcrossTheToolbar) {
     PumpMessages();
     ASSERT_EQ(pressed.size(), 1u);
     EXPECT_EQ(pressed[0].x, sep.Left() + 5);
+    // The separator does not hold the mouse: while the press on it lasts, the other controls
+    // still follow the pointer.
+    SendMessageW(App().Handle(), WM_ACTIVATEAPP, TRUE, 0);
+    SendMessageW(bar.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(sep.Left() + 5, sep.Top() + 1));
+    EXPECT_EQ(GetCapture(), nullptr);
+    SendMessageW(bar.Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(last.Left() + 5, last.Top() + 5));
+    EXPECT_TRUE(last.Hot());
+    SendMessageW(bar.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(last.Left() + 5, last.Top() + 5));
+    EXPECT_EQ(pressed.size(), 2u);
+    PlaceCursor(0, 0);
+    EXPECT_TRUE(PumpUntil([&] { return !last.Hot(); }));
 }
 
 TEST(ToolbarWindows, BackgroundTilesRunOnAcrossTheDockAndItsToolbars) {

@@ -368,6 +368,28 @@ TEST(ToolbarWindows, FlatEditBorderLightsWithFocusOrUnderTheMouse) {
     EXPECT_TRUE(PumpUntil([&] { return !other.MouseInside(); }));
     EXPECT_EQ(BorderRing(other, 0), face);
 
+    // The border is part of the edit: the pointer on it lights the border, whether it comes from
+    // outside or from the text area, until it leaves the edit altogether.
+    RECT outer;
+    GetWindowRect(other.Handle(), &outer);
+    const POINT onBorder{outer.left + 1, outer.top + 1};
+    PlaceCursor(onBorder.x, onBorder.y);
+    PostMessageW(other.Handle(), WM_NCMOUSEMOVE, HTBORDER, MAKELPARAM(onBorder.x, onBorder.y));
+    EXPECT_TRUE(PumpUntil([&] { return other.MouseInside(); }));
+    EXPECT_EQ(BorderRing(other, 0), GetSysColor(COLOR_BTNSHADOW));
+    MoveCursorTo(other.Handle(), 8, 5);
+    PostMessageW(other.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(8, 5));
+    PumpMessages();
+    PlaceCursor(onBorder.x, onBorder.y);
+    PostMessageW(other.Handle(), WM_MOUSELEAVE, 0, 0);
+    PumpMessages();
+    EXPECT_TRUE(other.MouseInside());
+    EXPECT_EQ(BorderRing(other, 0), GetSysColor(COLOR_BTNSHADOW));
+    PlaceCursor(0, 0);
+    PostMessageW(other.Handle(), WM_NCMOUSELEAVE, 0, 0);
+    EXPECT_TRUE(PumpUntil([&] { return !other.MouseInside(); }));
+    EXPECT_EQ(BorderRing(other, 0), face);
+
     // Disabled it takes the face colour.
     edit.SetEnabled(false);
     EXPECT_EQ(edit.Color(), face);

@@ -196,6 +196,19 @@ TEST(ToolbarWindows, DockThicknessFollowsItsRowsAndABottomDockKeepsItsBottomEdge
     EXPECT_EQ(second.Left(), 100);  // its place along the row goes with it
     EXPECT_EQ(bottom.BarList().size(), 2u);
     EXPECT_EQ(RectInParent(bottom.Handle()), (RECT{0, 300 - 26 - 12, 400, 300}));
+
+    // Limited to one row, a dock lines its toolbars up in the order of their places, whatever
+    // rows they had.
+    first.SetDockedTo(&top);
+    first.SetDockPos(0);
+    first.SetDockRow(1);
+    ASSERT_EQ(first.Top(), 47);
+    top.SetLimitToOneRow(true);
+    top.ArrangeRows();
+    EXPECT_EQ(first.DockRow(), 0);
+    EXPECT_EQ(first.BoundsRect(), (RECT{0, 0, 36, 47}));  // 11 + 23 + 2 with the drag handle
+    EXPECT_EQ(second.BoundsRect(), (RECT{100, 0, 174, 47}));
+    EXPECT_EQ(RectInParent(top.Handle()), (RECT{0, 0, 400, 47}));
 }
 
 TEST(ToolbarWindows, DragHandleTakesRoomAndSeparatorsDrawAcrossTheToolbar) {

@@ -15,6 +15,7 @@
 #include "toolbars/flat_sep.h"
 #include "toolbars/flat_toolbar.h"
 #include "toolbars/toolbar_hooks.h"
+#include "toolbars/toolbar_tracking.h"
 #include "toolbars/toolbar_test_support.h"
 
 namespace morvane {
@@ -311,6 +312,48 @@ TEST(FloatingToolbar, ParksLeftOfTheVirtualScreenWhileTheFormCannotBeSeen) {
     EXPECT_FALSE(docked.Parked());
     EXPECT_EQ(docked.BoundsRect(), inDock);
     SetApplicationActive(true);
+}
+
+TEST(FloatingToolbar, PlacesGivenBeforeLoadingAreInTheFormAndComeBackIntoTheWorkArea) {
+    TTestForm form;
+    form.Show();
+    SetApplicationActive(true);
+    const RECT work = ScreenWorkArea();
+    const POINT origin = ScreenPoint(form.Handle(), 0, 0);
+    // Where a toolbar given a place in the form's client area before loading comes out.
+    const auto loadedAt = [&](int left, int top) {
+        TFlatToolbar bar(form);
+        TFlatButton button(&bar, 0, 0);
+        bar.SetBounds(left, top, bar.Width(), bar.Height());
+        bar.Loaded();
+        EXPECT_FALSE(bar.Parked());
+        EXPECT_EQ(WindowRect(bar.Handle()), bar.RealBounds());
+        return bar.RealBounds();
+    };
+    const RECT inside = loadedAt(20, 30);
+    EXPECT_EQ(inside.left, origin.x + 20);
+    EXPECT_EQ(inside.top, origin.y + 30);
+    const SIZE size{inside.right - inside.left, inside.bottom - inside.top};
+    // Entirely off the screen, or only partly: it comes fully into the work area, by the nearest
+    // way.
+    const RECT farOff = loadedAt(5000, 5000);
+    EXPECT_EQ(farOff, (RECT{work.right - size.cx, work.bottom - size.cy, work.right, work.bottom}));
+    const RECT before = loadedAt(-5000, -5000);
+    EXPECT_EQ(before, (RECT{work.left, work.top, work.left + size.cx, work.top + size.cy}));
+    const RECT partly = loadedAt(work.right - origin.x - 10, 40);
+    EXPECT_EQ(partly, (RECT{work.right - size.cx, origin.y + 40, work.right, origin.y + 40 + size.cy}));
+
+    // After a move only a toolbar left entirely off the screen is brought back.
+    TFlatToolbar bar(form);
+    TFlatButton button(&bar, 0, 0);
+    bar.Loaded();
+    const RECT halfway{work.right - 10, 100, work.right - 10 + size.cx, 100 + size.cy};
+    bar.SetFloatBounds(halfway);
+    bar.KeepOnScreen(true);
+    EXPECT_EQ(bar.RealBounds(), halfway);
+    bar.SetFloatBounds({work.left - 500, 100, work.left - 500 + size.cx, 100 + size.cy});
+    bar.KeepOnScreen(true);
+    EXPECT_EQ(bar.RealBounds(), (RECT{work.left, 100, work.left + size.cx, 100 + size.cy}));
 }
 
 TEST(FloatingToolbar, MovesDockFloatAndOpenRowsWhereTheMouseDropsThem) {

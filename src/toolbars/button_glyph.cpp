@@ -211,7 +211,14 @@ int TButtonGlyph::FaceImage(TButtonFace face) {
     const SIZE cell = CellSize();
     if (cell.cx == 0) return -1;
     if (!glyphList_) glyphList_ = &TGlyphCache::Require().AcquireList(cell.cx, cell.cy);
-    slot = BuildImage(face, cell.cx, cell.cy);
+    try {
+        slot = BuildImage(face, cell.cx, cell.cy);
+    } catch (...) {
+        // Without a slot the glyph must not hold the list: another glyph may free it meanwhile.
+        if (std::all_of(faceImages_.begin(), faceImages_.end(), [](int held) { return held == -1; }))
+            ReleaseImages();
+        throw;
+    }
     return slot;
 }
 

@@ -60,11 +60,12 @@ std::vector<RowExtent> RowExtents(const std::vector<DockedBar>& bars) {
 
 int ArrangeRows(std::vector<DockedBar>& bars, const DockShape& dock) {
     if (bars.empty()) return dock.FixAlign ? 1 : 0;
+    // Limited to one row, the bars line up in the order of their places, whatever their rows.
+    if (dock.LimitToOneRow)
+        for (DockedBar& bar : bars) bar.DockRow = 0;
     std::stable_sort(bars.begin(), bars.end(), [](const DockedBar& a, const DockedBar& b) {
         return a.DockRow != b.DockRow ? a.DockRow < b.DockRow : a.DockPos < b.DockPos;
     });
-    if (dock.LimitToOneRow)
-        for (DockedBar& bar : bars) bar.DockRow = 0;
     CompactRows(bars);
     const std::vector<RowExtent> extents = RowExtents(bars);
     const int lastRow = LastRow(bars);

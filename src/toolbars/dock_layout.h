@@ -35,9 +35,10 @@ struct RowExtent {
     int ThicknessLeftRight = 12;
 };
 
-// Sorts the bars by row and position (equal keys keep their order), compacts the rows, lines the
-// bars of each row up without overlap and flush with the far edge where they can be, places
-// each bar and gives it its row's thickness. Returns the dock's client thickness.
+// Sorts the bars by row and position (equal keys keep their order; limited to one row, all are
+// in row 0 first), compacts the rows, lines the bars of each row up without overlap and flush
+// with the far edge where they can be, places each bar and gives it its row's thickness. Returns
+// the dock's client thickness.
 int ArrangeRows(std::vector<DockedBar>& bars, const DockShape& dock);
 
 // Where a drop at an offset along the thickness axis lands: that row, or a new row before it.

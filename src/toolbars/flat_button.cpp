@@ -191,8 +191,9 @@ void TFlatButton::FontChanged() { RequestRepaint(true); }
 
 void TFlatButton::EnabledChanged() {
     glyph_.FaceImage(Enabled() ? bfUp : bfDisabled);
-    RecheckHot();
-    RequestRepaint(true);
+    const std::weak_ptr<int> alive = alive_;
+    RecheckHot();  // its enter or exit handler may destroy the button
+    if (!alive.expired()) RequestRepaint(true);
 }
 
 void TFlatButton::SysColorsChanged() {
@@ -238,8 +239,10 @@ bool TFlatButton::InsideLocal(const MouseEvent& event) const {
 }
 
 void TFlatButton::MouseDown(const MouseEvent& event) {
+    // Every handler the button fires may destroy it: it stops as soon as it is gone.
+    const std::weak_ptr<int> alive = alive_;
     GraphicControl::MouseDown(event);
-    if (!Enabled()) return;
+    if (alive.expired() || !Enabled()) return;
     hot_ = true;
     if (event.Button != MouseButton::Left) return;
     if (!down_) {
@@ -248,7 +251,6 @@ void TFlatButton::MouseDown(const MouseEvent& event) {
     } else if (allowAllUp_) {
         RequestRepaint(true);
     }
-    const std::weak_ptr<int> alive = alive_;
     if (dropdownMenu_)
         Click();  // the menu opens on the press
     else
@@ -258,20 +260,23 @@ void TFlatButton::MouseDown(const MouseEvent& event) {
 }
 
 void TFlatButton::MouseMove(const MouseEvent& event) {
+    const std::weak_ptr<int> alive = alive_;
     GraphicControl::MouseMove(event);
+    if (alive.expired()) return;
     HotTracking* tracking = HotTracking::Instance();
     if (tracking && tracking->HotButton() != this && Parent()) {
         POINT screen{event.X, event.Y};
         ClientToScreen(Parent()->Handle(), &screen);
         if (WinControl::ControlAtScreen(screen, false) == this) {
             if (TFlatButton* previous = tracking->HotButton()) previous->LeaveHot();
+            if (alive.expired()) return;
             if (App().Active()) {
                 tracking->Watch(*this);
                 EnterHot();
             }
         }
     }
-    if (!tracking_) return;
+    if (alive.expired() || !tracking_) return;
     TButtonFace face = down_ ? bfLatched : bfUp;
     if (InsideLocal(event)) face = down_ ? bfLatched : bfPressed;
     if (face == face_) return;
@@ -280,13 +285,15 @@ void TFlatButton::MouseMove(const MouseEvent& event) {
 }
 
 void TFlatButton::MouseUp(const MouseEvent& event) {
+    const std::weak_ptr<int> alive = alive_;
     // The right button cancels a press in progress.
     if (event.Button == MouseButton::Right && Enabled()) {
         tracking_ = false;
         LeaveHot();
+        if (alive.expired()) return;
     }
     GraphicControl::MouseUp(event);
-    if (event.Button != MouseButton::Left || !tracking_) return;
+    if (alive.expired() || event.Button != MouseButton::Left || !tracking_) return;
     tracking_ = false;
     const bool doClick = !dropdownMenu_ && InsideLocal(event);
     if (groupIndex_ != 0) {
@@ -349,6 +356,7 @@ void TFlatButton::Click() {
         RequestRepaint(true);
     }
     LeaveHot();
+    if (alive.expired()) return;  // its exit handler destroyed it: nothing is left to click
     std::exception_ptr failure;
     try {
         if (dropdownMenu_)

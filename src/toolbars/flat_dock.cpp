@@ -147,8 +147,10 @@ std::vector<DockedBar> RowsOf(const std::vector<TFlatToolbar*>& barList) {
 
 void TFlatDock::ArrangeRows() {
     if (rowLayoutLock_ > 0 || !Handle()) return;
-    // The arithmetic sorts with the same key and keeps equal keys in order, so its bars stay
-    // in step with the list.
+    // The arithmetic sorts with the same key (after the same move into row 0) and keeps equal
+    // keys in order, so its bars stay in step with the list.
+    if (limitToOneRow_)
+        for (TFlatToolbar* bar : barList_) bar->dockRow_ = 0;
     std::stable_sort(barList_.begin(), barList_.end(), ByRowAndPosition);
     std::vector<DockedBar> bars;
     for (const TFlatToolbar* bar : barList_)

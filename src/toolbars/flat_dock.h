@@ -102,6 +102,22 @@ private:
     int rowLayoutLock_ = 0;
 };
 
+// Holds a dock's row layout lock for as long as it lives; for no dock it holds nothing.
+class RowLayoutGuard {
+public:
+    explicit RowLayoutGuard(TFlatDock* dock) : dock_(dock) {
+        if (dock_) dock_->LockRowLayout();
+    }
+    ~RowLayoutGuard() {
+        if (dock_) dock_->UnlockRowLayout();
+    }
+    RowLayoutGuard(const RowLayoutGuard&) = delete;
+    RowLayoutGuard& operator=(const RowLayoutGuard&) = delete;
+
+private:
+    TFlatDock* dock_;
+};
+
 // How a toolbar in the dock is laid out; bpFloating for no dock.
 TBarPlacement PlacementOf(const TFlatDock* dock);
 

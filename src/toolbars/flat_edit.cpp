@@ -74,12 +74,28 @@ void TFlatEdit::FontChanged() {
     AdjustHeightToFont();
 }
 
+bool TFlatEdit::PointerOver() const {
+    POINT cursor;
+    RECT window;
+    return GetCursorPos(&cursor) && GetWindowRect(Handle(), &window) && PtInRect(&window, cursor);
+}
+
+void TFlatEdit::TrackBorderLeave() {
+    TRACKMOUSEEVENT track{sizeof track, TME_LEAVE | TME_NONCLIENT, Handle(), 0};
+    TrackMouseEvent(&track);
+}
+
 void TFlatEdit::MouseEnter() {
     mouseInside_ = true;
     PaintBorder();
 }
 
 void TFlatEdit::MouseLeave() {
+    // Leaving the text area onto the border is not leaving the edit.
+    if (PointerOver()) {
+        TrackBorderLeave();
+        return;
+    }
     mouseInside_ = false;
     PaintBorder();
 }
@@ -102,6 +118,16 @@ LRESULT TFlatEdit::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         PaintBorder(reinterpret_cast<HRGN>(wParam));
         return result;
     }
+    case WM_NCMOUSEMOVE: {
+        const LRESULT result = WinControl::WndProc(message, wParam, lParam);
+        TrackBorderLeave();
+        if (!mouseInside_) MouseEnter();
+        return result;
+    }
+    case WM_NCMOUSELEAVE:
+        // Onto the text area, the pointer is still over the edit.
+        if (mouseInside_ && !PointerOver()) MouseLeave();
+        break;
     case WM_SETFOCUS:
     case WM_KILLFOCUS: {
         const LRESULT result = WinControl::WndProc(message, wParam, lParam);

@@ -37,6 +37,11 @@ protected:
     void MouseLeave() override;
 
 private:
+    // Whether the pointer is over the edit, its border included.
+    bool PointerOver() const;
+    // The border is no client area: the window reports the pointer leaving it separately.
+    void TrackBorderLeave();
+
     bool mouseInside_ = false;
     UniqueBrush background_;
 };

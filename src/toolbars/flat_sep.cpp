@@ -40,6 +40,9 @@ void TFlatSep::Paint(HDC dc) {
 }
 
 void TFlatSep::MouseDown(const MouseEvent& event) {
+    // A press gives a windowless control the mouse until the release; a separator gives it back,
+    // so that the other controls keep following the pointer meanwhile.
+    if (Parent()) Parent()->SetCapture(nullptr);
     GraphicControl::MouseDown(event);
     // Windowless controls already get their mouse input in the toolbar's coordinates.
     if (auto* bar = dynamic_cast<TFlatToolbar*>(Parent())) bar->MouseDown(event);

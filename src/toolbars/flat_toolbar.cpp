@@ -95,17 +95,20 @@ void TFlatToolbar::SetDockPos(int pos) {
 }
 
 void TFlatToolbar::SetParent(WinControl* parent) {
-    if (parent == &hostForm_) parent = floatHost_.get();
+    // The form that owns the toolbar (an MDI child, not its frame) means floating.
+    if (parent == &owner_) parent = floatHost_.get();
     if (parent && !dynamic_cast<TFlatDock*>(parent) && !dynamic_cast<TFloatParent*>(parent))
         throw InvalidOperation(L"TFlatToolbar can only be placed on a TFlatDock or directly on the form");
-    if (parent == Parent()) return;
+    // Placing it on its current parent again counts as a change too: the dock takes it out and in.
     if (OnRecreating) OnRecreating();
     if (TFlatDock* old = DockedTo()) old->UpdateBarList(false, *this, false);
-    ChangeParent(parent);
-    // A docked toolbar is never parked; its dock places it.
-    if (DockedTo()) parked_ = false;
-    MatchWindowToParent();
-    if (Parent()) Parent()->Realign();
+    if (parent != Parent()) {
+        ChangeParent(parent);
+        // A docked toolbar is never parked; its dock places it.
+        if (DockedTo()) parked_ = false;
+        MatchWindowToParent();
+        if (Parent()) Parent()->Realign();
+    }
     if (TFlatDock* dock = DockedTo()) dock->UpdateBarList(true, *this, Visible() || redockHideCount_ > 0);
     if (OnRecreated) OnRecreated();
 }
@@ -199,23 +202,15 @@ void TFlatToolbar::SetCloseButtonPressed(bool pressed) {
 void TFlatToolbar::SetDockedTo(TFlatDock* target) {
     TFlatDock* old = DockedTo();
     if (OnDockChanging && target != old) OnDockChanging();
-    if (target) target->LockRowLayout();
     {
-        struct Unlock {
-            TFlatDock* dock;
-            ~Unlock() {
-                if (dock) dock->UnlockRowLayout();
-            }
-        } unlock{target};
-
+        const RowLayoutGuard targetLock(target);
         const bool hidden = target != old && Visible();
         // Where it floated is kept for its next float.
         if (!old && target) floatBounds_ = RealBounds();
         if (hidden) {
             ++redockHideCount_;
-            if (old) old->LockRowLayout();
+            const RowLayoutGuard oldLock(old);
             SetVisible(false);
-            if (old) old->UnlockRowLayout();
         }
         if (target) {
             if (Parent()) LayOutControls(true, false, target, floatWrapWidth_);
@@ -507,8 +502,11 @@ LRESULT TFlatToolbar::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MBUTTONDBLCLK: {
         const MouseEvent event = MouseEventOf(message, wParam, lParam);
         if (ControlAt({event.X, event.Y}, false)) break;  // a windowless control takes it
+        // The toolbar holds the mouse only for a control of its own that a button is still down
+        // on: the press is that control's, and no drag starts.
+        const bool controlHoldsMouse = GetCapture() == Handle();
         const LRESULT result = WinControl::WndProc(message, wParam, lParam);
-        MouseDown(event);
+        if (!controlHoldsMouse) MouseDown(event);
         return result;
     }
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "toolbars/flat_toolbar.h"
@@ -18,6 +19,8 @@ struct HookEntry {
     WNDPROC Previous;
     WNDPROC Replacement;
     int ApplicationHook;  // 0: none
+    // 0: its last toolbar went while another subclass sat on top of it. It stays in the window's
+    // chain, passing every message on, until it is on top again or the window goes.
     int Count;
 };
 
@@ -54,8 +57,31 @@ bool ActiveWindowBelongsTo(const WinControl& form) {
     return active && (active == form.Handle() || GetAncestor(active, GA_ROOTOWNER) == form.Handle());
 }
 
-LRESULT PassOn(const HookEntry& entry, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return CallWindowProcW(entry.Previous, window, message, wParam, lParam);
+void Erase(const HookEntry& entry) {
+    auto& entries = Entries();
+    entries.erase(std::remove_if(entries.begin(), entries.end(), [&entry](const auto& e) { return e.get() == &entry; }),
+                  entries.end());
+}
+
+// Takes the hook out of its window's chain: the window gets its previous procedure back when ours
+// is the one on top. Under another subclass, which calls ours, the entry is left behind.
+void Release(HookEntry& entry) {
+    if (entry.ApplicationHook) App().UnhookMainWindow(std::exchange(entry.ApplicationHook, 0));
+    if (IsWindow(entry.Window)) {
+        if (GetWindowLongPtrW(entry.Window, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(entry.Replacement)) return;
+        SetWindowLongPtrW(entry.Window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(entry.Previous));
+    }
+    Erase(entry);
+}
+
+// A hook left behind only passes messages on, and leaves as soon as it can.
+LRESULT PassOnLeftBehind(HookEntry& entry, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const WNDPROC previous = entry.Previous;
+    if (message == WM_NCDESTROY)
+        Erase(entry);
+    else
+        Release(entry);
+    return CallWindowProcW(previous, window, message, wParam, lParam);
 }
 
 // A floating toolbar is owned by its form and so stays above it. Under Wine the display's
@@ -70,8 +96,10 @@ void ShowToolbarsAgain(WinControl& form) {
 }
 
 LRESULT CALLBACK FormHookProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    const HookEntry* entry = Find(HookKind::Form, window);
+    HookEntry* entry = Find(HookKind::Form, window);
     if (!entry) return DefWindowProcW(window, message, wParam, lParam);
+    if (entry->Count == 0) return PassOnLeftBehind(*entry, window, message, wParam, lParam);
+    const WNDPROC previous = entry->Previous;
     try {
         switch (message) {
         case WM_ACTIVATE:
@@ -83,7 +111,7 @@ LRESULT CALLBACK FormHookProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         case WM_WINDOWPOSCHANGED: {
             WinControl& form = *entry->Form;
             UpdateFloatingVisibility(form, App().Active());
-            const LRESULT result = PassOn(*entry, window, message, wParam, lParam);
+            const LRESULT result = CallWindowProcW(previous, window, message, wParam, lParam);
             // The form has had the message: a failure after this must not pass it on again.
             try {
                 if (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW) ShowToolbarsAgain(form);
@@ -96,12 +124,14 @@ LRESULT CALLBACK FormHookProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     } catch (...) {
         App().HandleException();
     }
-    return PassOn(*entry, window, message, wParam, lParam);
+    return CallWindowProcW(previous, window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK MdiChildHookProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    const HookEntry* entry = Find(HookKind::MdiChild, window);
+    HookEntry* entry = Find(HookKind::MdiChild, window);
     if (!entry) return DefWindowProcW(window, message, wParam, lParam);
+    if (entry->Count == 0) return PassOnLeftBehind(*entry, window, message, wParam, lParam);
+    const WNDPROC previous = entry->Previous;
     if (message == WM_WINDOWPOSCHANGED) {
         try {
             UpdateFloatingVisibility(*entry->Form, App().Active());
@@ -109,7 +139,7 @@ LRESULT CALLBACK MdiChildHookProc(HWND window, UINT message, WPARAM wParam, LPAR
             App().HandleException();
         }
     }
-    return PassOn(*entry, window, message, wParam, lParam);
+    return CallWindowProcW(previous, window, message, wParam, lParam);
 }
 
 // The application's activation: floating toolbars come back or go, and the form's caption shows
@@ -129,24 +159,25 @@ bool ApplicationActivated(WinControl& form, bool activating) {
 void HookRegistry::Install(HookKind kind, WinControl& form) {
     const HWND window = form.Handle();
     if (!window) return;
-    if (HookEntry* entry = Find(kind, window)) {
-        ++entry->Count;
-        return;
+    HookEntry* entry = Find(kind, window);
+    if (entry && entry->Count++ > 0) return;
+    if (!entry) {
+        auto added = std::make_unique<HookEntry>();
+        added->Kind = kind;
+        added->Window = window;
+        added->Replacement = kind == HookKind::Form ? FormHookProc : MdiChildHookProc;
+        added->ApplicationHook = 0;
+        added->Count = 1;
+        added->Previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC));
+        entry = added.get();
+        Entries().push_back(std::move(added));
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(entry->Replacement));
     }
-    auto entry = std::make_unique<HookEntry>();
-    entry->Kind = kind;
-    entry->Window = window;
+    // A hook left behind in the chain is taken into use again where it sits.
     entry->Form = &form;
-    entry->Replacement = kind == HookKind::Form ? FormHookProc : MdiChildHookProc;
-    entry->ApplicationHook = 0;
-    entry->Count = 1;
-    entry->Previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC));
-    HookEntry& added = *entry;
-    Entries().push_back(std::move(entry));
-    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(added.Replacement));
     if (kind == HookKind::Form) {
         WinControl* hooked = &form;
-        added.ApplicationHook = App().HookMainWindow([hooked](UINT message, WPARAM wParam, LPARAM, LRESULT&) {
+        entry->ApplicationHook = App().HookMainWindow([hooked](UINT message, WPARAM wParam, LPARAM, LRESULT&) {
             return message == WM_ACTIVATEAPP && ApplicationActivated(*hooked, wParam != FALSE);
         });
     }
@@ -154,15 +185,8 @@ void HookRegistry::Install(HookKind kind, WinControl& form) {
 
 void HookRegistry::Uninstall(HookKind kind, HWND window) {
     HookEntry* entry = Find(kind, window);
-    if (!entry || --entry->Count > 0) return;
-    // Only a procedure still ours is given back: one installed after it would be lost.
-    if (IsWindow(window) &&
-        GetWindowLongPtrW(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(entry->Replacement))
-        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(entry->Previous));
-    if (entry->ApplicationHook) App().UnhookMainWindow(entry->ApplicationHook);
-    auto& entries = Entries();
-    entries.erase(std::remove_if(entries.begin(), entries.end(), [entry](const auto& e) { return e.get() == entry; }),
-                  entries.end());
+    if (!entry || entry->Count == 0 || --entry->Count > 0) return;
+    Release(*entry);
 }
 
 int HookRegistry::Count(HookKind kind, HWND window) {

@@ -61,11 +61,15 @@ void Drop(TFlatToolbar& bar, TFlatDock* dock, const RECT& outline) {
     MapWindowPoints(nullptr, dock->Handle(), reinterpret_cast<POINT*>(&inDock), 2);
     const DockDrop place = DropPlace(inDock, dock->Vertical());
     const RowDrop row = dock->DropRowAt(place.Offset);
-    dock->LockRowLayout();
-    if (row.NewRow) dock->OpenRow(row.Row);
-    bar.SetDockRow(row.Row);
-    bar.SetDockPos(place.Pos);
-    dock->UnlockRowLayout();
+    {
+        // Until the toolbar is in its new dock, neither dock arranges: the one it comes from
+        // would compact and pack the new row and place as if they were its own.
+        const RowLayoutGuard target(dock);
+        const RowLayoutGuard source(bar.DockedTo() != dock ? bar.DockedTo() : nullptr);
+        if (row.NewRow) dock->OpenRow(row.Row);
+        bar.SetDockRow(row.Row);
+        bar.SetDockPos(place.Pos);
+    }
     bar.SetDockedTo(dock);
 }
 

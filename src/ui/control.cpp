@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <exception>
 #include <unordered_map>
 
 #include "ui/application.h"
@@ -153,6 +154,36 @@ void RegisterOwnClass(const wchar_t* className, WNDPROC proc) {
     RegisterClassExW(&wc);
 }
 
+// Keeps a device context's state from here to the end of the scope, whatever leaves it.
+class SavedDC {
+public:
+    explicit SavedDC(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
+    ~SavedDC() { RestoreDC(dc_, saved_); }
+    SavedDC(const SavedDC&) = delete;
+    SavedDC& operator=(const SavedDC&) = delete;
+
+private:
+    HDC dc_;
+    int saved_;
+};
+
+// Shows the error of a failed paint once the paint is over. The error box's own loop repaints the
+// windows beneath it, and a paint that fails every time would open box after box: while one is
+// up, failures of painting are not shown again.
+void ReportPaintFailure(const std::exception_ptr& failure) {
+    static bool reporting = false;
+    if (!failure || reporting) return;
+    reporting = true;
+    struct Done {
+        ~Done() { reporting = false; }
+    } done;
+    try {
+        std::rethrow_exception(failure);
+    } catch (...) {
+        App().HandleException();
+    }
+}
+
 MouseButton ButtonOf(UINT message) {
     switch (message) {
     case WM_RBUTTONDOWN:
@@ -298,8 +329,14 @@ LRESULT WinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (!systemProc_) {
             PAINTSTRUCT paint;
             const HDC dc = BeginPaint(handle_, &paint);
-            PaintClient(dc, paint.rcPaint);
+            std::exception_ptr failure;
+            try {
+                PaintClient(dc, paint.rcPaint);
+            } catch (...) {
+                failure = std::current_exception();
+            }
             EndPaint(handle_, &paint);
+            ReportPaintFailure(failure);
             return 0;
         }
         break;
@@ -309,7 +346,11 @@ LRESULT WinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             GetClientRect(handle_, &client);
             const auto dc = reinterpret_cast<HDC>(wParam);
             if (lParam & PRF_ERASEBKGND) WndProc(WM_ERASEBKGND, wParam, 0);
-            PaintClient(dc, client);
+            try {
+                PaintClient(dc, client);
+            } catch (...) {
+                ReportPaintFailure(std::current_exception());
+            }
             return 0;
         }
         break;
@@ -477,14 +518,15 @@ bool WinControl::RouteMouse(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void WinControl::PaintClient(HDC dc, const RECT& area) {
-    const int saved = SaveDC(dc);
-    for (Control* graphic : graphics_)
-        if (graphic->Visible() && graphic->Opaque())
-            ExcludeClipRect(dc, graphic->Left(), graphic->Top(), graphic->Left() + graphic->Width(),
-                            graphic->Top() + graphic->Height());
-    SelectObject(dc, Font() ? Font() : GetStockObject(DEFAULT_GUI_FONT));
-    Paint(dc);
-    RestoreDC(dc, saved);
+    {
+        const SavedDC saved(dc);
+        for (Control* graphic : graphics_)
+            if (graphic->Visible() && graphic->Opaque())
+                ExcludeClipRect(dc, graphic->Left(), graphic->Top(), graphic->Left() + graphic->Width(),
+                                graphic->Top() + graphic->Height());
+        SelectObject(dc, Font() ? Font() : GetStockObject(DEFAULT_GUI_FONT));
+        Paint(dc);
+    }
     PaintGraphics(dc, area);
 }
 
@@ -493,11 +535,10 @@ void WinControl::PaintGraphics(HDC dc, const RECT& area) {
         RECT bounds = graphic->BoundsRect();
         RECT common;
         if (!graphic->Visible() || !IntersectRect(&common, &bounds, &area)) continue;
-        const int saved = SaveDC(dc);
+        const SavedDC saved(dc);
         IntersectClipRect(dc, bounds.left, bounds.top, bounds.right, bounds.bottom);
         SelectObject(dc, graphic->Font() ? graphic->Font() : Font());
         graphic->Paint(dc);
-        RestoreDC(dc, saved);
     }
 }
 

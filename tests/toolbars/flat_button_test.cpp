@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/ui_driver.h"
@@ -409,6 +411,81 @@ TEST(FlatButton, PressingTheButtonAgainClosesItsMenuAndAPressElsewhereGetsThroug
     ASSERT_EQ(errors.Boxes().size(), 1u);
     EXPECT_EQ(errors.Boxes()[0].Text, L"ﾍﾙﾌﾟﾌｧｲﾙが見つかりません.");
     EXPECT_EQ(button.Face(), bfUp);
+}
+
+// A button that one of its own event handlers destroys. Its storage outlives it, so that whatever
+// the button still did after its destruction shows here instead of reading freed memory.
+class DoomedButton {
+public:
+    explicit DoomedButton(WinControl* parent) : button_(new (storage_) TFlatButton(parent, 20, 20, 61, 43)) {}
+    ~DoomedButton() { Destroy(); }
+    DoomedButton(const DoomedButton&) = delete;
+    DoomedButton& operator=(const DoomedButton&) = delete;
+    TFlatButton* operator->() const { return button_; }
+    void Destroy() {
+        if (button_) std::exchange(button_, nullptr)->~TFlatButton();
+    }
+
+private:
+    alignas(TFlatButton) unsigned char storage_[sizeof(TFlatButton)];
+    TFlatButton* button_;
+};
+
+TEST(FlatButton, AButtonThatItsOwnEventDestroysIsNotTouchedAgain) {
+    TTestForm form;
+    TFlatButton other(&form, 200, 20);  // keeps the shared hot tracking alive meanwhile
+    form.Show();
+    SetApplicationActive(true);
+    const HWND window = form.Handle();
+    std::vector<std::wstring> seen;
+    const auto send = [&](UINT message, WPARAM keys) { SendMessageW(window, message, keys, MAKELPARAM(30, 30)); };
+    // What the destroyed button still asked to repaint is what is invalid after its handler.
+    const auto destroyIn = [&](DoomedButton& doomed, const wchar_t* event) {
+        seen.push_back(event);
+        ValidateRect(window, nullptr);
+        doomed.Destroy();
+    };
+    const auto nothingRepainted = [&] { return !GetUpdateRect(window, nullptr, FALSE); };
+    MoveCursorTo(window, 30, 30);
+
+    {  // by the press
+        DoomedButton doomed(&form);
+        doomed->OnMouseDown = [&](const MouseEvent&) { destroyIn(doomed, L"down"); };
+        send(WM_LBUTTONDOWN, MK_LBUTTON);
+        EXPECT_TRUE(nothingRepainted());
+        send(WM_LBUTTONUP, 0);
+    }
+    {  // by the release, which would click
+        DoomedButton doomed(&form);
+        doomed->OnMouseUp = [&](const MouseEvent&) { destroyIn(doomed, L"up"); };
+        doomed->OnClick = [&] { seen.push_back(L"click"); };
+        send(WM_LBUTTONDOWN, MK_LBUTTON);
+        send(WM_LBUTTONUP, 0);
+    }
+    {  // by the exit a right-button release fires, before the release's own event
+        DoomedButton doomed(&form);
+        doomed->OnMouseExit = [&] { destroyIn(doomed, L"exit"); };
+        doomed->OnMouseUp = [&](const MouseEvent&) { seen.push_back(L"up after exit"); };
+        send(WM_RBUTTONDOWN, MK_RBUTTON);
+        send(WM_RBUTTONUP, 0);
+    }
+    {  // by the exit the click fires as it starts
+        DoomedButton doomed(&form);
+        doomed->OnMouseExit = [&] { destroyIn(doomed, L"exit"); };
+        doomed->OnClick = [&] { seen.push_back(L"click after exit"); };
+        send(WM_LBUTTONDOWN, MK_LBUTTON);
+        send(WM_LBUTTONUP, 0);
+    }
+    {  // by the exit the hot state's check fires when the button is enabled again
+        DoomedButton doomed(&form);
+        doomed->SetEnabled(false);
+        doomed->OnMouseEnter = [&] { destroyIn(doomed, L"enter"); };
+        doomed->SetEnabled(true);
+        EXPECT_TRUE(nothingRepainted());
+    }
+    EXPECT_EQ(seen, (std::vector<std::wstring>{L"down", L"up", L"exit", L"exit", L"enter"}));
+    EXPECT_EQ(GetCapture(), nullptr);
+    PumpMessages();
 }
 
 TEST(FlatButton, AcceleratorClicksAndTheHotStateIsCheckedAfterwards) {

@@ -5,6 +5,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/ui_driver.h"
@@ -14,6 +15,7 @@
 #include "toolbars/flat_sep.h"
 #include "toolbars/flat_toolbar.h"
 #include "toolbars/toolbar_hooks.h"
+#include "toolbars/toolbar_tracking.h"
 #include "toolbars/toolbar_test_support.h"
 
 namespace morvane {
@@ -32,6 +34,8 @@ RECT WindowRect(HWND window) {
     GetWindowRect(window, &rect);
     return rect;
 }
+
+RECT RectInParentOf(const WinControl& control) { return test::RectInParent(control.Handle()); }
 
 SIZE ClientSize(HWND window) {
     RECT client;
@@ -310,6 +314,48 @@ TEST(FloatingToolbar, ParksLeftOfTheVirtualScreenWhileTheFormCannotBeSeen) {
     SetApplicationActive(true);
 }
 
+TEST(FloatingToolbar, PlacesGivenBeforeLoadingAreInTheFormAndComeBackIntoTheWorkArea) {
+    TTestForm form;
+    form.Show();
+    SetApplicationActive(true);
+    const RECT work = ScreenWorkArea();
+    const POINT origin = ScreenPoint(form.Handle(), 0, 0);
+    // Where a toolbar given a place in the form's client area before loading comes out.
+    const auto loadedAt = [&](int left, int top) {
+        TFlatToolbar bar(form);
+        TFlatButton button(&bar, 0, 0);
+        bar.SetBounds(left, top, bar.Width(), bar.Height());
+        bar.Loaded();
+        EXPECT_FALSE(bar.Parked());
+        EXPECT_EQ(WindowRect(bar.Handle()), bar.RealBounds());
+        return bar.RealBounds();
+    };
+    const RECT inside = loadedAt(20, 30);
+    EXPECT_EQ(inside.left, origin.x + 20);
+    EXPECT_EQ(inside.top, origin.y + 30);
+    const SIZE size{inside.right - inside.left, inside.bottom - inside.top};
+    // Entirely off the screen, or only partly: it comes fully into the work area, by the nearest
+    // way.
+    const RECT farOff = loadedAt(5000, 5000);
+    EXPECT_EQ(farOff, (RECT{work.right - size.cx, work.bottom - size.cy, work.right, work.bottom}));
+    const RECT before = loadedAt(-5000, -5000);
+    EXPECT_EQ(before, (RECT{work.left, work.top, work.left + size.cx, work.top + size.cy}));
+    const RECT partly = loadedAt(work.right - origin.x - 10, 40);
+    EXPECT_EQ(partly, (RECT{work.right - size.cx, origin.y + 40, work.right, origin.y + 40 + size.cy}));
+
+    // After a move only a toolbar left entirely off the screen is brought back.
+    TFlatToolbar bar(form);
+    TFlatButton button(&bar, 0, 0);
+    bar.Loaded();
+    const RECT halfway{work.right - 10, 100, work.right - 10 + size.cx, 100 + size.cy};
+    bar.SetFloatBounds(halfway);
+    bar.KeepOnScreen(true);
+    EXPECT_EQ(bar.RealBounds(), halfway);
+    bar.SetFloatBounds({work.left - 500, 100, work.left - 500 + size.cx, 100 + size.cy});
+    bar.KeepOnScreen(true);
+    EXPECT_EQ(bar.RealBounds(), (RECT{work.left, 100, work.left + size.cx, 100 + size.cy}));
+}
+
 TEST(FloatingToolbar, MovesDockFloatAndOpenRowsWhereTheMouseDropsThem) {
     DockedForm f;
     TFlatToolbar& bar = f.bar;
@@ -397,6 +443,28 @@ TEST(FloatingToolbar, MovesDockFloatAndOpenRowsWhereTheMouseDropsThem) {
     EXPECT_EQ(second.BoundsRect(), (RECT{295, 0, 295 + second.Width(), 26}));
     EXPECT_EQ(third.DockRow(), 1);
     EXPECT_EQ(f.top.Height(), 52);
+
+    // Into another dock: a toolbar alone in the top dock lands in the bottom dock's second row,
+    // where the outline showed it.
+    f.bottom.SetAllowDrag(true);
+    second.SetDockedTo(&f.bottom);
+    third.SetDockedTo(&f.bottom);
+    ASSERT_EQ(RectInParentOf(f.bottom), (RECT{0, 308, 500, 360}));
+    {
+        PointerScript script;
+        script.MoveTo(atForm(200, 345));  // the outline's middle 40 pixels into the dock: row 1
+        Release(script);
+        Press(bar.Handle(), {5, 10}, script);
+    }
+    EXPECT_EQ(bar.DockedTo(), &f.bottom);
+    EXPECT_EQ(bar.DockRow(), 1);
+    EXPECT_EQ(bar.DockPos(), 195);
+    EXPECT_EQ(bar.BoundsRect(), (RECT{195, 26, 195 + 128, 52}));
+    EXPECT_EQ(second.DockRow(), 0);
+    EXPECT_EQ(second.DockPos(), 295);
+    EXPECT_EQ(third.DockRow(), 1);
+    EXPECT_EQ(third.DockPos(), 0);
+    EXPECT_TRUE(f.top.BarList().empty());
 }
 
 TEST(FloatingToolbar, MovesThatEndWithoutAcceptingChangeNothing) {
@@ -422,6 +490,21 @@ TEST(FloatingToolbar, MovesThatEndWithoutAcceptingChangeNothing) {
         Press(f.bar.Handle(), {5, 10}, script);
         EXPECT_TRUE(unchanged());
         EXPECT_TRUE(LoopLeftNothing());
+    }
+
+    // While one of its buttons holds the mouse (the right button went down on it), a left press
+    // on the drag handle is that button's: no move starts.
+    {
+        const HWND window = f.bar.Handle();
+        MoveCursorTo(form, 3, 150);
+        PostMessageW(window, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(15, 10));
+        PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, MAKELPARAM(5, 10));
+        PostMessageW(window, WM_LBUTTONUP, MK_RBUTTON, MAKELPARAM(5, 10));
+        PostMessageW(window, WM_RBUTTONUP, 0, MAKELPARAM(5, 10));
+        PumpMessages();
+        EXPECT_TRUE(unchanged());
+        EXPECT_TRUE(LoopLeftNothing());
+        EXPECT_EQ(f.buttons[0]->Face(), bfUp);
     }
 
     // A WM_QUIT met in the loop ends it and is posted again for the application's loop.
@@ -547,6 +630,30 @@ TEST(FloatingToolbar, EdgeDragsRewrapAndTheCloseButtonHidesOnlyWhenReleasedOnIt)
     EXPECT_EQ(closed, 1);
 }
 
+// Another subclass of a window, installed after ours and passing everything on.
+class OuterSubclass {
+public:
+    explicit OuterSubclass(HWND window) : window_(window) {
+        previous_ = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OuterSubclass::PassOn)));
+    }
+    ~OuterSubclass() { Remove(); }
+    OuterSubclass(const OuterSubclass&) = delete;
+    OuterSubclass& operator=(const OuterSubclass&) = delete;
+    static LONG_PTR Procedure() { return reinterpret_cast<LONG_PTR>(&OuterSubclass::PassOn); }
+    void Remove() {
+        if (!previous_) return;
+        SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(std::exchange(previous_, nullptr)));
+    }
+
+private:
+    static LRESULT CALLBACK PassOn(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        return CallWindowProcW(previous_, window, message, wParam, lParam);
+    }
+    HWND window_;
+    static inline WNDPROC previous_ = nullptr;
+};
+
 TEST(FloatingToolbar, FormHooksAreSharedAndKeepTheFocusInAToolbarsEdit) {
     TTestForm form;
     const LONG_PTR ownProcedure = GetWindowLongPtrW(form.Handle(), GWLP_WNDPROC);
@@ -584,6 +691,30 @@ TEST(FloatingToolbar, FormHooksAreSharedAndKeepTheFocusInAToolbarsEdit) {
     second.reset();
     EXPECT_EQ(HookRegistry::Count(HookKind::Form, form.Handle()), 0);
     EXPECT_EQ(GetWindowLongPtrW(form.Handle(), GWLP_WNDPROC), ownProcedure);
+
+    // Taken off while another subclass sits on top of it, the hook stays in the chain and the
+    // form's own procedure still answers (it hands the edit its change notification); a new
+    // toolbar takes it up again where it sits, and once on top again it leaves the chain.
+    auto third = std::make_unique<TFlatToolbar>(form);
+    const LONG_PTR ours = GetWindowLongPtrW(form.Handle(), GWLP_WNDPROC);
+    ASSERT_NE(ours, ownProcedure);
+    OuterSubclass outer(form.Handle());
+    third.reset();
+    EXPECT_EQ(HookRegistry::Count(HookKind::Form, form.Handle()), 0);
+    int changes = 0;
+    outside.OnChange = [&] { ++changes; };
+    outside.SetText(L"txt");
+    EXPECT_EQ(changes, 1);
+    third = std::make_unique<TFlatToolbar>(form);
+    EXPECT_EQ(HookRegistry::Count(HookKind::Form, form.Handle()), 1);
+    EXPECT_EQ(GetWindowLongPtrW(form.Handle(), GWLP_WNDPROC), outer.Procedure());
+    third.reset();
+    outer.Remove();
+    EXPECT_EQ(GetWindowLongPtrW(form.Handle(), GWLP_WNDPROC), ours);
+    SendMessageW(form.Handle(), WM_NULL, 0, 0);
+    EXPECT_EQ(GetWindowLongPtrW(form.Handle(), GWLP_WNDPROC), ownProcedure);
+    outside.SetText(L"jpg");
+    EXPECT_EQ(changes, 2);
 }
 
 }  // namespace

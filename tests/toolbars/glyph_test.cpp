@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "toolbars/button_glyph.h"
 #include "toolbars/toolbar_test_support.h"
@@ -51,6 +52,27 @@ public:
 
 private:
     UniqueBitmap bitmap_;
+};
+
+// Takes every GDI handle the process can still get, for as long as it lives: whatever needs a
+// new bitmap or device context meanwhile fails as it would on a system that ran out of them.
+class GdiHandlesTaken {
+public:
+    GdiHandlesTaken() {
+        while (handles_.size() < 1000000) {
+            const HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
+            if (!brush) break;
+            handles_.push_back(brush);
+        }
+    }
+    ~GdiHandlesTaken() {
+        for (const HBRUSH brush : handles_) DeleteObject(brush);
+    }
+    GdiHandlesTaken(const GdiHandlesTaken&) = delete;
+    GdiHandlesTaken& operator=(const GdiHandlesTaken&) = delete;
+
+private:
+    std::vector<HBRUSH> handles_;
 };
 
 TEST(Glyphs, StripsTellTheirCellsAndThePressedFaceSharesTheUpImage) {
@@ -171,6 +193,28 @@ TEST(Glyphs, AFailedImageBuildGivesItsSlotBack) {
     EXPECT_EQ(list.UsedCount(), 0);
     EXPECT_EQ(list.AllocateSlot(), 0);
     EXPECT_EQ(list.Count(), 1);
+
+    // A glyph whose build failed holds no slot, and so no list: the list goes with its last
+    // user, and the glyph's next build takes a live one.
+    Bitmap arrow;
+    Paint(arrow, 9, 8, kOlive, {{4, 4, RGB(0, 0, 0)}});
+    auto holder = std::make_unique<TButtonGlyph>();
+    holder->SetGlyph(&arrow);
+    ASSERT_GE(holder->FaceImage(bfUp), 0);
+    TButtonGlyph failing;
+    failing.SetGlyph(&arrow);
+    {
+        const GdiHandlesTaken exhausted;
+        EXPECT_THROW(failing.FaceImage(bfUp), InvalidOperation);
+    }
+    ASSERT_EQ(failing.GlyphList(), nullptr);
+    EXPECT_EQ(holder->GlyphList()->UsedCount(), 1);
+    holder.reset();
+    EXPECT_EQ(TGlyphCache::Instance(), nullptr);
+    EXPECT_GE(failing.FaceImage(bfUp), 0);
+    ASSERT_NE(failing.GlyphList(), nullptr);
+    EXPECT_EQ(failing.GlyphList()->UsedCount(), 1);
+    EXPECT_EQ(TGlyphCache::Instance()->Count(), 1);
 }
 
 TEST(Glyphs, LayoutPlacesGlyphCaptionAndArrowOnTheFace) {

@@ -65,13 +65,16 @@ TEST(DockArithmetic, RowsAreCompactedAndAsThickAsTheirTallestControl) {
     ASSERT_EQ(extents.size(), 2u);
     EXPECT_EQ(extents[1].TallestChild, 8);
 
-    // One row only: everything lands in row 0, in position order.
-    std::vector<DockedBar> limited{Bar(1, 0, 50), Bar(0, 80, 50), Bar(2, 10, 50)};
+    // One row only: everything lands in row 0, in position order, whatever row it had.
+    std::vector<DockedBar> limited{Bar(1, 0, 50, 47, 43, 1), Bar(0, 80, 50, 47, 43, 2), Bar(2, 10, 50, 47, 43, 3)};
     EXPECT_EQ(ArrangeRows(limited, {false, 400, true, false}), 47);
     for (const DockedBar& bar : limited) EXPECT_EQ(bar.DockRow, 0);
-    EXPECT_EQ(limited[0].DockPos, 80);
-    EXPECT_EQ(limited[1].DockPos, 130);
-    EXPECT_EQ(limited[2].DockPos, 180);
+    EXPECT_EQ(limited[0].WidestChild, 1);
+    EXPECT_EQ(limited[0].DockPos, 0);
+    EXPECT_EQ(limited[1].WidestChild, 3);
+    EXPECT_EQ(limited[1].DockPos, 50);
+    EXPECT_EQ(limited[2].WidestChild, 2);
+    EXPECT_EQ(limited[2].DockPos, 100);
 
     // A vertical dock lines toolbars up along its height and sizes rows by the widest control.
     std::vector<DockedBar> vertical{Bar(0, 0, 10, 120, 22, 30), Bar(0, 0, 10, 60, 22, 23)};

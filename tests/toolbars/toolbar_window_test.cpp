@@ -1,6 +1,8 @@
 // Docks, toolbars, separators and flat edits as real windows.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "common/ui_driver.h"
 #include "toolbars/flat_button.h"
 #include "toolbars/flat_dock.h"
@@ -24,6 +26,17 @@ std::wstring RefusalOf(const std::function<void()>& action) {
         return error.Message();
     }
     return L"";
+}
+
+// Makes a form an MDI child of another: a child window of the frame's MDI client area, with the
+// MDI child style.
+void MakeMdiChild(Form& child, Form& frame) {
+    CLIENTCREATESTRUCT client{nullptr, 1};
+    const HWND area = CreateWindowExW(0, L"MDICLIENT", nullptr, WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, 300,
+                                      200, frame.Handle(), nullptr, GetModuleHandleW(nullptr), &client);
+    SetWindowLongPtrW(child.Handle(), GWL_STYLE, WS_CHILD | WS_CAPTION | WS_THICKFRAME | WS_CLIPSIBLINGS);
+    SetWindowLongPtrW(child.Handle(), GWL_EXSTYLE, GetWindowLongPtrW(child.Handle(), GWL_EXSTYLE) | WS_EX_MDICHILD);
+    ::SetParent(child.Handle(), area);
 }
 
 TEST(ToolbarWindows, MainToolbarAreaComesOutAtItsStoredSizes) {
@@ -88,11 +101,41 @@ TEST(ToolbarWindows, DockRefusesMisuseWithItsFixedTexts) {
               L"Cannot change Position of a TFlatDock if it already contains controls");
     EXPECT_EQ(dock.Position(), dpTop);
     EXPECT_EQ(dock.Alignment(), Align::Top);
+    // Placed on its dock again, the toolbar is taken out of the dock and put back, between the
+    // two events of a change of parent.
+    int recreating = 0;
+    int recreated = 0;
+    std::vector<bool> inserted;
+    bar.OnRecreating = [&] { ++recreating; };
+    bar.OnRecreated = [&] { ++recreated; };
+    dock.OnInsertRemoveBar = [&](TFlatDock&, bool inserting, TFlatToolbar&) { inserted.push_back(inserting); };
+    bar.SetParent(&dock);
+    EXPECT_EQ(recreating, 1);
+    EXPECT_EQ(recreated, 1);
+    EXPECT_EQ(inserted, (std::vector<bool>{false, true}));
+    EXPECT_EQ(dock.BarList().size(), 1u);
+    EXPECT_EQ(bar.DockedTo(), &dock);
     // The form itself as parent means the toolbar's FloatHost.
     bar.SetParent(&form);
     EXPECT_EQ(bar.Parent(), &bar.FloatHost());
     EXPECT_EQ(bar.DockedTo(), nullptr);
     EXPECT_TRUE(dock.BarList().empty());
+    EXPECT_EQ(recreating, 2);
+    EXPECT_EQ(recreated, 2);
+
+    // A toolbar owned by an MDI child floats over the frame, but the form it may be placed on
+    // directly is its owner, the child; the frame is refused.
+    TTestForm frame;
+    TTestForm child;
+    MakeMdiChild(child, frame);
+    TFlatToolbar childBar(child);
+    ASSERT_EQ(&childBar.HostForm(), &frame);
+    childBar.SetDockedTo(&dock);
+    childBar.SetParent(&child);
+    EXPECT_EQ(childBar.Parent(), &childBar.FloatHost());
+    EXPECT_EQ(RefusalOf([&] { childBar.SetParent(&frame); }),
+              L"TFlatToolbar can only be placed on a TFlatDock or directly on the form");
+    EXPECT_EQ(childBar.Parent(), &childBar.FloatHost());
 }
 
 TEST(ToolbarWindows, DockThicknessFollowsItsRowsAndABottomDockKeepsItsBottomEdge) {
@@ -153,6 +196,19 @@ TEST(ToolbarWindows, DockThicknessFollowsItsRowsAndABottomDockKeepsItsBottomEdge
     EXPECT_EQ(second.Left(), 100);  // its place along the row goes with it
     EXPECT_EQ(bottom.BarList().size(), 2u);
     EXPECT_EQ(RectInParent(bottom.Handle()), (RECT{0, 300 - 26 - 12, 400, 300}));
+
+    // Limited to one row, a dock lines its toolbars up in the order of their places, whatever
+    // rows they had.
+    first.SetDockedTo(&top);
+    first.SetDockPos(0);
+    first.SetDockRow(1);
+    ASSERT_EQ(first.Top(), 47);
+    top.SetLimitToOneRow(true);
+    top.ArrangeRows();
+    EXPECT_EQ(first.DockRow(), 0);
+    EXPECT_EQ(first.BoundsRect(), (RECT{0, 0, 36, 47}));  // 11 + 23 + 2 with the drag handle
+    EXPECT_EQ(second.BoundsRect(), (RECT{100, 0, 174, 47}));
+    EXPECT_EQ(RectInParent(top.Handle()), (RECT{0, 0, 400, 47}));
 }
 
 TEST(ToolbarWindows, DragHandleTakesRoomAndSeparatorsDrawAcrossTheToolbar) {
@@ -218,6 +274,17 @@ TEST(ToolbarWindows, DragHandleTakesRoomAndSeparatorsDrawAcrossTheToolbar) {
     PumpMessages();
     ASSERT_EQ(pressed.size(), 1u);
     EXPECT_EQ(pressed[0].x, sep.Left() + 5);
+    // The separator does not hold the mouse: while the press on it lasts, the other controls
+    // still follow the pointer.
+    SendMessageW(App().Handle(), WM_ACTIVATEAPP, TRUE, 0);
+    SendMessageW(bar.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(sep.Left() + 5, sep.Top() + 1));
+    EXPECT_EQ(GetCapture(), nullptr);
+    SendMessageW(bar.Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(last.Left() + 5, last.Top() + 5));
+    EXPECT_TRUE(last.Hot());
+    SendMessageW(bar.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(last.Left() + 5, last.Top() + 5));
+    EXPECT_EQ(pressed.size(), 2u);
+    PlaceCursor(0, 0);
+    EXPECT_TRUE(PumpUntil([&] { return !last.Hot(); }));
 }
 
 TEST(ToolbarWindows, BackgroundTilesRunOnAcrossTheDockAndItsToolbars) {
@@ -311,6 +378,28 @@ TEST(ToolbarWindows, FlatEditBorderLightsWithFocusOrUnderTheMouse) {
     // The pointer leaves; the system tells the window so.
     SetCursorPos(0, 0);
     PostMessageW(other.Handle(), WM_MOUSELEAVE, 0, 0);
+    EXPECT_TRUE(PumpUntil([&] { return !other.MouseInside(); }));
+    EXPECT_EQ(BorderRing(other, 0), face);
+
+    // The border is part of the edit: the pointer on it lights the border, whether it comes from
+    // outside or from the text area, until it leaves the edit altogether.
+    RECT outer;
+    GetWindowRect(other.Handle(), &outer);
+    const POINT onBorder{outer.left + 1, outer.top + 1};
+    PlaceCursor(onBorder.x, onBorder.y);
+    PostMessageW(other.Handle(), WM_NCMOUSEMOVE, HTBORDER, MAKELPARAM(onBorder.x, onBorder.y));
+    EXPECT_TRUE(PumpUntil([&] { return other.MouseInside(); }));
+    EXPECT_EQ(BorderRing(other, 0), GetSysColor(COLOR_BTNSHADOW));
+    MoveCursorTo(other.Handle(), 8, 5);
+    PostMessageW(other.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(8, 5));
+    PumpMessages();
+    PlaceCursor(onBorder.x, onBorder.y);
+    PostMessageW(other.Handle(), WM_MOUSELEAVE, 0, 0);
+    PumpMessages();
+    EXPECT_TRUE(other.MouseInside());
+    EXPECT_EQ(BorderRing(other, 0), GetSysColor(COLOR_BTNSHADOW));
+    PlaceCursor(0, 0);
+    PostMessageW(other.Handle(), WM_NCMOUSELEAVE, 0, 0);
     EXPECT_TRUE(PumpUntil([&] { return !other.MouseInside(); }));
     EXPECT_EQ(BorderRing(other, 0), face);
 

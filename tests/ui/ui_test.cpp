@@ -186,6 +186,31 @@ TEST_F(Framework, ExceptionsInEventHandlersNeverLeaveTheWindowProcedure) {
     ASSERT_EQ(catcher.Boxes().size(), 2u);
     EXPECT_EQ(catcher.Boxes()[0].Text, L"Hello!");
     EXPECT_EQ(catcher.Boxes()[1].Text, L"plain.");
+
+    // A paint that fails still ends: the window is valid again, a context lent for printing comes
+    // back as it was given, and one error box tells of it, however often the box repaints.
+    class FailingPaint : public GraphicControl {
+    public:
+        explicit FailingPaint(WinControl* parent) : GraphicControl(parent) { SetBounds(120, 10, 40, 20); }
+        void Paint(HDC) override { throw Error(L"ｲﾒｰｼﾞの置き換えができません"); }
+    } failing(&form);
+    ModalScript whileTheBoxIsUp;
+    whileTheBoxIsUp.Then([&] { RedrawWindow(form.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); });
+    RedrawWindow(form.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    const ULONGLONG end = GetTickCount64() + 500;
+    while (GetTickCount64() < end) PumpMessages();
+    EXPECT_TRUE(whileTheBoxIsUp.Done());
+    ASSERT_EQ(catcher.Boxes().size(), 3u);
+    EXPECT_EQ(catcher.Boxes()[2].Text, L"ｲﾒｰｼﾞの置き換えができません.");
+    RECT stillInvalid{};
+    EXPECT_FALSE(GetUpdateRect(form.Handle(), &stillInvalid, FALSE));
+    UniqueBitmap image = CreateColorBitmap(300, 200);
+    MemoryDC printed(image.Get());
+    SendMessageW(form.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(printed.Get()), PRF_CLIENT);
+    UniqueRegion clip(CreateRectRgn(0, 0, 0, 0));
+    EXPECT_EQ(GetClipRgn(printed, clip.Get()), 0);  // not left clipped
+    EXPECT_FALSE(RestoreDC(printed, -1));           // nor with a state saved on it
+    EXPECT_EQ(catcher.Boxes().size(), 4u);
 }
 
 TEST_F(Framework, ButtonsSetTheModalResultAndDefaultAndCancelAnswerKeys) {

@@ -72,6 +72,11 @@ TEST(ErrorBox, AppendsAFullStopAfterCharactersThatSortAfterIt) {
     EXPECT_EQ(Application::ErrorBoxText(L""), L"");
 }
 
+int CALLBACK FontFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
 // The title-bar buttons are glyphs of the Marlett font; without it they read "0 1 r".
 TEST(Environment, TitleBarButtonsHaveTheirGlyphFont) {
     LOGFONTW wanted{};
@@ -79,13 +84,7 @@ TEST(Environment, TitleBarButtonsHaveTheirGlyphFont) {
     wcscpy_s(wanted.lfFaceName, L"Marlett");
     bool found = false;
     WindowDC screen(nullptr);
-    EnumFontFamiliesExW(
-        screen.Get(), &wanted,
-        [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) -> int {
-            *reinterpret_cast<bool*>(found) = true;
-            return 0;
-        },
-        reinterpret_cast<LPARAM>(&found), 0);
+    EnumFontFamiliesExW(screen.Get(), &wanted, FontFound, reinterpret_cast<LPARAM>(&found), 0);
     EXPECT_TRUE(found);
 }
 

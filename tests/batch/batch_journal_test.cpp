@@ -152,6 +152,25 @@ TEST(BatchUndo, RestoresTheBatchOnceAndNeverReplacesAFile) {
     EXPECT_EQ(third.Restored + third.NotRestored, 0);
 }
 
+TEST(BatchUndo, AChangeOfCaseIsRecordedAndUndoneToTheOldCase) {
+    TempFolder folder;
+    TempFolder store;
+    const std::wstring journalPath = store.PathOf(L"last-batch");
+    for (const wchar_t* name : {L"x.JPG", L"z.Jpg"}) folder.AddFile(name);
+    RunJournaledBatch(journalPath, folder.Path(), Checked({L"x.JPG", L"z.Jpg"}), L"jpg");
+    ASSERT_EQ(folder.Names(), (Names{L"x.jpg", L"z.jpg"}));
+    EXPECT_EQ(ReadBatchJournal(journalPath)->Entries[1].Outcome, RenameOutcome::Renamed);
+    EXPECT_EQ(UndoBatch(journalPath).Restored, 2);
+    EXPECT_EQ(folder.Names(), (Names{L"x.JPG", L"z.Jpg"}));
+
+    // Without records (a crash), only the name whose case did change is offered.
+    WriteBatchJournal(journalPath, PlanBatch(folder.Path(), Checked({L"x.JPG", L"z.Jpg"}), L"jpg"));
+    ASSERT_TRUE(RenameInFolder(folder.Path(), L"z.Jpg", L"z.jpg"));
+    EXPECT_EQ(UndoableEntries(*ReadBatchJournal(journalPath)), std::vector<size_t>{1});
+    EXPECT_EQ(UndoBatch(journalPath).Restored, 1);
+    EXPECT_EQ(folder.Names(), (Names{L"x.JPG", L"z.Jpg"}));
+}
+
 TEST(BatchUndo, AfterACrashOnlyTheRenamesThatHappenedAreUndone) {
     TempFolder folder;
     TempFolder store;

@@ -28,11 +28,13 @@ std::vector<std::wstring> Sorted(std::vector<std::wstring> names) {
 struct RecordingSink : ProgressSink {
     std::vector<std::wstring> calls;
     int steps = 0;
+    std::vector<std::pair<size_t, bool>> renamed;  // entry, outcome
     void Start(int max) override { calls.push_back(L"start " + std::to_wstring(max)); }
     void Step() override {
         ++steps;
         calls.push_back(L"step");
     }
+    void Renamed(size_t entry, bool succeeded) override { renamed.emplace_back(entry, succeeded); }
     void Finish() override { calls.push_back(L"finish"); }
 };
 
@@ -263,6 +265,19 @@ TEST(RenameCheckedFiles, NeverReplacesAnExistingFile) {
     EXPECT_EQ(content(L"a.bak"), "new");
     EXPECT_EQ(content(L"b.bak"), "precious");
     EXPECT_EQ(sink.steps, 3);
+}
+
+TEST(RenameCheckedFiles, AChangeOfCaseOnlyRenamesAndOnlyWhatHappenedCounts) {
+    TempFolder folder;
+    folder.AddFile(L"x.JPG", 0, "x");
+    folder.AddFile(L"y.jpg");
+    folder.AddFile(L"z.Jpg");
+    RecordingSink sink;
+    RenameCheckedFiles(folder.Path(), {{L"x.JPG"}, {L"y.jpg"}, {L"z.Jpg"}, {L"gone.JPG"}}, L"jpg", sink);
+    EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"x.jpg", L"y.jpg", L"z.jpg"}));
+    EXPECT_EQ(test::ReadFileBytes(folder.PathOf(L"x.jpg")), "x");
+    // The name already right and the file that is gone were not renamed.
+    EXPECT_EQ(sink.renamed, (std::vector<std::pair<size_t, bool>>{{0, true}, {1, false}, {2, true}, {3, false}}));
 }
 
 TEST(RenameCheckedFiles, SameExtensionMissingFilesAndEmptyListChangeNothing) {

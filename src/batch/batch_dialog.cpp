@@ -111,11 +111,14 @@ void TForm2::Button2Click() {
     const std::wstring newExtension = opener_.NewExtension();
     // The journal is written before the first rename, so that the batch can be undone even after a
     // crash. Without one the batch still runs, but an older journal must not pass for this batch's.
+    // Without a place for the journal (no application-data folder) nothing is written anywhere.
     std::optional<JournalRecorder> recorder;
-    try {
-        recorder.emplace(journalPath_, PlanBatch(folder, list, newExtension));
-    } catch (const Error&) {
-        DeleteFileW(journalPath_.c_str());
+    if (!journalPath_.empty()) {
+        try {
+            recorder.emplace(journalPath_, PlanBatch(folder, list, newExtension));
+        } catch (const Error&) {
+            DeleteFileW(journalPath_.c_str());
+        }
     }
     ProgressBarSink progress(ProgressBar1);
     JournalingSink sink(progress, recorder ? &*recorder : nullptr, list);

@@ -113,6 +113,8 @@ BatchJournal PlanBatch(std::wstring_view folder, const MatchList& list, std::wst
 }
 
 void WriteBatchJournal(const std::wstring& path, const BatchJournal& journal) {
+    // An empty path would put the temporary file ".new" into the current folder.
+    if (path.empty()) CannotCreate(path);
     const std::wstring folder = FolderOf(path);
     if (!folder.empty()) CreateDirectoryW(folder.c_str(), nullptr);
     const std::wstring temporary = path + L".new";

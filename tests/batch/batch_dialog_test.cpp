@@ -230,6 +230,22 @@ TEST_F(BatchDialog, AConversionLeavesTheJournalThatUndoesIt) {
     EXPECT_EQ(dialog.Open(L"txt", TargetMode::ByExtension), mrOk);
     EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.bak", L"b.bak"}));
     EXPECT_FALSE(ReadBatchJournal(dialog.JournalPath()));
+
+    // With no place for a journal nothing is written anywhere: a user's ".new" in the current
+    // folder stays as it was, and the batch runs all the same.
+    TempFolder current;
+    current.AddFile(L".new", 0, "the user's");
+    wchar_t previous[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    SetCurrentDirectoryW(current.Path().c_str());
+    dialog.SetJournalPath(L"");
+    opener.newExtension = L"txt";
+    PostButtonClick(dialog.Button2.Handle());
+    EXPECT_EQ(dialog.Open(L"bak", TargetMode::ByExtension), mrOk);
+    SetCurrentDirectoryW(previous);
+    EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.txt", L"b.txt"}));
+    EXPECT_EQ(current.Names(), std::vector<std::wstring>{L".new"});
+    EXPECT_EQ(test::ReadFileBytes(current.PathOf(L".new")), "the user's");
 }
 
 TEST_F(BatchDialog, NoMatchConvertsNothingButRefreshesAndCloses) {

@@ -85,6 +85,16 @@ void CheckListBox::SetBackground(COLORREF color) {
     SetColor(color);
 }
 
+int CheckListBox::IndexAt(POINT point) const {
+    // Worked out from the top entry: LB_ITEMFROMPOINT answers only the low 16 bits of an index.
+    RECT client;
+    GetClientRect(Handle(), &client);
+    const auto height = static_cast<int>(SendMessageW(Handle(), LB_GETITEMHEIGHT, 0, 0));
+    if (!PtInRect(&client, point) || height <= 0) return -1;
+    const auto index = static_cast<int>(SendMessageW(Handle(), LB_GETTOPINDEX, 0, 0)) + point.y / height;
+    return index < Count() ? index : -1;
+}
+
 int CheckListBox::CheckBoxWidth() const {
     return static_cast<int>(SendMessageW(Handle(), LB_GETITEMHEIGHT, 0, 0)) + 2;
 }
@@ -99,10 +109,11 @@ LRESULT CheckListBox::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
-        const LRESULT result = DefaultProc(message, wParam, lParam);
+        // The entry under the pointer before the list box scrolls a half-shown one into view.
         const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        const LRESULT hit = SendMessageW(Handle(), LB_ITEMFROMPOINT, 0, lParam);
-        if (HIWORD(hit) == 0 && point.x < CheckBoxWidth()) Toggle(LOWORD(hit));
+        const int hit = point.x < CheckBoxWidth() ? IndexAt(point) : -1;
+        const LRESULT result = DefaultProc(message, wParam, lParam);
+        if (hit >= 0) Toggle(hit);
         return result;
     }
     case WM_KEYDOWN:

@@ -40,6 +40,8 @@ protected:
 
 private:
     int CheckBoxWidth() const;
+    // The entry shown at a client point, or -1.
+    int IndexAt(POINT point) const;
     LRESULT Flags(int index) const;
     void SetFlag(int index, LRESULT flag, bool on);
 

@@ -345,6 +345,38 @@ TEST_F(BatchDialog, LongListIsWhollyListedPaintedAndScrollable) {
     EXPECT_EQ(dialog.CheckListBox1.Item(kFiles - 1).size(), 9u);
 }
 
+// Indexes past 65,535 do not fit the 16 bits a list box's own hit test answers.
+TEST_F(BatchDialog, ClicksAndTheSpaceBarToggleTheEntryAtAnyIndex) {
+    TForm2 dialog(opener);
+    CheckListBox& list = dialog.CheckListBox1;
+    constexpr int kEntries = 70000;
+    ModalScript script;
+    script.Then([&] {
+        {
+            const UpdateLock lock(list);
+            list.Clear();
+            list.Reserve(kEntries, kEntries * 10);
+            for (int i = 0; i < kEntries; ++i) list.Add(L"f" + std::to_wstring(i) + L".txt", true);
+        }
+        SendMessageW(list.Handle(), LB_SETTOPINDEX, 65540, 0);
+        ClickCheckBox(dialog, 0);
+        ClickCheckBox(dialog, 2);
+        script.Then([&] {
+            list.SetFocus();
+            SendMessageW(list.Handle(), LB_SETCURSEL, kEntries - 1, 0);
+            PostKey(list.Handle(), VK_SPACE);
+            script.Then([&] { PostKey(dialog.Handle(), VK_ESCAPE); });
+        });
+    });
+    dialog.Open(L"txt", TargetMode::ByExtension);
+    ASSERT_TRUE(script.Done());
+    ASSERT_EQ(list.Count(), kEntries);
+    std::vector<int> unchecked;
+    for (int i = 0; i < kEntries; ++i)
+        if (!list.Checked(i)) unchecked.push_back(i);
+    EXPECT_EQ(unchecked, (std::vector<int>{65540, 65542, kEntries - 1}));
+}
+
 int OuterHeight(const TForm2& dialog) {
     RECT rect;
     GetWindowRect(dialog.Handle(), &rect);

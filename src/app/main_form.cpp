@@ -169,7 +169,9 @@ bool TForm1::KeyPreview(const MSG& message) {
 void TForm1::FormCreate() { LoadSettings(); }
 
 void TForm1::LoadSettings() {
-    Reported([&] { showCommand_ = LoadFormPlacement(Handle()); });
+    Reported([&] {
+        showCommand_ = LoadFormPlacement(Handle(), [](const Error& unreadable) { App().ShowError(unreadable.Message()); });
+    });
 
     std::optional<Settings> settings;
     Reported([&] { settings.emplace(kSettingsKey); });

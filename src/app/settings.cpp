@@ -203,18 +203,29 @@ void KeepInView(WINDOWPLACEMENT& placement) {
 
 }  // namespace
 
-int LoadFormPlacement(HWND window) {
+int LoadFormPlacement(HWND window, const std::function<void(const Error&)>& reportUnreadable) {
     const Settings settings(ProgramKeyPath());
     const std::wstring section = ClassNameOf(window);
     WINDOWPLACEMENT placement = CurrentPlacement(window);
+    // One value of the wrong type must not cost the other nine, or the next close would overwrite
+    // them with the window's designed place.
+    std::optional<Error> firstUnreadable;
     ForEachPlacementField(placement, [&](const wchar_t* name, auto& field) {
         using Field = std::remove_reference_t<decltype(field)>;
-        field = static_cast<Field>(settings.ReadInteger(section, name, static_cast<int>(field)));
+        try {
+            field = static_cast<Field>(settings.ReadInteger(section, name, static_cast<int>(field)));
+        } catch (const Error& error) {
+            if (reportUnreadable)
+                reportUnreadable(error);
+            else if (!firstUnreadable)
+                firstUnreadable = error;
+        }
     });
     KeepInView(placement);
     const int showCommand = static_cast<int>(placement.showCmd);
     if (!IsWindowVisible(window)) placement.showCmd = SW_HIDE;
     SetWindowPlacement(window, &placement);
+    if (firstUnreadable) throw *firstUnreadable;
     return showCommand;
 }
 

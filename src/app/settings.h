@@ -3,9 +3,11 @@
 // stored as decimal text and booleans as "0" or "1". A section is a subkey of the opened key.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 
+#include "ui/error.h"
 #include "ui/handles.h"
 
 namespace morvane {
@@ -37,8 +39,10 @@ private:
 
 // Restore and store a window's placement in the subkey of Halvik\Morvane named after its class.
 // A visible window takes the stored show command at once; a hidden one stays hidden, takes only
-// its positions, and the show command to first show it with is returned.
-int LoadFormPlacement(HWND window);
+// its positions, and the show command to first show it with is returned. A value that cannot be
+// read keeps its field as it was and goes to the report, and the other fields are applied all the
+// same; without a report the first such error is thrown once the placement is applied.
+int LoadFormPlacement(HWND window, const std::function<void(const Error&)>& reportUnreadable = {});
 void SaveFormPlacement(HWND window);
 
 }  // namespace morvane

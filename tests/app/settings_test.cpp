@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/ui_driver.h"
 #include "ui/error.h"
@@ -268,10 +269,22 @@ TEST(FormPlacement, SaveThenLoadRestoresTheBounds) {
     LoadFormPlacement(window.Get());
     EXPECT_TRUE(IsZoomed(window.Get()));
 
-    // A value of the wrong type stops the load with the error box's message.
+    // A value of the wrong type is reported with the error box's message and keeps its field; the
+    // other values are applied all the same.
+    PutText(section, L"PlaceShowCmd", std::to_wstring(SW_SHOWNORMAL));
     const DWORD number = 5;
     PutRaw(section, L"PlaceMinPos.X", REG_DWORD, &number, sizeof number);
-    EXPECT_EQ(MessageOf([&] { LoadFormPlacement(window.Get()); }), L"'PlaceMinPos.X' のﾃﾞｰﾀ型が不正です");
+    PutRaw(section, L"PlaceMaxPos.Y", REG_DWORD, &number, sizeof number);
+    ProbeWindow fresh;
+    std::vector<std::wstring> reported;
+    LoadFormPlacement(fresh.Get(), [&](const Error& error) { reported.push_back(error.Message()); });
+    EXPECT_EQ(reported, (std::vector<std::wstring>{L"'PlaceMinPos.X' のﾃﾞｰﾀ型が不正です",
+                                                   L"'PlaceMaxPos.Y' のﾃﾞｰﾀ型が不正です"}));
+    EXPECT_TRUE(fresh.Bounds() == saved);
+    // Without a report the first one is thrown, once the rest is applied.
+    ProbeWindow another;
+    EXPECT_EQ(MessageOf([&] { LoadFormPlacement(another.Get()); }), L"'PlaceMinPos.X' のﾃﾞｰﾀ型が不正です");
+    EXPECT_TRUE(another.Bounds() == saved);
 }
 
 }  // namespace

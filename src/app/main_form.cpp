@@ -173,8 +173,9 @@ void TForm1::LoadSettings() {
         showCommand_ = LoadFormPlacement(Handle(), [](const Error& unreadable) { App().ShowError(unreadable.Message()); });
     });
 
+    // A key that cannot be created was reported with the placement: one cause, one error box.
     std::optional<Settings> settings;
-    Reported([&] { settings.emplace(kSettingsKey); });
+    Reported([&] { settings.emplace(kSettingsKey, KeyAccess::ReadWhatIsThere); });
     const auto readString = [&](const wchar_t* name, std::wstring_view defaultValue) {
         return ReadOrDefault(
             settings,

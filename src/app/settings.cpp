@@ -68,6 +68,7 @@ std::optional<int> ParseStoredInteger(std::wstring_view text) {
 // The stored text of a value, or nothing when its section or the value is missing.
 std::optional<std::wstring> ReadStoredText(HKEY root, std::wstring_view section,
                                            std::wstring_view name) {
+    if (!root) return std::nullopt;  // a key that could not be made holds nothing
     UniqueRegKey opened;
     HKEY key = root;
     if (!section.empty()) {
@@ -98,7 +99,15 @@ std::optional<std::wstring> ReadStoredText(HKEY root, std::wstring_view section,
 
 }  // namespace
 
-Settings::Settings(std::wstring_view keyPath) : key_(CreateKey(HKEY_CURRENT_USER, keyPath)) {}
+Settings::Settings(std::wstring_view keyPath, KeyAccess access) {
+    try {
+        key_ = CreateKey(HKEY_CURRENT_USER, keyPath);
+    } catch (const Error&) {
+        if (access == KeyAccess::Create) throw;
+        // Nothing to read is no reason to report: the writes that need the key will.
+        RegOpenKeyExW(HKEY_CURRENT_USER, std::wstring(keyPath).c_str(), 0, KEY_READ, key_.Receive());
+    }
+}
 
 std::wstring Settings::ReadString(std::wstring_view section, std::wstring_view name,
                                   std::wstring_view defaultValue) const {

@@ -16,10 +16,14 @@ namespace morvane {
 inline constexpr std::wstring_view kSettingsKey = L"Halvik";
 inline constexpr std::wstring_view kSettingsSection = L"Morvane";
 
+// How a settings object opens its key: creating it (a failure is an error), or for reading only
+// what is there, where a key that cannot be created reads as empty (writes then fail).
+enum class KeyAccess { Create, ReadWhatIsThere };
+
 class Settings {
 public:
     // Opens the key path under HKEY_CURRENT_USER, creating it when missing.
-    explicit Settings(std::wstring_view keyPath);
+    explicit Settings(std::wstring_view keyPath, KeyAccess access = KeyAccess::Create);
 
     // Readers give the default for a missing section or value and for an integer that does not
     // parse; a value of another registry type than a string is an error.

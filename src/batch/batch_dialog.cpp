@@ -139,7 +139,9 @@ void TForm2::Button3Click() {
 }
 
 void TForm2::FormCreate() {
-    const Settings settings(kSettingsKey);
+    // Created at start-up after the main window, which has already reported a key that cannot be
+    // created; the close that writes the flag reports it again if it still cannot.
+    const Settings settings(kSettingsKey, KeyAccess::ReadWhatIsThere);
     details_ = settings.ReadInteger(kSettingsSection, kDetailsValue, 1);
     SetHeight(details_ == 1 ? kExpandedHeight : kCollapsedHeight);
 }

@@ -244,6 +244,29 @@ TEST_F(MainWindow, ASaveTheRegistryRefusesIsReportedAndTheWindowStillCloses) {
     EXPECT_FALSE(IsWindowVisible(form->Handle()));
 }
 
+TEST_F(MainWindow, ASettingsKeyThatCannotBeCreatedIsReportedOnceAtStart) {
+    // The current user's root of this process becomes a volatile key: no lasting key can be made
+    // below it.
+    HKEY refusing = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"MorvaneTest-volatile", 0, nullptr, REG_OPTION_VOLATILE,
+                              KEY_ALL_ACCESS, nullptr, &refusing, nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, refusing), ERROR_SUCCESS);
+    ErrorBoxCatcher boxes;
+    {
+        auto form = Create();
+        TForm2 batchDialog(*form);
+        PumpMessages();
+        EXPECT_EQ(form->Edit2.Text(), L"AIFF");
+        EXPECT_EQ(batchDialog.Details(), 1);
+    }
+    RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+    RegCloseKey(refusing);
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"MorvaneTest-volatile");
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].Text, L"ｷｰ Halvik\\Morvane の作成に失敗しました.");
+}
+
 TEST_F(MainWindow, ClickingAFileSetsTheTargetFromIt) {
     TempFolder folder;
     for (const wchar_t* name : {L"a.txt", L"b.doc", L"readme"}) folder.AddFile(name);

@@ -180,6 +180,19 @@ TEST(Settings, RefusedWritesAndKeysAreErrors) {
     EXPECT_EQ(MessageOf([&] { settings.WriteString(L"Morvane", L"ExtTo", L"bak"); }),
               L"ｷｰ Morvane の作成に失敗しました");
     EXPECT_FALSE(KeyExists(key.Path()));
+
+    // Below a volatile key no lasting key can be made: opened to read what is there, such a key
+    // reads as empty and only its writes fail.
+    HKEY parent;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.Path().c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+                              nullptr, &parent, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(parent);
+    EXPECT_EQ(MessageOf([&] { Settings(key.Sub(L"Halvik")); }), L"ｷｰ " + key.Sub(L"Halvik") + L" の作成に失敗しました");
+    Settings reading(key.Sub(L"Halvik"), KeyAccess::ReadWhatIsThere);
+    EXPECT_EQ(reading.ReadInteger(L"Morvane", L"Meisai", 7), 7);
+    EXPECT_EQ(reading.ReadString(L"", L"Top", L"none"), L"none");
+    EXPECT_EQ(MessageOf([&] { reading.WriteInteger(L"Morvane", L"Meisai", 1); }), L"ｷｰ Morvane の作成に失敗しました");
 }
 
 // A top-level window of a class of its own, for placement round trips.

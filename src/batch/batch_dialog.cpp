@@ -12,20 +12,37 @@ constexpr int kExpandedHeight = 254;
 constexpr int kCollapsedHeight = 117;
 constexpr wchar_t kDetailsValue[] = L"Meisai";
 
-// The dialog's progress bar as the engine's progress sink.
+// The dialog's progress bar as the engine's progress sink. The bar is shown for the whole run,
+// from before the journal is written until the list has been read again.
 class ProgressBarSink : public ProgressSink {
 public:
     explicit ProgressBarSink(ProgressBar& bar) : bar_(bar) {}
     void Start(int max) override {
         bar_.SetPosition(0);
-        bar_.SetVisible(true);
         bar_.SetRange(0, max);
     }
     void Step() override {
         bar_.StepIt();
         UpdateWindow(bar_.Handle());
     }
-    void Finish() override { bar_.SetVisible(false); }
+    void Finish() override {}
+
+private:
+    ProgressBar& bar_;
+};
+
+// Shows the bar at 0 of the given maximum for as long as it lives.
+class ShownProgress {
+public:
+    ShownProgress(ProgressBar& bar, int max) : bar_(bar) {
+        bar_.SetPosition(0);
+        bar_.SetVisible(true);
+        bar_.SetRange(0, max);
+        UpdateWindow(bar_.Handle());
+    }
+    ~ShownProgress() { bar_.SetVisible(false); }
+    ShownProgress(const ShownProgress&) = delete;
+    ShownProgress& operator=(const ShownProgress&) = delete;
 
 private:
     ProgressBar& bar_;
@@ -107,6 +124,7 @@ void TForm2::MarkCollisions(const MatchList& entries) {
 
 void TForm2::Button2Click() {
     const MatchList list = Entries();
+    const ShownProgress shown(ProgressBar1, static_cast<int>(list.size()));
     const std::wstring folder = opener_.FolderPath();
     const std::wstring newExtension = opener_.NewExtension();
     // The journal is written before the first rename, so that the batch can be undone even after a

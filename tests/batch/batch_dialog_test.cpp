@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <utility>
 
@@ -60,9 +61,13 @@ struct TestOpener : BatchDialogOpener {
     std::wstring folder;
     std::wstring newExtension = L"bak";
     int refreshes = 0;
+    std::function<void()> refreshing;  // runs while the list is read again
     std::wstring FolderPath() const override { return folder; }
     std::wstring NewExtension() const override { return newExtension; }
-    void Refresh() override { ++refreshes; }
+    void Refresh() override {
+        ++refreshes;
+        if (refreshing) refreshing();
+    }
 };
 
 std::vector<std::pair<std::wstring, bool>> EntriesOf(const CheckListBox& list) {
@@ -138,10 +143,16 @@ TEST_F(BatchDialog, ConvertsOnlyCheckedEntries) {
         EXPECT_TRUE(dialog.CheckListBox1.Checked(3));
     });
     PostButtonClick(dialog.Button2.Handle());
+    // The bar, at its end, stays on screen while the list is read again.
+    bool barShownAtRefresh = false;
+    opener.refreshing = [&] {
+        barShownAtRefresh = IsWindowVisible(dialog.ProgressBar1.Handle()) && dialog.ProgressBar1.Position() == 4;
+    };
 
     const int result = dialog.Open(L"txt", TargetMode::ByExtension);
     EXPECT_EQ(result, mrOk);
     EXPECT_EQ(opener.refreshes, 1);
+    EXPECT_TRUE(barShownAtRefresh);
     EXPECT_EQ(dialog.ProgressBar1.Position(), 4);
     EXPECT_EQ(dialog.ProgressBar1.Max(), 4);
     // Hidden by the run itself, not merely out of sight with the closed dialog.

@@ -87,22 +87,19 @@ TForm2::TForm2(BatchDialogOpener& opener)
 }
 
 int TForm2::Open(std::wstring_view target, TargetMode mode) {
-    // A folder may hold thousands of matches: the list fills without painting and with its storage
-    // reserved, and paints once when the dialog shows.
-    MatchList matches;
-    {
-        const UpdateLock lock(CheckListBox1);
-        CheckListBox1.Clear();
-        matches = ListMatchingFiles(opener_.FolderPath(), BuildSearchMask(target, mode));
-        size_t characters = 0;
-        for (const MatchEntry& match : matches) characters += match.Name.size();
-        CheckListBox1.Reserve(static_cast<int>(matches.size()), characters);
-        for (const MatchEntry& match : matches) CheckListBox1.Add(match.Name, true);
-        folderNames_.emplace(opener_.FolderPath());
-        newExtension_ = opener_.NewExtension();
-        MarkCollisions(matches);
-    }
-    Label2.SetCaption(L"拡張子変更　[" + std::wstring(target) + L"] → [" + opener_.NewExtension() + L"]");
+    // A folder may hold a hundred thousand matches: the names move into the list in one step, and
+    // the collisions are planned once, so that a check changed later only recounts numbers.
+    const std::wstring folder = opener_.FolderPath();
+    const std::wstring newExtension = opener_.NewExtension();
+    MatchList matches = ListMatchingFiles(folder, BuildSearchMask(target, mode));
+    collisions_.emplace(FolderNames(folder, newExtension), matches, newExtension);
+    const std::vector<bool> dimmed = collisions_->Collisions(std::vector<bool>(matches.size(), true));
+    std::vector<std::wstring> names;
+    names.reserve(matches.size());
+    for (MatchEntry& match : matches) names.push_back(std::move(match.Name));
+    CheckListBox1.Assign(std::move(names), true);
+    CheckListBox1.SetDimmedFlags(dimmed);
+    Label2.SetCaption(L"拡張子変更　[" + std::wstring(target) + L"] → [" + newExtension + L"]");
     Label1.SetCaption(std::to_wstring(matches.size()) + L"個のファイルの拡張子を変更します。");
     return ShowModal();
 }
@@ -114,12 +111,8 @@ MatchList TForm2::Entries() const {
     return list;
 }
 
-void TForm2::MarkCollisions() { MarkCollisions(Entries()); }
-
-void TForm2::MarkCollisions(const MatchList& entries) {
-    if (!folderNames_) return;
-    const std::vector<bool> collides = FindNameCollisions(*folderNames_, entries, newExtension_);
-    for (size_t i = 0; i < collides.size(); ++i) CheckListBox1.SetDimmed(static_cast<int>(i), collides[i]);
+void TForm2::MarkCollisions() {
+    if (collisions_) CheckListBox1.SetDimmedFlags(collisions_->Collisions(CheckListBox1.CheckedFlags()));
 }
 
 void TForm2::Button2Click() {

@@ -110,8 +110,14 @@ TEST_F(BatchDialog, ListsMatchesCheckedWithSummaryAndCount) {
         EXPECT_EQ(dialog.Label3.Caption(), L"本当によろしいですか？");
         EXPECT_TRUE(IsWindowVisible(dialog.Handle()));
         EXPECT_FALSE(IsWindowVisible(dialog.ProgressBar1.Handle()));
+        // A typed character selects the next entry that begins with it.
+        PostMessageW(dialog.CheckListBox1.Handle(), WM_CHAR, L'写', 1);
+        script.Then([&] {
+            const auto selected = static_cast<int>(SendMessageW(dialog.CheckListBox1.Handle(), LB_GETCURSEL, 0, 0));
+            EXPECT_EQ(dialog.CheckListBox1.Item(selected), L"写真.txt");
+            PostKey(dialog.Handle(), VK_ESCAPE);
+        });
     });
-    PostKey(dialog.Handle(), VK_ESCAPE);
     EXPECT_EQ(dialog.Open(L"txt", TargetMode::ByExtension), mrCancel);
     EXPECT_TRUE(script.Done());
     EXPECT_FALSE(IsWindowVisible(dialog.Handle()));
@@ -363,12 +369,9 @@ TEST_F(BatchDialog, ClicksAndTheSpaceBarToggleTheEntryAtAnyIndex) {
     constexpr int kEntries = 70000;
     ModalScript script;
     script.Then([&] {
-        {
-            const UpdateLock lock(list);
-            list.Clear();
-            list.Reserve(kEntries, kEntries * 10);
-            for (int i = 0; i < kEntries; ++i) list.Add(L"f" + std::to_wstring(i) + L".txt", true);
-        }
+        std::vector<std::wstring> names;
+        for (int i = 0; i < kEntries; ++i) names.push_back(L"f" + std::to_wstring(i) + L".txt");
+        list.Assign(std::move(names), true);
         SendMessageW(list.Handle(), LB_SETTOPINDEX, 65540, 0);
         ClickCheckBox(dialog, 0);
         ClickCheckBox(dialog, 2);

@@ -1,7 +1,12 @@
 #include "batch/batch_dialog.h"
 
+#include <functional>
+#include <initializer_list>
+#include <vector>
+
 #include "app/settings.h"
 #include "batch/batch_journal.h"
+#include "ui/application.h"
 #include "ui/error.h"
 
 namespace morvane {
@@ -12,26 +17,8 @@ constexpr int kExpandedHeight = 254;
 constexpr int kCollapsedHeight = 117;
 constexpr wchar_t kDetailsValue[] = L"Meisai";
 
-// The dialog's progress bar as the engine's progress sink. The bar is shown for the whole run,
-// from before the journal is written until the list has been read again.
-class ProgressBarSink : public ProgressSink {
-public:
-    explicit ProgressBarSink(ProgressBar& bar) : bar_(bar) {}
-    void Start(int max) override {
-        bar_.SetPosition(0);
-        bar_.SetRange(0, max);
-    }
-    void Step() override {
-        bar_.StepIt();
-        UpdateWindow(bar_.Handle());
-    }
-    void Finish() override {}
-
-private:
-    ProgressBar& bar_;
-};
-
-// Shows the bar at 0 of the given maximum for as long as it lives.
+// Shows the bar at 0 of the given maximum for as long as it lives: from before the journal is
+// written until the list has been read again.
 class ShownProgress {
 public:
     ShownProgress(ProgressBar& bar, int max) : bar_(bar) {
@@ -46,6 +33,75 @@ public:
 
 private:
     ProgressBar& bar_;
+};
+
+// While a run lasts only the cancel button takes input: the other controls are disabled (the
+// rest of the program already is, under the modal dialog) and the focus is on the cancel button,
+// so Enter, Esc and the space bar stop the run too. Everything comes back afterwards.
+class RunInputLock {
+public:
+    RunInputLock(Button& cancel, std::initializer_list<WinControl*> blocked) : blocked_(blocked) {
+        cancel.SetFocus();
+        for (WinControl* control : blocked_) control->SetEnabled(false);
+    }
+    ~RunInputLock() {
+        for (WinControl* control : blocked_) control->SetEnabled(true);
+    }
+    RunInputLock(const RunInputLock&) = delete;
+    RunInputLock& operator=(const RunInputLock&) = delete;
+
+private:
+    std::vector<WinControl*> blocked_;
+};
+
+// The engine's progress sink for a run that may last minutes (a rename in a folder of 100,000
+// files costs milliseconds): every few hundredths of a second the bar moves and the messages
+// waiting are handled, so the dialog paints and never looks hung, and a cancel stops the run
+// after the file in hand.
+class LiveProgress : public ProgressSink {
+public:
+    LiveProgress(ProgressBar& bar, std::function<bool()> stopRequested)
+        : bar_(bar), stopRequested_(std::move(stopRequested)) {}
+    void Start(int max) override {
+        bar_.SetPosition(0);
+        bar_.SetRange(0, max);
+    }
+    void Step() override { ++done_; }
+    bool Continue() override {
+        const ULONGLONG now = GetTickCount64();
+        if (now - lastBreath_ >= kBreathInterval) {
+            bar_.SetPosition(done_);
+            HandleWaitingMessages();
+            lastBreath_ = GetTickCount64();
+        }
+        return !quit_ && !stopRequested_();
+    }
+    void Finish() override { bar_.SetPosition(done_); }
+
+private:
+    static constexpr ULONGLONG kBreathInterval = 25;  // milliseconds
+    static constexpr ULONGLONG kBreathLength = 10;
+
+    // Handles what is waiting, for a moment at most, so that a message that keeps coming back does
+    // not hold the run. A quit is left for the loop that owns it, and stops the run.
+    void HandleWaitingMessages() {
+        const ULONGLONG until = GetTickCount64() + kBreathLength;
+        MSG message;
+        while (GetTickCount64() <= until && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(message.wParam));
+                quit_ = true;
+                return;
+            }
+            App().ProcessMessage(message);
+        }
+    }
+
+    ProgressBar& bar_;
+    std::function<bool()> stopRequested_;
+    int done_ = 0;
+    ULONGLONG lastBreath_ = 0;  // the first entry already lets the dialog breathe
+    bool quit_ = false;
 };
 
 }  // namespace
@@ -116,8 +172,18 @@ void TForm2::MarkCollisions() {
 }
 
 void TForm2::Button2Click() {
+    // A click sent to the disabled button while the run lets messages through starts no second run.
+    if (running_) return;
+    running_ = true;
+    const struct Done {
+        bool& running;
+        ~Done() { running = false; }
+    } done{running_};
     const MatchList list = Entries();
     const ShownProgress shown(ProgressBar1, static_cast<int>(list.size()));
+    const RunInputLock lock(Button1, {&Button2, &Button3, &CheckListBox1});
+    // A cancel during the run (the button, Enter, Esc or the close box) sets the modal result.
+    SetModalResult(mrNone);
     const std::wstring folder = opener_.FolderPath();
     const std::wstring newExtension = opener_.NewExtension();
     // The journal is written before the first rename, so that the batch can be undone even after a
@@ -131,12 +197,13 @@ void TForm2::Button2Click() {
             DeleteFileW(journalPath_.c_str());
         }
     }
-    ProgressBarSink progress(ProgressBar1);
+    LiveProgress progress(ProgressBar1, [this] { return ModalResult() != mrNone; });
     JournalingSink sink(progress, recorder ? &*recorder : nullptr, list);
     RenameCheckedFiles(folder, list, newExtension, sink);
     recorder.reset();
+    // Stopped or not, what was renamed shows in the list.
     opener_.Refresh();
-    SetModalResult(mrOk);
+    if (ModalResult() == mrNone) SetModalResult(mrOk);
 }
 
 void TForm2::Button3Click() {

@@ -66,6 +66,7 @@ private:
     std::wstring journalPath_;
     // Of the folder and new extension the list was filled with.
     std::optional<CollisionPlan> collisions_;
+    bool running_ = false;  // a conversion is under way
 };
 
 }  // namespace morvane

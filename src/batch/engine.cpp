@@ -142,7 +142,7 @@ void RenameCheckedFiles(std::wstring_view folder, const MatchList& list,
                         std::wstring_view newExtension, ProgressSink& progress) {
     const bool refused = folder.empty() || LeavesFolder(newExtension);
     progress.Start(static_cast<int>(list.size()));
-    for (std::size_t i = 0; i < list.size(); ++i) {
+    for (std::size_t i = 0; i < list.size() && progress.Continue(); ++i) {
         const MatchEntry& entry = list[i];
         progress.Step();
         if (!entry.Checked) continue;

@@ -47,17 +47,20 @@ bool SameEntryName(std::wstring_view a, std::wstring_view b);
 
 // Receives the progress of a rename run: Start(number of entries), one Step per entry, Finish.
 // Renamed tells, for each checked entry (by its index in the list), whether its rename happened.
+// Continue is asked before every entry; false stops the run there (Finish still comes).
 struct ProgressSink {
     virtual void Start(int max) = 0;
     virtual void Step() = 0;
     virtual void Renamed(std::size_t /*entry*/, bool /*succeeded*/) {}
+    virtual bool Continue() { return true; }
     virtual void Finish() = 0;
     virtual ~ProgressSink() = default;
 };
 
 // Renames every checked entry of the list to the new extension, never replacing an existing file.
 // Failed renames are silent: the file keeps its name and the run goes on. The progress steps once
-// for every entry, checked or not. A rename counts as done only when the folder holds the new name.
+// for every entry, checked or not, until it tells the run to stop. A rename counts as done only
+// when the folder holds the new name.
 void RenameCheckedFiles(std::wstring_view folder, const MatchList& list,
                         std::wstring_view newExtension, ProgressSink& progress);
 

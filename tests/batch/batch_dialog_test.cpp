@@ -265,6 +265,62 @@ TEST_F(BatchDialog, AConversionLeavesTheJournalThatUndoesIt) {
     EXPECT_EQ(test::ReadFileBytes(current.PathOf(L".new")), "the user's");
 }
 
+// A long run keeps the dialog alive, lets nothing but the cancel button in, and stops on it after
+// the file in hand: what was renamed stays renamed and journaled, and the list is read again.
+TEST_F(BatchDialog, ALongRunPaintsAndStopsAfterTheFileInHandOnCancel) {
+    constexpr int kFiles = 1000;
+    for (int i = 0; i < kFiles; ++i) folder.AddFile(L"f" + std::to_wstring(1000 + i) + L".txt");
+    TempFolder store;
+    opener.folder = folder.Path();
+    TForm2 dialog(opener);
+    dialog.SetJournalPath(store.PathOf(L"last-batch"));
+    const auto renamedSoFar = [&] { return ListMatchingFiles(folder.Path(), L"*.bak").size(); };
+    bool blockedWhileRunning = false;
+    int positionAtCancel = 0;
+    size_t renamedAtCancel = 0;
+    ModalScript script;
+    std::function<void()> cancelOnceSomeAreRenamed = [&] {
+        if (renamedSoFar() == 0) {
+            script.Then(cancelOnceSomeAreRenamed);
+            return;
+        }
+        positionAtCancel = dialog.ProgressBar1.Position();
+        renamedAtCancel = renamedSoFar();
+        PostButtonClick(dialog.Button1.Handle());
+    };
+    script.Then([&] {
+        dialog.Button2.Click();  // the whole run happens inside this step
+    });
+    script.Then([&] {
+        // Handled from inside the run, before its first file.
+        blockedWhileRunning = IsWindowVisible(dialog.ProgressBar1.Handle()) &&
+                              !IsWindowEnabled(dialog.Button2.Handle()) &&
+                              !IsWindowEnabled(dialog.Button3.Handle()) &&
+                              !IsWindowEnabled(dialog.CheckListBox1.Handle()) && GetFocus() == dialog.Button1.Handle();
+        PostButtonClick(dialog.Button2.Handle());  // refused: no second run starts
+        script.Then(cancelOnceSomeAreRenamed);
+    });
+    EXPECT_EQ(dialog.Open(L"txt", TargetMode::ByExtension), mrCancel);
+    EXPECT_TRUE(blockedWhileRunning);
+    ASSERT_GT(renamedAtCancel, 0u);
+    EXPECT_LT(renamedAtCancel, static_cast<size_t>(kFiles));
+    EXPECT_GT(positionAtCancel, 0);  // the bar moved during the run
+    EXPECT_EQ(renamedSoFar(), renamedAtCancel);
+    EXPECT_EQ(opener.refreshes, 1);
+    const std::optional<BatchJournal> journal = ReadBatchJournal(dialog.JournalPath());
+    ASSERT_TRUE(journal);
+    EXPECT_EQ(UndoableEntries(*journal).size(), renamedAtCancel);
+    EXPECT_EQ(UndoBatch(dialog.JournalPath()).Restored, static_cast<int>(renamedAtCancel));
+    EXPECT_EQ(renamedSoFar(), 0u);
+    // The next opening finds every control as it was.
+    script.Then([&] {
+        EXPECT_TRUE(IsWindowEnabled(dialog.Button2.Handle()) && IsWindowEnabled(dialog.CheckListBox1.Handle()));
+        PostKey(dialog.Handle(), VK_ESCAPE);
+    });
+    dialog.Open(L"txt", TargetMode::ByExtension);
+    EXPECT_TRUE(script.Done());
+}
+
 TEST_F(BatchDialog, NoMatchConvertsNothingButRefreshesAndCloses) {
     folder.AddFile(L"a.doc");
     opener.folder = folder.Path();

@@ -181,10 +181,13 @@ LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
 void TForm1::FormCreate() { LoadSettings(); }
 
 void TForm1::LoadSettings() {
-    Reported([&] { showCommand_ = LoadFormPlacement(Handle()); });
+    Reported([&] {
+        showCommand_ = LoadFormPlacement(Handle(), [](const Error& unreadable) { App().ShowError(unreadable.Message()); });
+    });
 
+    // A key that cannot be created was reported with the placement: one cause, one error box.
     std::optional<Settings> settings;
-    Reported([&] { settings.emplace(kSettingsKey); });
+    Reported([&] { settings.emplace(kSettingsKey, KeyAccess::ReadWhatIsThere); });
     const auto readString = [&](const wchar_t* name, std::wstring_view defaultValue) {
         return ReadOrDefault(
             settings,

@@ -68,6 +68,7 @@ std::optional<int> ParseStoredInteger(std::wstring_view text) {
 // The stored text of a value, or nothing when its section or the value is missing.
 std::optional<std::wstring> ReadStoredText(HKEY root, std::wstring_view section,
                                            std::wstring_view name) {
+    if (!root) return std::nullopt;  // a key that could not be made holds nothing
     UniqueRegKey opened;
     HKEY key = root;
     if (!section.empty()) {
@@ -98,7 +99,15 @@ std::optional<std::wstring> ReadStoredText(HKEY root, std::wstring_view section,
 
 }  // namespace
 
-Settings::Settings(std::wstring_view keyPath) : key_(CreateKey(HKEY_CURRENT_USER, keyPath)) {}
+Settings::Settings(std::wstring_view keyPath, KeyAccess access) {
+    try {
+        key_ = CreateKey(HKEY_CURRENT_USER, keyPath);
+    } catch (const Error&) {
+        if (access == KeyAccess::Create) throw;
+        // Nothing to read is no reason to report: the writes that need the key will.
+        RegOpenKeyExW(HKEY_CURRENT_USER, std::wstring(keyPath).c_str(), 0, KEY_READ, key_.Receive());
+    }
+}
 
 std::wstring Settings::ReadString(std::wstring_view section, std::wstring_view name,
                                   std::wstring_view defaultValue) const {
@@ -203,18 +212,29 @@ void KeepInView(WINDOWPLACEMENT& placement) {
 
 }  // namespace
 
-int LoadFormPlacement(HWND window) {
+int LoadFormPlacement(HWND window, const std::function<void(const Error&)>& reportUnreadable) {
     const Settings settings(ProgramKeyPath());
     const std::wstring section = ClassNameOf(window);
     WINDOWPLACEMENT placement = CurrentPlacement(window);
+    // One value of the wrong type must not cost the other nine, or the next close would overwrite
+    // them with the window's designed place.
+    std::optional<Error> firstUnreadable;
     ForEachPlacementField(placement, [&](const wchar_t* name, auto& field) {
         using Field = std::remove_reference_t<decltype(field)>;
-        field = static_cast<Field>(settings.ReadInteger(section, name, static_cast<int>(field)));
+        try {
+            field = static_cast<Field>(settings.ReadInteger(section, name, static_cast<int>(field)));
+        } catch (const Error& error) {
+            if (reportUnreadable)
+                reportUnreadable(error);
+            else if (!firstUnreadable)
+                firstUnreadable = error;
+        }
     });
     KeepInView(placement);
     const int showCommand = static_cast<int>(placement.showCmd);
     if (!IsWindowVisible(window)) placement.showCmd = SW_HIDE;
     SetWindowPlacement(window, &placement);
+    if (firstUnreadable) throw *firstUnreadable;
     return showCommand;
 }
 

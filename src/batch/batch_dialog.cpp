@@ -1,7 +1,12 @@
 #include "batch/batch_dialog.h"
 
+#include <functional>
+#include <initializer_list>
+#include <vector>
+
 #include "app/settings.h"
 #include "batch/batch_journal.h"
+#include "ui/application.h"
 #include "ui/error.h"
 
 namespace morvane {
@@ -12,23 +17,91 @@ constexpr int kExpandedHeight = 254;
 constexpr int kCollapsedHeight = 117;
 constexpr wchar_t kDetailsValue[] = L"Meisai";
 
-// The dialog's progress bar as the engine's progress sink.
-class ProgressBarSink : public ProgressSink {
+// Shows the bar at 0 of the given maximum for as long as it lives: from before the journal is
+// written until the list has been read again.
+class ShownProgress {
 public:
-    explicit ProgressBarSink(ProgressBar& bar) : bar_(bar) {}
-    void Start(int max) override {
+    ShownProgress(ProgressBar& bar, int max) : bar_(bar) {
         bar_.SetPosition(0);
         bar_.SetVisible(true);
         bar_.SetRange(0, max);
-    }
-    void Step() override {
-        bar_.StepIt();
         UpdateWindow(bar_.Handle());
     }
-    void Finish() override { bar_.SetVisible(false); }
+    ~ShownProgress() { bar_.SetVisible(false); }
+    ShownProgress(const ShownProgress&) = delete;
+    ShownProgress& operator=(const ShownProgress&) = delete;
 
 private:
     ProgressBar& bar_;
+};
+
+// While a run lasts only the cancel button takes input: the other controls are disabled (the
+// rest of the program already is, under the modal dialog) and the focus is on the cancel button,
+// so Enter, Esc and the space bar stop the run too. Everything comes back afterwards.
+class RunInputLock {
+public:
+    RunInputLock(Button& cancel, std::initializer_list<WinControl*> blocked) : blocked_(blocked) {
+        cancel.SetFocus();
+        for (WinControl* control : blocked_) control->SetEnabled(false);
+    }
+    ~RunInputLock() {
+        for (WinControl* control : blocked_) control->SetEnabled(true);
+    }
+    RunInputLock(const RunInputLock&) = delete;
+    RunInputLock& operator=(const RunInputLock&) = delete;
+
+private:
+    std::vector<WinControl*> blocked_;
+};
+
+// The engine's progress sink for a run that may last minutes (a rename in a folder of 100,000
+// files costs milliseconds): every few hundredths of a second the bar moves and the messages
+// waiting are handled, so the dialog paints and never looks hung, and a cancel stops the run
+// after the file in hand.
+class LiveProgress : public ProgressSink {
+public:
+    LiveProgress(ProgressBar& bar, std::function<bool()> stopRequested)
+        : bar_(bar), stopRequested_(std::move(stopRequested)) {}
+    void Start(int max) override {
+        bar_.SetPosition(0);
+        bar_.SetRange(0, max);
+    }
+    void Step() override { ++done_; }
+    bool Continue() override {
+        const ULONGLONG now = GetTickCount64();
+        if (now - lastBreath_ >= kBreathInterval) {
+            bar_.SetPosition(done_);
+            HandleWaitingMessages();
+            lastBreath_ = GetTickCount64();
+        }
+        return !quit_ && !stopRequested_();
+    }
+    void Finish() override { bar_.SetPosition(done_); }
+
+private:
+    static constexpr ULONGLONG kBreathInterval = 25;  // milliseconds
+    static constexpr ULONGLONG kBreathLength = 10;
+
+    // Handles what is waiting, for a moment at most, so that a message that keeps coming back does
+    // not hold the run. A quit is left for the loop that owns it, and stops the run.
+    void HandleWaitingMessages() {
+        const ULONGLONG until = GetTickCount64() + kBreathLength;
+        MSG message;
+        while (GetTickCount64() <= until && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(message.wParam));
+                quit_ = true;
+                return;
+            }
+            App().ProcessMessage(message);
+        }
+    }
+
+    ProgressBar& bar_;
+    std::function<bool()> stopRequested_;
+    int done_ = 0;
+    ULONGLONG lastBreath_ = 0;  // the first entry already lets the dialog breathe
+    bool quit_ = false;
 };
 
 }  // namespace
@@ -70,22 +143,19 @@ TForm2::TForm2(BatchDialogOpener& opener)
 }
 
 int TForm2::Open(std::wstring_view target, TargetMode mode) {
-    // A folder may hold thousands of matches: the list fills without painting and with its storage
-    // reserved, and paints once when the dialog shows.
-    MatchList matches;
-    {
-        const UpdateLock lock(CheckListBox1);
-        CheckListBox1.Clear();
-        matches = ListMatchingFiles(opener_.FolderPath(), BuildSearchMask(target, mode));
-        size_t characters = 0;
-        for (const MatchEntry& match : matches) characters += match.Name.size();
-        CheckListBox1.Reserve(static_cast<int>(matches.size()), characters);
-        for (const MatchEntry& match : matches) CheckListBox1.Add(match.Name, true);
-        folderNames_.emplace(opener_.FolderPath());
-        newExtension_ = opener_.NewExtension();
-        MarkCollisions(matches);
-    }
-    Label2.SetCaption(L"拡張子変更　[" + std::wstring(target) + L"] → [" + opener_.NewExtension() + L"]");
+    // A folder may hold a hundred thousand matches: the names move into the list in one step, and
+    // the collisions are planned once, so that a check changed later only recounts numbers.
+    const std::wstring folder = opener_.FolderPath();
+    const std::wstring newExtension = opener_.NewExtension();
+    MatchList matches = ListMatchingFiles(folder, BuildSearchMask(target, mode));
+    collisions_.emplace(FolderNames(folder, newExtension), matches, newExtension);
+    const std::vector<bool> dimmed = collisions_->Collisions(std::vector<bool>(matches.size(), true));
+    std::vector<std::wstring> names;
+    names.reserve(matches.size());
+    for (MatchEntry& match : matches) names.push_back(std::move(match.Name));
+    CheckListBox1.Assign(std::move(names), true);
+    CheckListBox1.SetDimmedFlags(dimmed);
+    Label2.SetCaption(L"拡張子変更　[" + std::wstring(target) + L"] → [" + newExtension + L"]");
     Label1.SetCaption(std::to_wstring(matches.size()) + L"個のファイルの拡張子を変更します。");
     return ShowModal();
 }
@@ -97,32 +167,43 @@ MatchList TForm2::Entries() const {
     return list;
 }
 
-void TForm2::MarkCollisions() { MarkCollisions(Entries()); }
-
-void TForm2::MarkCollisions(const MatchList& entries) {
-    if (!folderNames_) return;
-    const std::vector<bool> collides = FindNameCollisions(*folderNames_, entries, newExtension_);
-    for (size_t i = 0; i < collides.size(); ++i) CheckListBox1.SetDimmed(static_cast<int>(i), collides[i]);
+void TForm2::MarkCollisions() {
+    if (collisions_) CheckListBox1.SetDimmedFlags(collisions_->Collisions(CheckListBox1.CheckedFlags()));
 }
 
 void TForm2::Button2Click() {
+    // A click sent to the disabled button while the run lets messages through starts no second run.
+    if (running_) return;
+    running_ = true;
+    const struct Done {
+        bool& running;
+        ~Done() { running = false; }
+    } done{running_};
     const MatchList list = Entries();
+    const ShownProgress shown(ProgressBar1, static_cast<int>(list.size()));
+    const RunInputLock lock(Button1, {&Button2, &Button3, &CheckListBox1});
+    // A cancel during the run (the button, Enter, Esc or the close box) sets the modal result.
+    SetModalResult(mrNone);
     const std::wstring folder = opener_.FolderPath();
     const std::wstring newExtension = opener_.NewExtension();
     // The journal is written before the first rename, so that the batch can be undone even after a
     // crash. Without one the batch still runs, but an older journal must not pass for this batch's.
+    // Without a place for the journal (no application-data folder) nothing is written anywhere.
     std::optional<JournalRecorder> recorder;
-    try {
-        recorder.emplace(journalPath_, PlanBatch(folder, list, newExtension));
-    } catch (const Error&) {
-        DeleteFileW(journalPath_.c_str());
+    if (!journalPath_.empty()) {
+        try {
+            recorder.emplace(journalPath_, PlanBatch(folder, list, newExtension));
+        } catch (const Error&) {
+            DeleteFileW(journalPath_.c_str());
+        }
     }
-    ProgressBarSink progress(ProgressBar1);
+    LiveProgress progress(ProgressBar1, [this] { return ModalResult() != mrNone; });
     JournalingSink sink(progress, recorder ? &*recorder : nullptr, list);
     RenameCheckedFiles(folder, list, newExtension, sink);
     recorder.reset();
+    // Stopped or not, what was renamed shows in the list.
     opener_.Refresh();
-    SetModalResult(mrOk);
+    if (ModalResult() == mrNone) SetModalResult(mrOk);
 }
 
 void TForm2::Button3Click() {
@@ -136,7 +217,9 @@ void TForm2::Button3Click() {
 }
 
 void TForm2::FormCreate() {
-    const Settings settings(kSettingsKey);
+    // Created at start-up after the main window, which has already reported a key that cannot be
+    // created; the close that writes the flag reports it again if it still cannot.
+    const Settings settings(kSettingsKey, KeyAccess::ReadWhatIsThere);
     details_ = settings.ReadInteger(kSettingsSection, kDetailsValue, 1);
     SetHeight(details_ == 1 ? kExpandedHeight : kCollapsedHeight);
 }

@@ -60,13 +60,13 @@ private:
     MatchList Entries() const;
     // Dims the entries that will keep their names because the new name is taken by then.
     void MarkCollisions();
-    void MarkCollisions(const MatchList& entries);
 
     BatchDialogOpener& opener_;
     int details_ = 1;
     std::wstring journalPath_;
-    std::optional<FolderNames> folderNames_;  // of the folder the list was filled from
-    std::wstring newExtension_;               // as it was when the list was filled
+    // Of the folder and new extension the list was filled with.
+    std::optional<CollisionPlan> collisions_;
+    bool running_ = false;  // a conversion is under way
 };
 
 }  // namespace morvane

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "batch/name_collisions.h"
 #include "ui/error.h"
@@ -112,6 +113,8 @@ BatchJournal PlanBatch(std::wstring_view folder, const MatchList& list, std::wst
 }
 
 void WriteBatchJournal(const std::wstring& path, const BatchJournal& journal) {
+    // An empty path would put the temporary file ".new" into the current folder.
+    if (path.empty()) CannotCreate(path);
     const std::wstring folder = FolderOf(path);
     if (!folder.empty()) CreateDirectoryW(folder.c_str(), nullptr);
     const std::wstring temporary = path + L".new";
@@ -182,16 +185,29 @@ void JournalRecorder::Record(std::size_t entry, bool renamed) {
 }
 
 std::vector<std::size_t> UndoableEntries(const BatchJournal& journal) {
+    // Judged last entry first, as the undo goes: an entry put back frees its new name and takes its
+    // old one again, which decides for the entries before it (a.b.c -> a.b.b.c, then a.q -> a.b.c).
+    std::unordered_map<std::wstring, bool> takenAfterUndo;
+    const auto taken = [&](const std::wstring& name) {
+        const auto known = takenAfterUndo.find(FolderNames::Key(name));
+        return known != takenAfterUndo.end() ? known->second : Exists(JoinFolderPath(journal.Folder, name));
+    };
     std::vector<std::size_t> undoable;
-    for (size_t i = 0; i < journal.Entries.size(); ++i) {
+    for (size_t i = journal.Entries.size(); i-- > 0;) {
         const JournalEntry& entry = journal.Entries[i];
         if (entry.Blocked || entry.Outcome == RenameOutcome::Failed) continue;
-        if (entry.Outcome == RenameOutcome::Unknown &&
-            (!Exists(JoinFolderPath(journal.Folder, entry.NewName)) ||
-             Exists(JoinFolderPath(journal.Folder, entry.OldName))))
-            continue;
+        if (entry.Outcome == RenameOutcome::Unknown) {
+            // Without a record the names tell whether the rename happened.
+            const bool happened = SameEntryName(entry.OldName, entry.NewName)
+                                      ? FolderHoldsExactly(journal.Folder, entry.NewName)
+                                      : taken(entry.NewName) && !taken(entry.OldName);
+            if (!happened) continue;
+        }
         undoable.push_back(i);
+        takenAfterUndo[FolderNames::Key(entry.NewName)] = false;
+        takenAfterUndo[FolderNames::Key(entry.OldName)] = true;
     }
+    std::reverse(undoable.begin(), undoable.end());
     return undoable;
 }
 
@@ -204,9 +220,8 @@ UndoResult UndoBatch(const std::wstring& path) {
     BatchJournal remaining{journal->Folder, {}};
     for (auto it = undoable.rbegin(); it != undoable.rend(); ++it) {
         const JournalEntry& entry = journal->Entries[*it];
-        // MoveFileW never replaces: a taken old name leaves the file as it is.
-        if (MoveFileW(JoinFolderPath(journal->Folder, entry.NewName).c_str(),
-                      JoinFolderPath(journal->Folder, entry.OldName).c_str())) {
+        // Never replaces: a taken old name leaves the file as it is.
+        if (RenameInFolder(journal->Folder, entry.NewName, entry.OldName)) {
             ++result.Restored;
         } else {
             ++result.NotRestored;

@@ -75,6 +75,7 @@ public:
     void Start(int max) override { progress_.Start(max); }
     void Step() override { progress_.Step(); }
     void Renamed(std::size_t entry, bool succeeded) override;
+    bool Continue() override { return progress_.Continue(); }
     void Finish() override { progress_.Finish(); }
 
 private:

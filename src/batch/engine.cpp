@@ -47,7 +47,60 @@ std::wstring_view CutToShiftJisBytes(std::wstring_view text, size_t maxBytes) {
     return text.substr(0, i);
 }
 
+// The name as the file system stores it: trailing dots and blanks of the last part are dropped.
+std::wstring_view StoredName(std::wstring_view name) {
+    const size_t last = name.find_last_not_of(L". ");
+    return name.substr(0, last == std::wstring_view::npos ? 0 : last + 1);
+}
+
+// A name of the folder that nothing uses, for the middle step of a change of case.
+std::wstring UnusedTemporaryName(std::wstring_view folder) {
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        std::wstring name = L"~morvane-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(attempt) +
+                            L".tmp";
+        if (GetFileAttributesW(JoinFolderPath(folder, name).c_str()) == INVALID_FILE_ATTRIBUTES &&
+            GetLastError() == ERROR_FILE_NOT_FOUND)
+            return name;
+    }
+    return {};
+}
+
+bool Move(std::wstring_view folder, std::wstring_view from, std::wstring_view to) {
+    // MoveFileW never replaces an existing file.
+    return MoveFileW(JoinFolderPath(folder, from).c_str(), JoinFolderPath(folder, to).c_str()) != FALSE;
+}
+
 }  // namespace
+
+bool SameEntryName(std::wstring_view a, std::wstring_view b) {
+    a = StoredName(a);
+    b = StoredName(b);
+    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
+bool FolderHoldsExactly(std::wstring_view folder, std::wstring_view name) {
+    const std::wstring_view stored = StoredName(name);
+    if (stored.empty() || stored.find_first_of(L"*?") != std::wstring_view::npos) return false;
+    WIN32_FIND_DATAW found;
+    UniqueFindHandle search(FindFirstFileW(JoinFolderPath(folder, stored).c_str(), &found));
+    return search && stored == found.cFileName;
+}
+
+bool RenameInFolder(std::wstring_view folder, std::wstring_view oldName, std::wstring_view newName) {
+    if (StoredName(oldName) == StoredName(newName)) return false;
+    if (SameEntryName(oldName, newName)) {
+        const std::wstring temporary = UnusedTemporaryName(folder);
+        if (temporary.empty() || !Move(folder, oldName, temporary)) return false;
+        if (!Move(folder, temporary, newName)) {
+            Move(folder, temporary, oldName);
+            return false;
+        }
+    } else if (!Move(folder, oldName, newName)) {
+        return false;
+    }
+    return FolderHoldsExactly(folder, newName);
+}
 
 std::wstring BuildSearchMask(std::wstring_view target, TargetMode mode) {
     if (target == kAllFilesKeyword) return L"*.*";
@@ -89,7 +142,7 @@ void RenameCheckedFiles(std::wstring_view folder, const MatchList& list,
                         std::wstring_view newExtension, ProgressSink& progress) {
     const bool refused = folder.empty() || LeavesFolder(newExtension);
     progress.Start(static_cast<int>(list.size()));
-    for (std::size_t i = 0; i < list.size(); ++i) {
+    for (std::size_t i = 0; i < list.size() && progress.Continue(); ++i) {
         const MatchEntry& entry = list[i];
         progress.Step();
         if (!entry.Checked) continue;
@@ -97,9 +150,8 @@ void RenameCheckedFiles(std::wstring_view folder, const MatchList& list,
             progress.Renamed(i, false);
             continue;
         }
-        const std::wstring oldPath = JoinFolderPath(folder, entry.Name);
-        // MoveFileW never replaces an existing file; a failure leaves this file as it was.
-        progress.Renamed(i, MoveFileW(oldPath.c_str(), NewFileName(oldPath, newExtension).c_str()) != FALSE);
+        // A failure leaves this file as it was.
+        progress.Renamed(i, RenameInFolder(folder, entry.Name, NewFileName(entry.Name, newExtension)));
     }
     progress.Finish();
 }

@@ -171,6 +171,9 @@ void ExtensionList::DeleteSelected() {
 }
 
 void ExtensionList::Append(std::wstring_view text) {
+    // The file that failed to load is never written this run: an entry added now would only seem
+    // kept and be lost at the end.
+    if (saveBlocked_) ThrowCannotOpen(path_);
     CheckStorableEntry(text);
     entries_.emplace_back(text);
     // Stored now: nothing else writes the file before the program ends.

@@ -52,7 +52,8 @@ public:
     void DeleteSelected();
 
     // Adds the text at the end, whatever it is (empty, a duplicate, the all-files keyword), and
-    // stores the list at once. A text the file cannot hold is refused and the list stays as it was.
+    // stores the list at once. A text the file cannot hold is refused and the list stays as it was;
+    // so is every text while the file that failed to load is protected (with the load's message).
     // When the store fails the entry stays in the list and the error is passed on.
     void Append(std::wstring_view text);
 

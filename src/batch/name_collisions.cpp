@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "ui/handles.h"
@@ -16,20 +17,38 @@ std::wstring_view BareName(const std::wstring& path) {
     return std::wstring_view(path).substr(separator == std::wstring::npos ? 0 : separator + 1);
 }
 
+std::vector<bool> AllChecks(const MatchList& list) {
+    std::vector<bool> checked(list.size());
+    for (size_t i = 0; i < list.size(); ++i) checked[i] = list[i].Checked;
+    return checked;
+}
+
 }  // namespace
 
 std::wstring FolderNames::Key(std::wstring_view name) {
     std::wstring key(name);
-    if (!key.empty())
+    // Plain ASCII names, the common case, need no call into the locale tables.
+    bool ascii = true;
+    for (wchar_t& c : key) {
+        if (c >= 0x80) {
+            ascii = false;
+            break;
+        }
+        if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+    }
+    if (!ascii)
         LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, key.data(), static_cast<int>(key.size()), key.data(),
                       static_cast<int>(key.size()), nullptr, nullptr, 0);
     return key;
 }
 
-FolderNames::FolderNames(std::wstring_view folder) {
-    if (folder.empty()) return;
+FolderNames::FolderNames(std::wstring_view folder, std::wstring_view newExtension) {
+    // Every new name ends in the dot and the new extension, so only names ending so can be met; the
+    // mask leaves the file system to skip the rest of a large folder. A new extension that would
+    // leave the folder is refused for every entry and meets nothing.
+    if (folder.empty() || newExtension.find_first_of(L"\\/:") != std::wstring_view::npos) return;
     WIN32_FIND_DATAW found;
-    UniqueFindHandle search(FindFirstFileW(JoinFolderPath(folder, L"*").c_str(), &found));
+    UniqueFindHandle search(FindFirstFileW(JoinFolderPath(folder, L"*." + std::wstring(newExtension)).c_str(), &found));
     if (!search) return;
     do {
         const std::wstring_view name = found.cFileName;
@@ -37,28 +56,46 @@ FolderNames::FolderNames(std::wstring_view folder) {
     } while (FindNextFileW(search.Get(), &found));
 }
 
+CollisionPlan::CollisionPlan(const FolderNames& folder, const MatchList& list, std::wstring_view newExtension) {
+    std::unordered_map<std::wstring, std::uint32_t> numbers;
+    numbers.reserve(list.size() * 2);
+    const auto number = [&](std::wstring key) {
+        const auto [at, added] = numbers.try_emplace(std::move(key), static_cast<std::uint32_t>(numbers.size()));
+        if (added) inFolder_.push_back(folder.Keys().count(at->first) != 0);
+        return at->second;
+    };
+    entries_.reserve(list.size());
+    for (const MatchEntry& entry : list) {
+        const std::uint32_t oldName = number(FolderNames::Key(entry.Name));
+        const std::uint32_t newName = number(FolderNames::Key(BareName(NewFileName(entry.Name, newExtension))));
+        entries_.push_back({oldName, newName, oldName == newName});
+    }
+}
+
+std::vector<bool> CollisionPlan::Collisions(const std::vector<bool>& checked) const {
+    std::vector<bool> collides(entries_.size(), false);
+    std::vector<bool> taken = inFolder_;
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        const Entry& entry = entries_[i];
+        if (entry.KeepsItsName) continue;
+        collides[i] = taken[entry.NewName];
+        // The run renames checked entries in list order: the old name frees up, the new one is taken.
+        if (i < checked.size() && checked[i] && !collides[i]) {
+            taken[entry.OldName] = false;
+            taken[entry.NewName] = true;
+        }
+    }
+    return collides;
+}
+
 std::vector<bool> FindNameCollisions(std::wstring_view folder, const MatchList& list,
                                      std::wstring_view newExtension) {
-    return FindNameCollisions(FolderNames(folder), list, newExtension);
+    return FindNameCollisions(FolderNames(folder, newExtension), list, newExtension);
 }
 
 std::vector<bool> FindNameCollisions(const FolderNames& folder, const MatchList& list,
                                      std::wstring_view newExtension) {
-    std::vector<bool> collides(list.size(), false);
-    std::unordered_set<std::wstring> present = folder.Keys();
-    for (size_t i = 0; i < list.size(); ++i) {
-        const std::wstring oldKey = FolderNames::Key(list[i].Name);
-        const std::wstring newPath = NewFileName(list[i].Name, newExtension);
-        const std::wstring newKey = FolderNames::Key(BareName(newPath));
-        if (newKey == oldKey) continue;
-        collides[i] = present.count(newKey) != 0;
-        // The run renames checked entries in list order: the old name frees up, the new one is taken.
-        if (list[i].Checked && !collides[i]) {
-            present.erase(oldKey);
-            present.insert(newKey);
-        }
-    }
-    return collides;
+    return CollisionPlan(folder, list, newExtension).Collisions(AllChecks(list));
 }
 
 }  // namespace morvane

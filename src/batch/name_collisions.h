@@ -1,6 +1,7 @@
 #pragma once
 // Which entries of a batch will keep their names because the new name is taken when their turn
 // comes: by an entry already in the folder, or by the new name of a checked entry renamed before.
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -10,11 +11,12 @@
 
 namespace morvane {
 
-// The names of a folder's entries (files, folders, hidden and system ones alike: each blocks a new
-// name), read once, compared without regard to case as the file system compares them.
+// The names of a folder's entries that a new name with this extension could meet (files, folders,
+// hidden and system ones alike: each blocks a new name), read once, compared without regard to
+// case as the file system compares them.
 class FolderNames {
 public:
-    explicit FolderNames(std::wstring_view folder);
+    FolderNames(std::wstring_view folder, std::wstring_view newExtension);
     static std::wstring Key(std::wstring_view name);
     const std::unordered_set<std::wstring>& Keys() const { return keys_; }
 
@@ -22,8 +24,27 @@ private:
     std::unordered_set<std::wstring> keys_;
 };
 
-// One flag per entry of the list. An unchecked entry is flagged when it would collide if it were
-// checked; it never takes a name itself. A change of case only, or no change at all, is no collision.
+// The collisions of one list, worked out from its names once: every name becomes a number, so that
+// the marks for any choice of checks then take time linear in the entries and compare no text.
+class CollisionPlan {
+public:
+    CollisionPlan(const FolderNames& folder, const MatchList& list, std::wstring_view newExtension);
+
+    // One flag per entry, given the check of every entry (in list order). An unchecked entry is
+    // flagged when it would collide if it were checked; it never takes a name itself. A change of
+    // case only, or no change at all, is no collision.
+    std::vector<bool> Collisions(const std::vector<bool>& checked) const;
+
+private:
+    struct Entry {
+        std::uint32_t OldName;
+        std::uint32_t NewName;
+        bool KeepsItsName;  // the new name is the old one, case aside
+    };
+    std::vector<Entry> entries_;
+    std::vector<bool> inFolder_;  // per name number: held by the folder before the run
+};
+
 std::vector<bool> FindNameCollisions(const FolderNames& folder, const MatchList& list,
                                      std::wstring_view newExtension);
 std::vector<bool> FindNameCollisions(std::wstring_view folder, const MatchList& list,

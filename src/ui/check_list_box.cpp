@@ -2,62 +2,62 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+
 namespace morvane {
 
 namespace {
 
-// Each entry's data holds its flags.
-constexpr LRESULT kCheckedFlag = 1;
-constexpr LRESULT kDimmedFlag = 2;
+constexpr unsigned char kCheckedFlag = 1;
+constexpr unsigned char kDimmedFlag = 2;
+
+const std::wstring kNoText;
 
 }  // namespace
 
 CheckListBox::CheckListBox(WinControl* parent, int left, int top, int width, int height) : WinControl(parent) {
     SetBounds(left, top, width, height);
+    // A list box without data holds nothing but the number of entries.
     CreateHandle(L"LISTBOX", true,
-                 LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP,
+                 LBS_OWNERDRAWFIXED | LBS_NODATA | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP,
                  WS_EX_CLIENTEDGE);
+    // The texts are answered here (LB_GETTEXT); the style says so once the list box has taken its
+    // own, so that the system carries them, not just an item's data, to another program asking.
+    SetWindowLongPtrW(Handle(), GWL_STYLE, GetWindowLongPtrW(Handle(), GWL_STYLE) | LBS_HASSTRINGS);
 }
 
-int CheckListBox::Count() const { return static_cast<int>(SendMessageW(Handle(), LB_GETCOUNT, 0, 0)); }
+void CheckListBox::Clear() { Assign({}, false); }
 
-void CheckListBox::Clear() { SendMessageW(Handle(), LB_RESETCONTENT, 0, 0); }
-
-void CheckListBox::Reserve(int entries, size_t characters) {
-    if (entries > 0)
-        SendMessageW(Handle(), LB_INITSTORAGE, static_cast<WPARAM>(entries),
-                     static_cast<LPARAM>((characters + static_cast<size_t>(entries)) * sizeof(wchar_t)));
+void CheckListBox::Assign(std::vector<std::wstring> texts, bool checked) {
+    SendMessageW(Handle(), LB_RESETCONTENT, 0, 0);
+    texts_ = std::move(texts);
+    flags_.assign(texts_.size(), checked ? kCheckedFlag : 0);
+    if (!texts_.empty()) SendMessageW(Handle(), LB_SETCOUNT, texts_.size(), 0);
 }
 
-int CheckListBox::Add(const std::wstring& text, bool checked) {
-    const auto index = static_cast<int>(SendMessageW(Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
-    if (index >= 0) SendMessageW(Handle(), LB_SETITEMDATA, static_cast<WPARAM>(index), checked ? kCheckedFlag : 0);
-    return index;
+const std::wstring& CheckListBox::Item(int index) const {
+    return index >= 0 && index < Count() ? texts_[static_cast<size_t>(index)] : kNoText;
 }
 
-std::wstring CheckListBox::Item(int index) const {
-    const auto length = SendMessageW(Handle(), LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length < 0) return {};
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    SendMessageW(Handle(), LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<size_t>(length));
-    return text;
+bool CheckListBox::Flag(int index, unsigned char flag) const {
+    return index >= 0 && index < Count() && (flags_[static_cast<size_t>(index)] & flag) != 0;
 }
 
-LRESULT CheckListBox::Flags(int index) const {
-    const LRESULT data = SendMessageW(Handle(), LB_GETITEMDATA, static_cast<WPARAM>(index), 0);
-    return data == LB_ERR ? 0 : data;
-}
-
-void CheckListBox::SetFlag(int index, LRESULT flag, bool on) {
-    const LRESULT flags = Flags(index);
-    SendMessageW(Handle(), LB_SETITEMDATA, static_cast<WPARAM>(index), on ? flags | flag : flags & ~flag);
+void CheckListBox::SetFlag(int index, unsigned char flag, bool on) {
+    unsigned char& flags = flags_[static_cast<size_t>(index)];
+    flags = static_cast<unsigned char>(on ? flags | flag : flags & ~flag);
     RECT item;
     if (SendMessageW(Handle(), LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)) != LB_ERR)
         InvalidateRect(Handle(), &item, FALSE);
 }
 
-bool CheckListBox::Checked(int index) const { return (Flags(index) & kCheckedFlag) != 0; }
+bool CheckListBox::Checked(int index) const { return Flag(index, kCheckedFlag); }
+
+std::vector<bool> CheckListBox::CheckedFlags() const {
+    std::vector<bool> checked(flags_.size());
+    for (size_t i = 0; i < flags_.size(); ++i) checked[i] = (flags_[i] & kCheckedFlag) != 0;
+    return checked;
+}
 
 void CheckListBox::SetChecked(int index, bool checked) {
     if (index < 0 || index >= Count() || Checked(index) == checked) return;
@@ -65,14 +65,38 @@ void CheckListBox::SetChecked(int index, bool checked) {
     if (OnCheckChanged) OnCheckChanged(index);
 }
 
-bool CheckListBox::Dimmed(int index) const { return (Flags(index) & kDimmedFlag) != 0; }
+bool CheckListBox::Dimmed(int index) const { return Flag(index, kDimmedFlag); }
 
 void CheckListBox::SetDimmed(int index, bool dimmed) {
     if (index < 0 || index >= Count() || Dimmed(index) == dimmed) return;
     SetFlag(index, kDimmedFlag, dimmed);
 }
 
+void CheckListBox::SetDimmedFlags(const std::vector<bool>& dimmed) {
+    bool changed = false;
+    for (size_t i = 0; i < flags_.size() && i < dimmed.size(); ++i) {
+        const auto flags = static_cast<unsigned char>(dimmed[i] ? flags_[i] | kDimmedFlag : flags_[i] & ~kDimmedFlag);
+        changed = changed || flags != flags_[i];
+        flags_[i] = flags;
+    }
+    if (changed) InvalidateRect(Handle(), nullptr, FALSE);
+}
+
 void CheckListBox::Toggle(int index) { SetChecked(index, !Checked(index)); }
+
+void CheckListBox::SelectByFirstCharacter(wchar_t character) {
+    const int count = Count();
+    if (count == 0) return;
+    const auto focused = static_cast<int>(SendMessageW(Handle(), LB_GETCARETINDEX, 0, 0));
+    for (int step = 1; step <= count; ++step) {
+        const int index = ((focused < 0 ? -1 : focused) + step) % count;
+        const std::wstring& text = texts_[static_cast<size_t>(index)];
+        if (!text.empty() && CompareStringOrdinal(text.data(), 1, &character, 1, TRUE) == CSTR_EQUAL) {
+            SendMessageW(Handle(), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+            return;
+        }
+    }
+}
 
 void CheckListBox::SetItemHeight(int height) {
     SendMessageW(Handle(), LB_SETITEMHEIGHT, 0, height);
@@ -83,6 +107,16 @@ void CheckListBox::SetBackground(COLORREF color) {
     if (color == Color()) return;
     background_.Reset(CreateSolidBrush(color));
     SetColor(color);
+}
+
+int CheckListBox::IndexAt(POINT point) const {
+    // Worked out from the top entry: LB_ITEMFROMPOINT answers only the low 16 bits of an index.
+    RECT client;
+    GetClientRect(Handle(), &client);
+    const auto height = static_cast<int>(SendMessageW(Handle(), LB_GETITEMHEIGHT, 0, 0));
+    if (!PtInRect(&client, point) || height <= 0) return -1;
+    const auto index = static_cast<int>(SendMessageW(Handle(), LB_GETTOPINDEX, 0, 0)) + point.y / height;
+    return index < Count() ? index : -1;
 }
 
 int CheckListBox::CheckBoxWidth() const {
@@ -99,10 +133,11 @@ LRESULT CheckListBox::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
-        const LRESULT result = DefaultProc(message, wParam, lParam);
+        // The entry under the pointer before the list box scrolls a half-shown one into view.
         const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        const LRESULT hit = SendMessageW(Handle(), LB_ITEMFROMPOINT, 0, lParam);
-        if (HIWORD(hit) == 0 && point.x < CheckBoxWidth()) Toggle(LOWORD(hit));
+        const int hit = point.x < CheckBoxWidth() ? IndexAt(point) : -1;
+        const LRESULT result = DefaultProc(message, wParam, lParam);
+        if (hit >= 0) Toggle(hit);
         return result;
     }
     case WM_KEYDOWN:
@@ -113,7 +148,18 @@ LRESULT CheckListBox::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_CHAR:
         if (wParam == L' ') return 0;  // already toggled on the key press
+        if (wParam > L' ') {
+            SelectByFirstCharacter(static_cast<wchar_t>(wParam));
+            return 0;
+        }
         break;
+    // The texts for whoever asks the list box itself, another program included.
+    case LB_GETTEXTLEN:
+        return wParam < texts_.size() ? static_cast<LRESULT>(texts_[wParam].size()) : LB_ERR;
+    case LB_GETTEXT:
+        if (wParam >= texts_.size() || !lParam) return LB_ERR;
+        std::copy_n(texts_[wParam].c_str(), texts_[wParam].size() + 1, reinterpret_cast<wchar_t*>(lParam));
+        return static_cast<LRESULT>(texts_[wParam].size());
     }
     return WinControl::WndProc(message, wParam, lParam);
 }
@@ -124,6 +170,7 @@ void CheckListBox::DrawItem(const DRAWITEMSTRUCT& item) {
         return;
     }
     const int index = static_cast<int>(item.itemID);
+    if (index >= Count()) return;
     const HDC dc = item.hDC;
     const int boxWidth = CheckBoxWidth();
     const int itemHeight = item.rcItem.bottom - item.rcItem.top;
@@ -147,8 +194,8 @@ void CheckListBox::DrawItem(const DRAWITEMSTRUCT& item) {
     SetBkMode(dc, TRANSPARENT);
     RECT label = text;
     label.left += 2;
-    const std::wstring caption = Item(index);
-    DrawTextW(dc, caption.c_str(), -1, &label, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    const std::wstring& caption = Item(index);
+    DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &label, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &text);
 }
 

@@ -1,8 +1,11 @@
 #pragma once
 // A list box that draws a check box in front of every entry. A click on the box or the space bar
-// on the focused entry toggles it.
+// on the focused entry toggles it. The entries live here, not in the list box, which only knows
+// how many there are: a list of a hundred thousand is taken over in one step, and each text is held
+// once.
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "ui/control.h"
 #include "ui/handles.h"
@@ -13,20 +16,23 @@ class CheckListBox : public WinControl {
 public:
     CheckListBox(WinControl* parent, int left, int top, int width, int height);
 
-    int Count() const;
+    int Count() const { return static_cast<int>(texts_.size()); }
     void Clear();
-    // Reserves room for this many more entries holding about this many characters in all, so that
-    // a long fill does not grow the list's storage step by step.
-    void Reserve(int entries, size_t characters);
-    // Appends an entry and returns its index.
-    int Add(const std::wstring& text, bool checked = false);
-    std::wstring Item(int index) const;
+    // Takes the texts over as the entries, all checked or all unchecked, none dimmed.
+    void Assign(std::vector<std::wstring> texts, bool checked);
+    // The entry's text; empty outside the list.
+    const std::wstring& Item(int index) const;
+    const std::vector<std::wstring>& Items() const { return texts_; }
     bool Checked(int index) const;
+    // Every entry's check, in list order.
+    std::vector<bool> CheckedFlags() const;
     void SetChecked(int index, bool checked);
     void Toggle(int index);
     // A dimmed entry's text is drawn in the disabled text colour; its check box works as ever.
     bool Dimmed(int index) const;
     void SetDimmed(int index, bool dimmed);
+    // Sets every entry's dimmed flag (one per entry, in list order) and repaints once if any changed.
+    void SetDimmedFlags(const std::vector<bool>& dimmed);
 
     // After an entry's check changed, by the user or from code.
     std::function<void(int index)> OnCheckChanged;
@@ -40,9 +46,16 @@ protected:
 
 private:
     int CheckBoxWidth() const;
-    LRESULT Flags(int index) const;
-    void SetFlag(int index, LRESULT flag, bool on);
+    // The entry shown at a client point, or -1.
+    int IndexAt(POINT point) const;
+    bool Flag(int index, unsigned char flag) const;
+    void SetFlag(int index, unsigned char flag, bool on);
+    // Moves the selection to the next entry after the focused one whose text begins with the
+    // character, as a list box of strings does when a letter is typed.
+    void SelectByFirstCharacter(wchar_t character);
 
+    std::vector<std::wstring> texts_;
+    std::vector<unsigned char> flags_;
     UniqueBrush background_;
 };
 

@@ -48,6 +48,7 @@ public:
 
     int ShowModal();
     bool Modal() const { return modal_; }
+    int ModalResult() const { return modalResult_; }
     void SetModalResult(int result) { modalResult_ = result; }
     // Closes the form: the close handler runs, then the form hides. The main form's closing ends
     // the program.

@@ -10,6 +10,8 @@
 #include <memory>
 
 #include "app/about_box.h"
+#include "app/folder_menu.h"
+#include "app/help.h"
 #include "app/settings.h"
 #include "batch/batch_journal.h"
 #include "batch/extension_list_dialog.h"
@@ -242,6 +244,13 @@ TEST_F(MainWindow, StoredValuesComeBackAndTheStartFolderFollowsItsMode) {
     Store(L"FirstDirMode", L"1");
     Store(L"Wild", L"2");
     Store(L"FileView", L"7");
+    {
+        // A folder given on the command line (or by the folder menu) still opens in mode 1.
+        TempFolder given(L"_引数");
+        auto started = Create({given.Path()});
+        EXPECT_EQ(started->FolderView1.FolderPath(), given.Path());
+        EXPECT_TRUE(started->K14.Checked());
+    }
     auto form = Create();
     EXPECT_EQ(form->FolderView1.FolderPath(), chosen.Path());
     EXPECT_TRUE(form->K14.Checked());
@@ -253,6 +262,21 @@ TEST_F(MainWindow, StoredValuesComeBackAndTheStartFolderFollowsItsMode) {
     EXPECT_EQ(Stored(L"FileView"), L"0");
     EXPECT_EQ(Stored(L"FirstDirMode"), L"1");
     EXPECT_EQ(Stored(L"FirstDirectory"), chosen.Path());
+
+    // Mode 1 with no folder ever chosen: the empty path goes to the tree (the shell decides what it
+    // selects), not the last folder; nothing is reported and the empty choice is kept.
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kProgramKey, L"FirstDirectory");
+    const std::wstring lastFolder = Stored(L"Directory");
+    ASSERT_EQ(lastFolder, chosen.Path());
+    ErrorBoxCatcher boxes;
+    auto unchosen = Create();
+    PumpMessages();
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_TRUE(unchosen->K14.Checked());
+    EXPECT_NE(unchosen->FolderView1.FolderPath(), lastFolder);
+    unchosen->FormClose();
+    EXPECT_EQ(Stored(L"FirstDirMode"), L"1");
+    EXPECT_EQ(Stored(L"FirstDirectory"), L"");
 }
 
 TEST_F(MainWindow, ABadValueIsReportedAndEverythingAfterItStillLoads) {
@@ -269,6 +293,9 @@ TEST_F(MainWindow, ABadValueIsReportedAndEverythingAfterItStillLoads) {
     PutRegistryText(HKEY_CURRENT_USER, placement, L"PlaceNormalPos.Top", L"4000");
     PutRegistryText(HKEY_CURRENT_USER, placement, L"PlaceNormalPos.Right", L"5621");
     PutRegistryText(HKEY_CURRENT_USER, placement, L"PlaceNormalPos.Bottom", L"4329");
+    // One placement value of the wrong type costs only itself.
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, placement.c_str(), L"PlaceMinPos.X", REG_DWORD, &number, sizeof number),
+              ERROR_SUCCESS);
 
     // The folder arrives as two arguments when the blank is not quoted.
     const std::wstring path = folder.Path();
@@ -276,9 +303,10 @@ TEST_F(MainWindow, ABadValueIsReportedAndEverythingAfterItStillLoads) {
     ErrorBoxCatcher boxes;
     auto form = Create({path.substr(0, blank), path.substr(blank + 1)});
     PumpMessages();
-    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    ASSERT_EQ(boxes.Boxes().size(), 2u);
     EXPECT_EQ(boxes.Boxes()[0].Caption, L"Morvane");
-    EXPECT_EQ(boxes.Boxes()[0].Text, L"'ExtTo' のﾃﾞｰﾀ型が不正です.");
+    EXPECT_EQ(boxes.Boxes()[0].Text, L"'PlaceMinPos.X' のﾃﾞｰﾀ型が不正です.");
+    EXPECT_EQ(boxes.Boxes()[1].Text, L"'ExtTo' のﾃﾞｰﾀ型が不正です.");
     EXPECT_EQ(form->Edit2.Text(), L"AIFF");
     EXPECT_EQ(form->ViewStyleNumber(), 1);
     EXPECT_TRUE(form->K10.Checked());
@@ -287,8 +315,8 @@ TEST_F(MainWindow, ABadValueIsReportedAndEverythingAfterItStillLoads) {
     RECT window, work;
     GetWindowRect(form->Handle(), &window);
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    EXPECT_LE(window.right, work.right);
-    EXPECT_LE(window.bottom, work.bottom);
+    EXPECT_EQ(window.right, work.right);  // the stored place, brought into view
+    EXPECT_EQ(window.bottom, work.bottom);
     EXPECT_EQ(window.right - window.left, 621);
     form->Show();
     EXPECT_FALSE(IsIconic(form->Handle()));
@@ -311,6 +339,69 @@ TEST_F(MainWindow, ASaveTheRegistryRefusesIsReportedAndTheWindowStillCloses) {
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_NE(boxes.Boxes()[0].Text.find(L"失敗しました"), std::wstring::npos) << boxes.Boxes()[0].Text.size();
     EXPECT_FALSE(IsWindowVisible(form->Handle()));
+}
+
+TEST_F(MainWindow, ASettingsKeyThatCannotBeCreatedIsReportedOnceAtStart) {
+    // The current user's root of this process becomes a volatile key: no lasting key can be made
+    // below it.
+    HKEY refusing = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"MorvaneTest-volatile", 0, nullptr, REG_OPTION_VOLATILE,
+                              KEY_ALL_ACCESS, nullptr, &refusing, nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, refusing), ERROR_SUCCESS);
+    ErrorBoxCatcher boxes;
+    {
+        auto form = Create();
+        TForm2 batchDialog(*form);
+        PumpMessages();
+        EXPECT_EQ(form->Edit2.Text(), L"AIFF");
+        EXPECT_EQ(batchDialog.Details(), 1);
+    }
+    RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+    RegCloseKey(refusing);
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"MorvaneTest-volatile");
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].Text, L"ｷｰ Halvik\\Morvane の作成に失敗しました.");
+}
+
+TEST_F(MainWindow, TheFolderMenuMarkIsReadAtStartAndTheHelpMenuOpensHelpAndTheAboutBox) {
+    // The classes root of this process points at a scratch key, so the prefix's own stays as it is.
+    const std::wstring scratch = L"MorvaneTest\\classes-" + std::to_wstring(GetCurrentProcessId());
+    HKEY classes = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, scratch.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &classes,
+                              nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegOverridePredefKey(HKEY_CLASSES_ROOT, classes), ERROR_SUCCESS);
+    EXPECT_FALSE(Create()->K16.Checked());
+    RegisterFolderMenu(L"C:\\Morvane\\Morvane.exe");
+    auto form = Create();
+    EXPECT_TRUE(form->K16.Checked());
+    RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+    RegCloseKey(classes);
+    RegDeleteTreeW(HKEY_CURRENT_USER, scratch.c_str());
+    RegDeleteKeyW(HKEY_CURRENT_USER, scratch.c_str());
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"MorvaneTest");
+
+    // ﾄﾋﾟｯｸの検索(&T) opens the help file's contents.
+    App().SetHelpFile(HelpFileBesideExecutable());
+    form->SearchforHelpOn1.Click();
+    const HWND help = FindWindowW(nullptr, L"Morvane ヘルプ");
+    EXPECT_TRUE(help && IsWindowVisible(help));
+    CloseHelpWindows();
+
+    // ﾊﾞｰｼﾞｮﾝ情報(&A) shows the about box modally.
+    TAboutBox about([](const std::wstring&) {});
+    form->SetDialogs(nullptr, &about, nullptr);
+    bool aboutShown = false;
+    ModalScript script;
+    script.Then([&] {
+        aboutShown = IsWindowVisible(about.Handle()) && about.Modal();
+        about.FlatButton1Click();
+    });
+    form->About1.Click();
+    EXPECT_TRUE(aboutShown);
+    EXPECT_FALSE(IsWindowVisible(about.Handle()));
+    form->SetDialogs(nullptr, nullptr, nullptr);
 }
 
 TEST_F(MainWindow, ClickingAFileSetsTheTargetFromIt) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/ui_driver.h"
 #include "ui/error.h"
@@ -179,6 +180,19 @@ TEST(Settings, RefusedWritesAndKeysAreErrors) {
     EXPECT_EQ(MessageOf([&] { settings.WriteString(L"Morvane", L"ExtTo", L"bak"); }),
               L"ｷｰ Morvane の作成に失敗しました");
     EXPECT_FALSE(KeyExists(key.Path()));
+
+    // Below a volatile key no lasting key can be made: opened to read what is there, such a key
+    // reads as empty and only its writes fail.
+    HKEY parent;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.Path().c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+                              nullptr, &parent, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(parent);
+    EXPECT_EQ(MessageOf([&] { Settings(key.Sub(L"Halvik")); }), L"ｷｰ " + key.Sub(L"Halvik") + L" の作成に失敗しました");
+    Settings reading(key.Sub(L"Halvik"), KeyAccess::ReadWhatIsThere);
+    EXPECT_EQ(reading.ReadInteger(L"Morvane", L"Meisai", 7), 7);
+    EXPECT_EQ(reading.ReadString(L"", L"Top", L"none"), L"none");
+    EXPECT_EQ(MessageOf([&] { reading.WriteInteger(L"Morvane", L"Meisai", 1); }), L"ｷｰ Morvane の作成に失敗しました");
 }
 
 // A top-level window of a class of its own, for placement round trips.
@@ -268,10 +282,22 @@ TEST(FormPlacement, SaveThenLoadRestoresTheBounds) {
     LoadFormPlacement(window.Get());
     EXPECT_TRUE(IsZoomed(window.Get()));
 
-    // A value of the wrong type stops the load with the error box's message.
+    // A value of the wrong type is reported with the error box's message and keeps its field; the
+    // other values are applied all the same.
+    PutText(section, L"PlaceShowCmd", std::to_wstring(SW_SHOWNORMAL));
     const DWORD number = 5;
     PutRaw(section, L"PlaceMinPos.X", REG_DWORD, &number, sizeof number);
-    EXPECT_EQ(MessageOf([&] { LoadFormPlacement(window.Get()); }), L"'PlaceMinPos.X' のﾃﾞｰﾀ型が不正です");
+    PutRaw(section, L"PlaceMaxPos.Y", REG_DWORD, &number, sizeof number);
+    ProbeWindow fresh;
+    std::vector<std::wstring> reported;
+    LoadFormPlacement(fresh.Get(), [&](const Error& error) { reported.push_back(error.Message()); });
+    EXPECT_EQ(reported, (std::vector<std::wstring>{L"'PlaceMinPos.X' のﾃﾞｰﾀ型が不正です",
+                                                   L"'PlaceMaxPos.Y' のﾃﾞｰﾀ型が不正です"}));
+    EXPECT_TRUE(fresh.Bounds() == saved);
+    // Without a report the first one is thrown, once the rest is applied.
+    ProbeWindow another;
+    EXPECT_EQ(MessageOf([&] { LoadFormPlacement(another.Get()); }), L"'PlaceMinPos.X' のﾃﾞｰﾀ型が不正です");
+    EXPECT_TRUE(another.Bounds() == saved);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <utility>
 
@@ -60,9 +61,13 @@ struct TestOpener : BatchDialogOpener {
     std::wstring folder;
     std::wstring newExtension = L"bak";
     int refreshes = 0;
+    std::function<void()> refreshing;  // runs while the list is read again
     std::wstring FolderPath() const override { return folder; }
     std::wstring NewExtension() const override { return newExtension; }
-    void Refresh() override { ++refreshes; }
+    void Refresh() override {
+        ++refreshes;
+        if (refreshing) refreshing();
+    }
 };
 
 std::vector<std::pair<std::wstring, bool>> EntriesOf(const CheckListBox& list) {
@@ -105,8 +110,14 @@ TEST_F(BatchDialog, ListsMatchesCheckedWithSummaryAndCount) {
         EXPECT_EQ(dialog.Label3.Caption(), L"本当によろしいですか？");
         EXPECT_TRUE(IsWindowVisible(dialog.Handle()));
         EXPECT_FALSE(IsWindowVisible(dialog.ProgressBar1.Handle()));
+        // A typed character selects the next entry that begins with it.
+        PostMessageW(dialog.CheckListBox1.Handle(), WM_CHAR, L'写', 1);
+        script.Then([&] {
+            const auto selected = static_cast<int>(SendMessageW(dialog.CheckListBox1.Handle(), LB_GETCURSEL, 0, 0));
+            EXPECT_EQ(dialog.CheckListBox1.Item(selected), L"写真.txt");
+            PostKey(dialog.Handle(), VK_ESCAPE);
+        });
     });
-    PostKey(dialog.Handle(), VK_ESCAPE);
     EXPECT_EQ(dialog.Open(L"txt", TargetMode::ByExtension), mrCancel);
     EXPECT_TRUE(script.Done());
     EXPECT_FALSE(IsWindowVisible(dialog.Handle()));
@@ -138,10 +149,16 @@ TEST_F(BatchDialog, ConvertsOnlyCheckedEntries) {
         EXPECT_TRUE(dialog.CheckListBox1.Checked(3));
     });
     PostButtonClick(dialog.Button2.Handle());
+    // The bar, at its end, stays on screen while the list is read again.
+    bool barShownAtRefresh = false;
+    opener.refreshing = [&] {
+        barShownAtRefresh = IsWindowVisible(dialog.ProgressBar1.Handle()) && dialog.ProgressBar1.Position() == 4;
+    };
 
     const int result = dialog.Open(L"txt", TargetMode::ByExtension);
     EXPECT_EQ(result, mrOk);
     EXPECT_EQ(opener.refreshes, 1);
+    EXPECT_TRUE(barShownAtRefresh);
     EXPECT_EQ(dialog.ProgressBar1.Position(), 4);
     EXPECT_EQ(dialog.ProgressBar1.Max(), 4);
     // Hidden by the run itself, not merely out of sight with the closed dialog.
@@ -230,6 +247,78 @@ TEST_F(BatchDialog, AConversionLeavesTheJournalThatUndoesIt) {
     EXPECT_EQ(dialog.Open(L"txt", TargetMode::ByExtension), mrOk);
     EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.bak", L"b.bak"}));
     EXPECT_FALSE(ReadBatchJournal(dialog.JournalPath()));
+
+    // With no place for a journal nothing is written anywhere: a user's ".new" in the current
+    // folder stays as it was, and the batch runs all the same.
+    TempFolder current;
+    current.AddFile(L".new", 0, "the user's");
+    wchar_t previous[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    SetCurrentDirectoryW(current.Path().c_str());
+    dialog.SetJournalPath(L"");
+    opener.newExtension = L"txt";
+    PostButtonClick(dialog.Button2.Handle());
+    EXPECT_EQ(dialog.Open(L"bak", TargetMode::ByExtension), mrOk);
+    SetCurrentDirectoryW(previous);
+    EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.txt", L"b.txt"}));
+    EXPECT_EQ(current.Names(), std::vector<std::wstring>{L".new"});
+    EXPECT_EQ(test::ReadFileBytes(current.PathOf(L".new")), "the user's");
+}
+
+// A long run keeps the dialog alive, lets nothing but the cancel button in, and stops on it after
+// the file in hand: what was renamed stays renamed and journaled, and the list is read again.
+TEST_F(BatchDialog, ALongRunPaintsAndStopsAfterTheFileInHandOnCancel) {
+    constexpr int kFiles = 1000;
+    for (int i = 0; i < kFiles; ++i) folder.AddFile(L"f" + std::to_wstring(1000 + i) + L".txt");
+    TempFolder store;
+    opener.folder = folder.Path();
+    TForm2 dialog(opener);
+    dialog.SetJournalPath(store.PathOf(L"last-batch"));
+    const auto renamedSoFar = [&] { return ListMatchingFiles(folder.Path(), L"*.bak").size(); };
+    bool blockedWhileRunning = false;
+    int positionAtCancel = 0;
+    size_t renamedAtCancel = 0;
+    ModalScript script;
+    std::function<void()> cancelOnceSomeAreRenamed = [&] {
+        if (renamedSoFar() == 0) {
+            script.Then(cancelOnceSomeAreRenamed);
+            return;
+        }
+        positionAtCancel = dialog.ProgressBar1.Position();
+        renamedAtCancel = renamedSoFar();
+        PostButtonClick(dialog.Button1.Handle());
+    };
+    script.Then([&] {
+        dialog.Button2.Click();  // the whole run happens inside this step
+    });
+    script.Then([&] {
+        // Handled from inside the run, before its first file.
+        blockedWhileRunning = IsWindowVisible(dialog.ProgressBar1.Handle()) &&
+                              !IsWindowEnabled(dialog.Button2.Handle()) &&
+                              !IsWindowEnabled(dialog.Button3.Handle()) &&
+                              !IsWindowEnabled(dialog.CheckListBox1.Handle()) && GetFocus() == dialog.Button1.Handle();
+        PostButtonClick(dialog.Button2.Handle());  // refused: no second run starts
+        script.Then(cancelOnceSomeAreRenamed);
+    });
+    EXPECT_EQ(dialog.Open(L"txt", TargetMode::ByExtension), mrCancel);
+    EXPECT_TRUE(blockedWhileRunning);
+    ASSERT_GT(renamedAtCancel, 0u);
+    EXPECT_LT(renamedAtCancel, static_cast<size_t>(kFiles));
+    EXPECT_GT(positionAtCancel, 0);  // the bar moved during the run
+    EXPECT_EQ(renamedSoFar(), renamedAtCancel);
+    EXPECT_EQ(opener.refreshes, 1);
+    const std::optional<BatchJournal> journal = ReadBatchJournal(dialog.JournalPath());
+    ASSERT_TRUE(journal);
+    EXPECT_EQ(UndoableEntries(*journal).size(), renamedAtCancel);
+    EXPECT_EQ(UndoBatch(dialog.JournalPath()).Restored, static_cast<int>(renamedAtCancel));
+    EXPECT_EQ(renamedSoFar(), 0u);
+    // The next opening finds every control as it was.
+    script.Then([&] {
+        EXPECT_TRUE(IsWindowEnabled(dialog.Button2.Handle()) && IsWindowEnabled(dialog.CheckListBox1.Handle()));
+        PostKey(dialog.Handle(), VK_ESCAPE);
+    });
+    dialog.Open(L"txt", TargetMode::ByExtension);
+    EXPECT_TRUE(script.Done());
 }
 
 TEST_F(BatchDialog, NoMatchConvertsNothingButRefreshesAndCloses) {
@@ -327,6 +416,35 @@ TEST_F(BatchDialog, LongListIsWhollyListedPaintedAndScrollable) {
         EXPECT_TRUE(script.Done());
     }
     EXPECT_EQ(dialog.CheckListBox1.Item(kFiles - 1).size(), 9u);
+}
+
+// Indexes past 65,535 do not fit the 16 bits a list box's own hit test answers.
+TEST_F(BatchDialog, ClicksAndTheSpaceBarToggleTheEntryAtAnyIndex) {
+    TForm2 dialog(opener);
+    CheckListBox& list = dialog.CheckListBox1;
+    constexpr int kEntries = 70000;
+    ModalScript script;
+    script.Then([&] {
+        std::vector<std::wstring> names;
+        for (int i = 0; i < kEntries; ++i) names.push_back(L"f" + std::to_wstring(i) + L".txt");
+        list.Assign(std::move(names), true);
+        SendMessageW(list.Handle(), LB_SETTOPINDEX, 65540, 0);
+        ClickCheckBox(dialog, 0);
+        ClickCheckBox(dialog, 2);
+        script.Then([&] {
+            list.SetFocus();
+            SendMessageW(list.Handle(), LB_SETCURSEL, kEntries - 1, 0);
+            PostKey(list.Handle(), VK_SPACE);
+            script.Then([&] { PostKey(dialog.Handle(), VK_ESCAPE); });
+        });
+    });
+    dialog.Open(L"txt", TargetMode::ByExtension);
+    ASSERT_TRUE(script.Done());
+    ASSERT_EQ(list.Count(), kEntries);
+    std::vector<int> unchecked;
+    for (int i = 0; i < kEntries; ++i)
+        if (!list.Checked(i)) unchecked.push_back(i);
+    EXPECT_EQ(unchecked, (std::vector<int>{65540, 65542, kEntries - 1}));
 }
 
 int OuterHeight(const TForm2& dialog) {

@@ -152,12 +152,82 @@ TEST(BatchUndo, RestoresTheBatchOnceAndNeverReplacesAFile) {
     EXPECT_EQ(third.Restored + third.NotRestored, 0);
 }
 
+TEST(BatchUndo, RestoresEveryRenameAndNeverUndoesAFailedOne) {
+    TempFolder folder;
+    TempFolder store;
+    const std::wstring journalPath = store.PathOf(L"last-batch");
+    for (const wchar_t* name : {L"u.txt", L"a.txt", L"b.txt", L"c.txt", L"x.txt"}) folder.AddFile(name);
+    folder.AddFile(L"b.bak", 0, "precious");
+    // An unchecked file above the converted ones, and b's new name taken.
+    MatchList list = Checked({L"u.txt", L"a.txt", L"b.txt", L"c.txt", L"x.txt"});
+    list[0].Checked = false;
+    {
+        JournalRecorder recorder(journalPath, PlanBatch(folder.Path(), list, L"bak"));
+        folder.AddFile(L"x.bak", 0, "another");  // taken by someone else after the plan: x fails
+        NullSink progress;
+        JournalingSink sink(progress, &recorder, list);
+        RenameCheckedFiles(folder.Path(), list, L"bak", sink);
+    }
+    ASSERT_EQ(folder.Names(), (Names{L"a.bak", L"b.bak", L"b.txt", L"c.bak", L"u.txt", L"x.bak", L"x.txt"}));
+    DeleteFileW(folder.PathOf(L"x.txt").c_str());  // x's old name is free now, but x.bak is not x's
+    const UndoResult result = UndoBatch(journalPath);
+    EXPECT_EQ(result.Restored, 2);
+    EXPECT_EQ(result.NotRestored, 0);
+    EXPECT_EQ(folder.Names(), (Names{L"a.txt", L"b.bak", L"b.txt", L"c.txt", L"u.txt", L"x.bak"}));
+    EXPECT_EQ(ReadFileBytes(folder.PathOf(L"b.bak")), "precious");
+    EXPECT_EQ(ReadFileBytes(folder.PathOf(L"x.bak")), "another");
+}
+
+TEST(BatchUndo, ANameOneFileGaveUpAndAnotherTookIsUndoneLastRenameFirst) {
+    TempFolder folder;
+    TempFolder store;
+    const std::wstring journalPath = store.PathOf(L"last-batch");
+    folder.AddFile(L"a.b.c", 0, "abc");
+    folder.AddFile(L"a.q", 0, "q");
+    // New extension "b.c": a.b.c becomes a.b.b.c, then a.q takes the name a.b.c.
+    RunJournaledBatch(journalPath, folder.Path(), Checked({L"a.b.c", L"a.q"}), L"b.c");
+    ASSERT_EQ(folder.Names(), (Names{L"a.b.b.c", L"a.b.c"}));
+    const BatchJournal recorded = *ReadBatchJournal(journalPath);
+    EXPECT_EQ(UndoBatch(journalPath).Restored, 2);
+    EXPECT_EQ(folder.Names(), (Names{L"a.b.c", L"a.q"}));
+    EXPECT_EQ(ReadFileBytes(folder.PathOf(L"a.b.c")), "abc");
+
+    // The same after a crash that recorded nothing: the names tell, judged in the undo's order.
+    RunJournaledBatch(journalPath, folder.Path(), Checked({L"a.b.c", L"a.q"}), L"b.c");
+    BatchJournal unrecorded = recorded;
+    for (JournalEntry& entry : unrecorded.Entries) entry.Outcome = RenameOutcome::Unknown;
+    WriteBatchJournal(journalPath, unrecorded);
+    EXPECT_EQ(UndoableEntries(unrecorded), (std::vector<size_t>{0, 1}));
+    EXPECT_EQ(UndoBatch(journalPath).Restored, 2);
+    EXPECT_EQ(ReadFileBytes(folder.PathOf(L"a.b.c")), "abc");
+    EXPECT_EQ(ReadFileBytes(folder.PathOf(L"a.q")), "q");
+}
+
+TEST(BatchUndo, AChangeOfCaseIsRecordedAndUndoneToTheOldCase) {
+    TempFolder folder;
+    TempFolder store;
+    const std::wstring journalPath = store.PathOf(L"last-batch");
+    for (const wchar_t* name : {L"x.JPG", L"z.Jpg"}) folder.AddFile(name);
+    RunJournaledBatch(journalPath, folder.Path(), Checked({L"x.JPG", L"z.Jpg"}), L"jpg");
+    ASSERT_EQ(folder.Names(), (Names{L"x.jpg", L"z.jpg"}));
+    EXPECT_EQ(ReadBatchJournal(journalPath)->Entries[1].Outcome, RenameOutcome::Renamed);
+    EXPECT_EQ(UndoBatch(journalPath).Restored, 2);
+    EXPECT_EQ(folder.Names(), (Names{L"x.JPG", L"z.Jpg"}));
+
+    // Without records (a crash), only the name whose case did change is offered.
+    WriteBatchJournal(journalPath, PlanBatch(folder.Path(), Checked({L"x.JPG", L"z.Jpg"}), L"jpg"));
+    ASSERT_TRUE(RenameInFolder(folder.Path(), L"z.Jpg", L"z.jpg"));
+    EXPECT_EQ(UndoableEntries(*ReadBatchJournal(journalPath)), std::vector<size_t>{1});
+    EXPECT_EQ(UndoBatch(journalPath).Restored, 1);
+    EXPECT_EQ(folder.Names(), (Names{L"x.JPG", L"z.Jpg"}));
+}
+
 TEST(BatchUndo, AfterACrashOnlyTheRenamesThatHappenedAreUndone) {
     TempFolder folder;
     TempFolder store;
     const std::wstring journalPath = store.PathOf(L"last-batch");
-    for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt", L"c.bak"}) folder.AddFile(name);
-    const MatchList list = Checked({L"a.txt", L"b.txt", L"c.txt"});
+    for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt", L"c.bak", L"d.txt"}) folder.AddFile(name);
+    const MatchList list = Checked({L"a.txt", L"b.txt", L"c.txt", L"d.txt"});
     {
         // The run renamed a and b, but the crash came before b's outcome was recorded.
         JournalRecorder recorder(journalPath, PlanBatch(folder.Path(), list, L"bak"));
@@ -167,12 +237,15 @@ TEST(BatchUndo, AfterACrashOnlyTheRenamesThatHappenedAreUndone) {
     }
     // c never ran; its new name existed before the batch, so it must not be "restored" either.
     DeleteFileW(folder.PathOf(L"c.txt").c_str());
+    // d never ran either, and meanwhile another file took its new name.
+    folder.AddFile(L"d.bak", 0, "another");
     const std::optional<BatchJournal> journal = ReadBatchJournal(journalPath);
     ASSERT_TRUE(journal);
     EXPECT_EQ(UndoableEntries(*journal), (std::vector<size_t>{0, 1}));
     const UndoResult result = UndoBatch(journalPath);
     EXPECT_EQ(result.Restored, 2);
-    EXPECT_EQ(folder.Names(), (Names{L"a.txt", L"b.txt", L"c.bak"}));
+    EXPECT_EQ(folder.Names(), (Names{L"a.txt", L"b.txt", L"c.bak", L"d.bak", L"d.txt"}));
+    EXPECT_EQ(ReadFileBytes(folder.PathOf(L"d.bak")), "another");
 }
 
 }  // namespace

@@ -28,11 +28,15 @@ std::vector<std::wstring> Sorted(std::vector<std::wstring> names) {
 struct RecordingSink : ProgressSink {
     std::vector<std::wstring> calls;
     int steps = 0;
+    int stopAfter = -1;  // entries before Continue says stop; -1: never
+    std::vector<std::pair<size_t, bool>> renamed;  // entry, outcome
     void Start(int max) override { calls.push_back(L"start " + std::to_wstring(max)); }
     void Step() override {
         ++steps;
         calls.push_back(L"step");
     }
+    void Renamed(size_t entry, bool succeeded) override { renamed.emplace_back(entry, succeeded); }
+    bool Continue() override { return stopAfter < 0 || steps < stopAfter; }
     void Finish() override { calls.push_back(L"finish"); }
 };
 
@@ -237,6 +241,14 @@ TEST(RenameCheckedFiles, RenamesCheckedEntriesAndStepsForEveryEntry) {
     EXPECT_EQ(sink.steps, 4);
     EXPECT_EQ(sink.calls.back(), L"finish");
     EXPECT_EQ(sink.calls.size(), 6u);
+
+    // Told to stop, the run stops before the next entry; what was renamed stays renamed.
+    list = ListMatchingFiles(folder.Path(), L"*.bak");
+    RecordingSink stopped;
+    stopped.stopAfter = 2;
+    RenameCheckedFiles(folder.Path(), list, L"txt", stopped);
+    EXPECT_EQ(stopped.calls, (std::vector<std::wstring>{L"start 3", L"step", L"step", L"finish"}));
+    EXPECT_EQ(ListMatchingFiles(folder.Path(), L"*.txt").size(), 3u);  // b.txt and the two renamed back
 }
 
 TEST(RenameCheckedFiles, NeverReplacesAnExistingFile) {
@@ -263,6 +275,19 @@ TEST(RenameCheckedFiles, NeverReplacesAnExistingFile) {
     EXPECT_EQ(content(L"a.bak"), "new");
     EXPECT_EQ(content(L"b.bak"), "precious");
     EXPECT_EQ(sink.steps, 3);
+}
+
+TEST(RenameCheckedFiles, AChangeOfCaseOnlyRenamesAndOnlyWhatHappenedCounts) {
+    TempFolder folder;
+    folder.AddFile(L"x.JPG", 0, "x");
+    folder.AddFile(L"y.jpg");
+    folder.AddFile(L"z.Jpg");
+    RecordingSink sink;
+    RenameCheckedFiles(folder.Path(), {{L"x.JPG"}, {L"y.jpg"}, {L"z.Jpg"}, {L"gone.JPG"}}, L"jpg", sink);
+    EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"x.jpg", L"y.jpg", L"z.jpg"}));
+    EXPECT_EQ(test::ReadFileBytes(folder.PathOf(L"x.jpg")), "x");
+    // The name already right and the file that is gone were not renamed.
+    EXPECT_EQ(sink.renamed, (std::vector<std::pair<size_t, bool>>{{0, true}, {1, false}, {2, true}, {3, false}}));
 }
 
 TEST(RenameCheckedFiles, SameExtensionMissingFilesAndEmptyListChangeNothing) {

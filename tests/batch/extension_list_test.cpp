@@ -174,12 +174,12 @@ TEST(ExtensionListInMemory, AFileThatFailedToLoadIsNeverOverwritten) {
     }
     EXPECT_TRUE(list.SaveBlocked());
     EXPECT_EQ(list.Entries(), Entries{});
-    // The rest of the run: appends and closes work in memory, the stored list stays.
-    list.Append(L"txt");
-    list.Select(0);
+    // The rest of the run: an append cannot be stored, so it is refused with the load's message
+    // rather than kept in memory only to be lost; closes store nothing.
+    EXPECT_EQ(MessageOf([&] { list.Append(L"txt"); }), L"ﾌｧｲﾙ " + list.Path() + L" は開けません");
+    EXPECT_EQ(list.Entries(), Entries{});
     list.Save();
-    EXPECT_EQ(list.Entries(), Entries{L"txt"});
-    EXPECT_EQ(list.Pick(true), L"txt");
+    EXPECT_EQ(list.Pick(true), std::nullopt);
     EXPECT_EQ(ReadFileBytes(list.Path()), kJapaneseBytes);
 }
 

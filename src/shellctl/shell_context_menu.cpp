@@ -121,22 +121,23 @@ void TShellContextMenu::BuildFromShellMenu(HMENU shellMenu, HWND owner, IContext
         auto& item = static_cast<TShellMenuItem&>(Items().Add(std::make_unique<TShellMenuItem>()));
         if (contextMenu) item.ShellMenu = ComPtr<IContextMenu>(contextMenu);
 
+        // The entry's type tells a separator; GetMenuState would not, since for an entry that opens
+        // a submenu it puts the submenu's entry count where the separator flag lies.
         MENUITEMINFOW info{};
         info.cbSize = sizeof info;
-        info.fMask = MIIM_STATE | MIIM_ID | MIIM_SUBMENU;
+        info.fMask = MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_FTYPE;
         GetMenuItemInfoW(shellMenu, static_cast<UINT>(i), TRUE, &info);
         item.InvokeInfo = InvokeInfoFor(owner, info.wID - kFirstShellCommand);
         item.SetShellCommand(info.wID, info.hSubMenu != nullptr);
 
-        const UINT state = GetMenuState(shellMenu, static_cast<UINT>(i), MF_BYPOSITION);
-        if (state & MF_SEPARATOR) {
+        if (info.fType & MFT_SEPARATOR) {
             item.SetCaption(L"-");
         } else {
             wchar_t text[256] = {};
             GetMenuStringW(shellMenu, static_cast<UINT>(i), text, 255, MF_BYPOSITION);
             item.SetCaption(text);
         }
-        item.SetEnabled(!(state & MF_GRAYED));
+        item.SetEnabled(!(info.fState & MF_GRAYED));
         if (info.hSubMenu) submenuPosition = i;
     }
     if (submenuPosition > 0) AddSendToEntries(Items().Item(submenuPosition), owner, items);

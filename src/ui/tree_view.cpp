@@ -125,7 +125,8 @@ TreeView::Node TreeView::NodeAt(POINT client) const {
     TVHITTESTINFO hit{};
     hit.pt = client;
     const auto node = reinterpret_cast<Node>(SendMessageW(Handle(), TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-    return (hit.flags & TVHT_ONITEM) ? node : nullptr;
+    // The whole row: the indent and button to the left of the label and the space to its right too.
+    return (hit.flags & (TVHT_ONITEM | TVHT_ONITEMINDENT | TVHT_ONITEMBUTTON | TVHT_ONITEMRIGHT)) ? node : nullptr;
 }
 
 void TreeView::EditLabel(Node node) {

@@ -50,6 +50,7 @@ public:
     void Select(Node node);
     void Expand(Node node);
     void SortChildren(Node node, PFNTVCOMPARE compare, LPARAM context);
+    // The node whose row holds the point (its label, icon, indent or the space right of it).
     Node NodeAt(POINT client) const;
     // Starts editing the node's label, as a slow second click does.
     void EditLabel(Node node);

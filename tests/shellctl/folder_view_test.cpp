@@ -217,10 +217,23 @@ TEST_F(FolderViewTest, RightClickMenusBelongToTheNodeUnderThePointer) {
     EXPECT_GT(form_.ShellContextMenu1.Items().Count(), 0);
     EXPECT_EQ(tree_.Selected(), a);  // the selection stays
 
-    // Empty space below the last node: no menu.
+    // Anywhere on the node's row: in its indent, and right of its label.
     RECT client;
     GetClientRect(tree_.Handle(), &client);
-    SendMessageW(tree_.Handle(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(tree_.Root()));
+    ASSERT_GT(rect.left, 8);
+    form_.ShellContextMenu1.Items().Clear();
+    EXPECT_NE(test::RightClickMenu(tree_.Handle(), 2, rect.top + 3, test::ClickInput::Notification), nullptr);
+    EXPECT_GT(form_.ShellContextMenu1.Items().Count(), 0);
+    ASSERT_GT(client.right - 5, rect.right);
+    form_.ShellContextMenu1.Items().Clear();
+    EXPECT_NE(test::RightClickMenu(tree_.Handle(), client.right - 5, rect.top + 3, test::ClickInput::Notification),
+              nullptr);
+    EXPECT_GT(form_.ShellContextMenu1.Items().Count(), 0);
+    EXPECT_EQ(tree_.Selected(), a);
+
+    // Empty space below the last node (the root alone, collapsed): no menu.
+    SendMessageW(tree_.Handle(), TVM_EXPAND, TVE_COLLAPSE, reinterpret_cast<LPARAM>(tree_.Root()));
+    ASSERT_LT(test::NodeRect(tree_, tree_.Root()).bottom, client.bottom - 5);
     EXPECT_EQ(test::RightClickMenu(tree_.Handle(), client.right - 5, client.bottom - 5, test::ClickInput::Notification), nullptr);
 }
 

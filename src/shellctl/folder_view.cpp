@@ -249,6 +249,9 @@ void TFolderView::NotifyFolderChanged(Node node) {
     if (!node || busy_) return;
     const IDList absolute = GetNodeIDList(node);
     if (TFileView* list = FileView()) list->SetFolderIDList(absolute.Get());
+    // A list that could not read the folder has sent the tree back, and the combo box has been
+    // shown the folder the tree went back to.
+    if (Selected() != node) return;
     if (TComboView* combo = ComboView()) combo->ShowFolder(absolute.Get());
 }
 

@@ -4,6 +4,7 @@
 
 #include "common/temp_folder.h"
 #include "shellctl/demo_form.h"
+#include "shellctl/namespace_folder.h"
 #include "shellctl/shell_test_support.h"
 
 namespace morvane {
@@ -275,6 +276,29 @@ TEST_F(FolderViewTest, GoesBackFromAnUnreadableFolderOnlyOnce) {
     tree.SetFolderPath(folder.PathOf(L"b"));
     EXPECT_EQ(tree.Changes, 2);
     EXPECT_EQ(tree.Selected(), a);
+}
+
+// A folder that cannot be read (a drive without a medium, say): the tree, the list and the combo
+// box all go back to the folder shown before, and the folder is asked for its items once.
+TEST_F(FolderViewTest, AFolderThatCannotBeReadSendsEverythingBack) {
+    TempFolder folder(L"_戻り先");
+    folder.AddFile(L"a.txt");
+    const test::NamespaceFolder unreadable(L"読めない", test::NamespaceFolder::Answer::Unreadable);
+    tree_.InitRoot();
+    tree_.SetFolderPath(folder.Path());
+    const TreeView::Node shown = tree_.Selected();
+    const TreeView::Node node = ChildNamed(tree_, tree_.Root(), L"読めない");
+    ASSERT_NE(node, nullptr);
+
+    tree_.Select(node);
+    EXPECT_EQ(unreadable.Enumerations(), 1);
+    EXPECT_EQ(tree_.Selected(), shown);
+    EXPECT_EQ(Captions(list_), (std::vector<std::wstring>{L"a.txt"}));
+    const TComboData* entry = form_.ComboView1.Entry(form_.ComboView1.ItemIndex());
+    ASSERT_NE(entry, nullptr);
+    const IDList shownList = tree_.GetNodeIDList(shown);
+    EXPECT_EQ(CompareIDLists(DesktopFolder(), entry->List.Get(), shownList.Get()), 0) << "the combo box shows another folder";
+
 }
 
 TEST_F(FolderViewTest, LinksAreOptionalAndClearedWhenTheOtherGoes) {

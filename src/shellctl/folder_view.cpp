@@ -140,14 +140,14 @@ void TFolderView::NodeImages(Node node, int& image, int& selectedImage) {
     selectedImage = GetSysIconIndex(absolute.Get(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON);
 }
 
-void TFolderView::FillChildren(Node node) {
-    if (busy_ || !node || !NodeID(node)) return;
+bool TFolderView::FillChildren(Node node) {
+    if (busy_ || !node || !NodeID(node)) return true;
     const ComPtr<IShellFolder> folder = FolderOf(node);
     const ComPtr<IEnumIDList> items = EnumerateItems(folder.Get(), Handle(), kTreeItems);
     if (!items) {
         // The shell has shown why (a drive without a medium, say); the node keeps its button.
         Select(currentNode_);
-        return;
+        return false;
     }
     const HourglassCursor hourglass;
     const UpdateLock lock(*this);
@@ -171,6 +171,7 @@ void TFolderView::FillChildren(Node node) {
         SortChildren(node, CompareNodes, reinterpret_cast<LPARAM>(folder.Get()));
     else
         SetHasChildren(node, false);
+    return true;
 }
 
 void TFolderView::Expanding(Node node) {
@@ -179,7 +180,8 @@ void TFolderView::Expanding(Node node) {
 
 void TFolderView::ExpandNode(Node node) {
     if (!node) return;
-    Expanding(node);
+    // A folder that cannot be read is tried once: the expansion would try it again.
+    if (HasChildren(node) && !FirstChild(node) && !FillChildren(node)) return;
     Expand(node);
 }
 

@@ -35,7 +35,8 @@ public:
     void SetFolderPath(const std::wstring& path);
 
     void InitRoot();
-    void FillChildren(Node node);
+    // Reads the node's children; false when its folder cannot be read (the node keeps its button).
+    bool FillChildren(Node node);
     Node FindNodeByIDList(LPCITEMIDLIST list);
     Node FindChildNode(Node node, LPCITEMIDLIST id);
     // Selects the child of the selected node with this identifier; without one, nothing changes.

@@ -299,6 +299,12 @@ TEST_F(FolderViewTest, AFolderThatCannotBeReadSendsEverythingBack) {
     const IDList shownList = tree_.GetNodeIDList(shown);
     EXPECT_EQ(CompareIDLists(DesktopFolder(), entry->List.Get(), shownList.Get()), 0) << "the combo box shows another folder";
 
+    // Expanded by the program: one attempt, the node keeps its button for the next.
+    tree_.ExpandNode(node);
+    EXPECT_EQ(unreadable.Enumerations(), 2);
+    EXPECT_TRUE(tree_.HasChildren(node));
+    EXPECT_EQ(tree_.FirstChild(node), nullptr);
+    EXPECT_EQ(tree_.Selected(), shown);
 }
 
 TEST_F(FolderViewTest, LinksAreOptionalAndClearedWhenTheOtherGoes) {

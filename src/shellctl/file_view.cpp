@@ -94,8 +94,8 @@ void TFileView::SetFolderIDList(LPCITEMIDLIST list) {
 void TFileView::FillList() {
     if (!folder_) return;
     const ComPtr<IShellFolder> folder = folder_;
-    const ComPtr<IEnumIDList> items = EnumerateItems(folder.Get(), Handle(), kListedItems);
-    if (!items) {
+    const FolderContents items = EnumerateItems(folder.Get(), Handle(), kListedItems);
+    if (!items.Readable) {
         // The shell has said why (no medium, unreachable); the tree goes back where it was.
         if (TFolderView* tree = FolderView()) tree->ReturnToPreviousNode();
         return;
@@ -115,7 +115,7 @@ void TFileView::FillList() {
         explicit ListStyleForFill(ListView& l) : list(l), saved(l.Style()) { list.SetStyle(ViewStyle::List); }
         ~ListStyleForFill() { list.SetStyle(saved); }
     } listStyle(*this);
-    for (IDList id = NextItem(items.Get()); id; id = NextItem(items.Get())) {
+    for (IDList id = items.Next(); id; id = items.Next()) {
         const ULONG attributes = ItemAttributes(folder.Get(), id.Get(), SFGAO_FOLDER | SFGAO_LINK);
         if (!(attributes & SFGAO_FOLDER) && !mask_.empty() &&
             !PassesMask(DisplayName(folder.Get(), id.Get(), SHGDN_FORPARSING), mask_))

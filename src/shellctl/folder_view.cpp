@@ -143,8 +143,8 @@ void TFolderView::NodeImages(Node node, int& image, int& selectedImage) {
 bool TFolderView::FillChildren(Node node) {
     if (busy_ || !node || !NodeID(node)) return true;
     const ComPtr<IShellFolder> folder = FolderOf(node);
-    const ComPtr<IEnumIDList> items = EnumerateItems(folder.Get(), Handle(), kTreeItems);
-    if (!items) {
+    const FolderContents items = EnumerateItems(folder.Get(), Handle(), kTreeItems);
+    if (!items.Readable) {
         // The shell has shown why (a drive without a medium, say); the node keeps its button.
         Select(currentNode_);
         return false;
@@ -154,7 +154,7 @@ bool TFolderView::FillChildren(Node node) {
     const BusyGuard busy(busy_);
     const ComPtr<IShellIcon> icons = folder.As<IShellIcon>();
     int added = 0;
-    for (IDList id = NextItem(items.Get()); id; id = NextItem(items.Get())) {
+    for (IDList id = items.Next(); id; id = items.Next()) {
         const std::wstring text = DisplayName(folder.Get(), id.Get(), SHGDN_INFOLDER);
         int image = -1, selected = -1;
         if (icons) {

@@ -148,9 +148,8 @@ void TShellContextMenu::AddSendToEntries(MenuItem& parent, HWND owner, IDataObje
     const IDList sendTo = SpecialFolderList(mainWindow, CSIDL_SENDTO);
     if (!sendTo) return;
     sendToFolder_ = BindToFolder(sendTo.Get());
-    const ComPtr<IEnumIDList> targets = EnumerateItems(sendToFolder_.Get(), mainWindow, SHCONTF_NONFOLDERS);
-    if (!targets) return;
-    for (IDList target = NextItem(targets.Get()); target; target = NextItem(targets.Get())) {
+    const FolderContents targets = EnumerateItems(sendToFolder_.Get(), mainWindow, SHCONTF_NONFOLDERS);
+    for (IDList target = targets.Next(); target; target = targets.Next()) {
         auto entry = std::make_unique<TShellMenuItem>();
         entry->SetCaption(DisplayName(sendToFolder_.Get(), target.Get(), SHGDN_NORMAL));
         entry->InvokeInfo = InvokeInfoFor(owner, 0);

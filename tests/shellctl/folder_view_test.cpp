@@ -279,11 +279,12 @@ TEST_F(FolderViewTest, GoesBackFromAnUnreadableFolderOnlyOnce) {
 }
 
 // A folder that cannot be read (a drive without a medium, say): the tree, the list and the combo
-// box all go back to the folder shown before, and the folder is asked for its items once.
-TEST_F(FolderViewTest, AFolderThatCannotBeReadSendsEverythingBack) {
+// box all go back to the folder shown before, and the folder is asked for its items once. One that
+// answers that it has nothing to list is an empty folder.
+TEST_F(FolderViewTest, FoldersThatCannotBeReadOrHoldNothing) {
     TempFolder folder(L"_戻り先");
     folder.AddFile(L"a.txt");
-    const test::NamespaceFolder unreadable(L"読めない", test::NamespaceFolder::Answer::Unreadable);
+    test::NamespaceFolder unreadable(L"読めない", test::NamespaceFolder::Answer::Unreadable);
     tree_.InitRoot();
     tree_.SetFolderPath(folder.Path());
     const TreeView::Node shown = tree_.Selected();
@@ -305,6 +306,15 @@ TEST_F(FolderViewTest, AFolderThatCannotBeReadSendsEverythingBack) {
     EXPECT_TRUE(tree_.HasChildren(node));
     EXPECT_EQ(tree_.FirstChild(node), nullptr);
     EXPECT_EQ(tree_.Selected(), shown);
+
+    // Nothing to list (S_FALSE): shown empty, and the node loses its button once expanded.
+    unreadable.SetAnswer(test::NamespaceFolder::Answer::NothingToList);
+    tree_.Select(node);
+    EXPECT_EQ(tree_.Selected(), node);
+    EXPECT_EQ(list_.Count(), 0);
+    tree_.ExpandNode(node);
+    EXPECT_FALSE(tree_.HasChildren(node));
+    EXPECT_EQ(tree_.Selected(), node);
 }
 
 TEST_F(FolderViewTest, LinksAreOptionalAndClearedWhenTheOtherGoes) {

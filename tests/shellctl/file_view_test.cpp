@@ -301,6 +301,22 @@ TEST_F(FileViewTest, ColumnClicksSortEachColumnByItsValuesAndDirection) {
     EXPECT_EQ(Captions(list_).front(), L"d3g.bin");
     list_.SortByColumn(4);  // no such column: nothing happens
     EXPECT_EQ(Captions(list_).front(), L"d3g.bin");
+
+    // Items the shell gives no size (the drives under the computer) sort where their empty texts
+    // would: last descending, first ascending.
+    const IDList computer = SpecialFolderList(nullptr, CSIDL_DRIVES);
+    list_.SetFolderIDList(computer.Get());
+    const auto sizes = [&] { return Captions(list_, 1); };
+    const std::vector<std::wstring> filled = sizes();
+    ASSERT_EQ(std::count(filled.begin(), filled.end(), L""), 2);  // the two drives, C: and Z:
+    ASSERT_GT(filled.size(), 2u);
+    list_.SortByColumn(1);
+    EXPECT_EQ(sizes().back(), L"");
+    EXPECT_NE(sizes().front(), L"");
+    list_.SortByColumn(1);
+    const std::vector<std::wstring> ascending = sizes();
+    EXPECT_TRUE(std::is_sorted(ascending.begin(), ascending.end())) << "empty sizes first";
+    EXPECT_EQ(ascending.front(), L"");
 }
 
 TEST_F(FileViewTest, RenamesThroughTheShellOrRestoresTheName) {

@@ -3,7 +3,9 @@
 #include <vector>
 
 #include "shellctl/combo_view.h"
+#include "shellctl/file_types.h"
 #include "shellctl/file_view.h"
+#include "shellctl/folder_order.h"
 #include "shellctl/shell_context_menu.h"
 #include "shellctl/shell_folder.h"
 #include "ui/screen_cursor.h"
@@ -31,10 +33,6 @@ namespace {
 constexpr SHCONTF kTreeItems = SHCONTF_FOLDERS | SHCONTF_INCLUDEHIDDEN;
 
 IDList* NodeList(LPARAM data) { return reinterpret_cast<IDList*>(data); }
-
-int CALLBACK CompareNodes(LPARAM a, LPARAM b, LPARAM folder) {
-    return CompareIDLists(reinterpret_cast<IShellFolder*>(folder), NodeList(a)->Get(), NodeList(b)->Get());
-}
 
 }  // namespace
 
@@ -73,22 +71,24 @@ LPCITEMIDLIST TFolderView::NodeID(Node node) const {
     return list ? list->Get() : nullptr;
 }
 
-TreeView::Node TFolderView::AddNode(Node parent, const std::wstring& text, IDList id, int image, int selectedImage,
-                                    bool hasChildren) {
+TreeView::Node TFolderView::AddNode(Node parent, NewNode node, IDList id) {
     auto* data = new IDList(std::move(id));
-    const Node node = Add(parent, {text, reinterpret_cast<LPARAM>(data), image, selectedImage, hasChildren});
-    if (!node) delete data;
-    return node;
+    node.Data = reinterpret_cast<LPARAM>(data);
+    const Node added = Add(parent, node);
+    if (!added) delete data;
+    return added;
 }
 
 void TFolderView::ReplaceNodeID(Node node, IDList id) {
     if (IDList* list = NodeList(Data(node))) *list = std::move(id);
+    if (node == shownParent_) shownParent_ = nullptr;  // its folder is bound by another list now
 }
 
 void TFolderView::Deleting(Node node, LPARAM data) {
     delete NodeList(data);
     if (node == currentNode_) currentNode_ = nullptr;
     if (node == previousNode_) previousNode_ = nullptr;
+    if (node == shownParent_) shownParent_ = nullptr;
 }
 
 IDList TFolderView::GetNodeIDList(Node node) const {
@@ -126,7 +126,7 @@ void TFolderView::InitRoot() {
         }
         const int image = GetSysIconIndex(desktop.Get(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
         const int selected = GetSysIconIndex(desktop.Get(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON);
-        const Node root = AddNode(nullptr, name, std::move(desktop), image, selected, true);
+        const Node root = AddNode(nullptr, {name, 0, image, selected, true}, std::move(desktop));
         Select(root);
         FillChildren(root);
         Expand(Selected());
@@ -134,10 +134,42 @@ void TFolderView::InitRoot() {
     NotifyFolderChanged(Selected());
 }
 
+ComPtr<IShellFolder> TFolderView::ShownParentFolder(Node node) {
+    const Node parent = ParentOf(node);
+    if (!parent) return {};
+    if (parent != shownParent_) {
+        shownFolder_ = FolderOf(parent);
+        shownParent_ = parent;
+    }
+    return shownFolder_;
+}
+
+std::wstring TFolderView::NodeText(Node node) {
+    return DisplayName(ShownParentFolder(node).Get(), NodeID(node), SHGDN_INFOLDER);
+}
+
 void TFolderView::NodeImages(Node node, int& image, int& selectedImage) {
+    // Every folder without an icon of its own shows the standard folder's: asked once.
+    WIN32_FIND_DATAW found{};
+    const ComPtr<IShellFolder> parent = ShownParentFolder(node);
+    const bool plainFolder = parent &&
+                             SUCCEEDED(SHGetDataFromIDListW(parent.Get(), NodeID(node), SHGDFIL_FINDDATA, &found,
+                                                            sizeof found)) &&
+                             (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                             ShowsStandardFolderIcon(found.dwFileAttributes);
+    if (plainFolder && folderImagesKnown_) {
+        image = folderImage_;
+        selectedImage = folderSelectedImage_;
+        return;
+    }
     const IDList absolute = GetNodeIDList(node);
     image = GetSysIconIndex(absolute.Get(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
     selectedImage = GetSysIconIndex(absolute.Get(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON);
+    if (plainFolder) {
+        folderImage_ = image;
+        folderSelectedImage_ = selectedImage;
+        folderImagesKnown_ = true;
+    }
 }
 
 bool TFolderView::FillChildren(Node node) {
@@ -152,25 +184,33 @@ bool TFolderView::FillChildren(Node node) {
     const HourglassCursor hourglass;
     const UpdateLock lock(*this);
     const BusyGuard busy(busy_);
+    std::vector<IDList> children;
+    for (IDList id = items.Next(); id; id = items.Next()) children.push_back(std::move(id));
+    std::vector<LPCITEMIDLIST> ids;
+    ids.reserve(children.size());
+    for (const IDList& id : children) ids.push_back(id.Get());
+
+    // Added in the folder's order. Names and, without the folder's own icons, the shell's icons
+    // are looked up when a node is first shown: most nodes of a large folder never are.
     const ComPtr<IShellIcon> icons = folder.As<IShellIcon>();
     int added = 0;
-    for (IDList id = items.Next(); id; id = items.Next()) {
-        const std::wstring text = DisplayName(folder.Get(), id.Get(), SHGDN_INFOLDER);
+    for (const size_t index : FolderOrder(folder.Get(), ids, 1)) {
+        IDList& id = children[index];
         int image = -1, selected = -1;
         if (icons) {
             if (icons->GetIconOf(id.Get(), GIL_OPENICON, &selected) != S_OK) selected = -1;
             if (icons->GetIconOf(id.Get(), GIL_FORSHELL, &image) != S_OK) image = -1;
         }
-        // Without the folder's own icons, the shell's are looked up when the node is first drawn:
-        // the first look-up of each icon is slow, and most nodes of a large folder are never seen.
         if (image < 0 || selected < 0) image = selected = kImagesOnDemand;
         const bool hasChildren = ItemAttributes(folder.Get(), id.Get(), SFGAO_HASSUBFOLDER) != 0;
-        if (AddNode(node, text, std::move(id), image, selected, hasChildren)) ++added;
+        NewNode child;
+        child.Image = image;
+        child.SelectedImage = selected;
+        child.HasChildren = hasChildren;
+        child.TextOnDemand = true;
+        if (AddNode(node, std::move(child), std::move(id))) ++added;
     }
-    if (added > 0)
-        SortChildren(node, CompareNodes, reinterpret_cast<LPARAM>(folder.Get()));
-    else
-        SetHasChildren(node, false);
+    if (added == 0) SetHasChildren(node, false);
     return true;
 }
 

@@ -34,8 +34,9 @@ bool IconPerFile(const std::wstring& classKey) {
 
 }  // namespace
 
-bool ShowsStandardFolderIcon(DWORD fileAttributes) {
-    return !(fileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM));
+bool IsPlainFolder(const WIN32_FIND_DATAW& found) {
+    return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           !(found.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM)) && found.cFileName[0];
 }
 
 bool IconSharedByType(const std::wstring& extension) {

@@ -16,9 +16,10 @@ namespace morvane {
 // registered with an icon taken from each file ("%1") or an icon handler of its own.
 bool IconSharedByType(const std::wstring& extension);
 
-// Whether a folder with these file attributes shows the standard folder icon: Windows marks a
-// folder that has an icon of its own (given in its desktop.ini) read-only or system.
-bool ShowsStandardFolderIcon(DWORD fileAttributes);
+// Whether the find data is that of a plain folder, which the shell shows as every other: with the
+// standard folder icons and its own file name. Windows takes a folder's own icon or shown name
+// from its desktop.ini only when the folder is marked read-only or system.
+bool IsPlainFolder(const WIN32_FIND_DATAW& found);
 
 class TypeLooks {
 public:

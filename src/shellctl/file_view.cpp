@@ -160,7 +160,11 @@ ULONG TFileView::AttributesOf(Item& item) {
 
 const std::wstring& TFileView::CaptionOf(Item& item) {
     if (!item.CaptionKnown) {
-        item.Caption = DisplayName(folder_.Get(), item.Id.Get(), SHGDN_INFOLDER);
+        // A plain folder's name is its file name: no need to ask the shell.
+        WIN32_FIND_DATAW found{};
+        const bool plainFolder = FindDataOf(item, found) && IsPlainFolder(found) && !(AttributesOf(item) & SFGAO_LINK);
+        item.Caption = plainFolder ? std::wstring(found.cFileName)
+                                   : DisplayName(folder_.Get(), item.Id.Get(), SHGDN_INFOLDER);
         item.CaptionKnown = true;
     }
     return item.Caption;
@@ -175,8 +179,8 @@ const TypeLooks::Look& TFileView::LookOf(Item& item) {
     // Plain files look like every other file of their type, and plain folders like every other
     // folder; shortcuts and everything else are asked for one by one.
     const bool plainFile = hasFindData && !(attributes & (SFGAO_FOLDER | SFGAO_LINK)) && !directory;
-    const bool plainFolder = hasFindData && (attributes & SFGAO_FOLDER) && !(attributes & SFGAO_LINK) && directory &&
-                             ShowsStandardFolderIcon(found.dwFileAttributes);
+    const bool plainFolder = hasFindData && (attributes & SFGAO_FOLDER) && !(attributes & SFGAO_LINK) &&
+                             IsPlainFolder(found);
     if (plainFile) item.Look = looks_.Find(found.cFileName);
     if (plainFolder) item.Look = looks_.FindFolder();
     if (item.Look) return *item.Look;
@@ -298,8 +302,8 @@ std::vector<size_t> TFileView::OrderBy(int column) {
     std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
         const Key& first = keys[a];
         const Key& second = keys[b];
-        const int compared = first.Known != second.Known ? (first.Known ? 1 : -1)
-                                                          : (first.Value < second.Value ? -1 : (second.Value < first.Value ? 1 : 0));
+        int compared = first.Known != second.Known ? (first.Known ? 1 : -1) : 0;
+        if (compared == 0) compared = first.Value < second.Value ? -1 : (second.Value < first.Value ? 1 : 0);
         return compared * direction < 0;
     });
     return order;

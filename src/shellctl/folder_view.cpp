@@ -144,19 +144,21 @@ ComPtr<IShellFolder> TFolderView::ShownParentFolder(Node node) {
     return shownFolder_;
 }
 
+bool TFolderView::PlainFolderData(Node node, WIN32_FIND_DATAW& found) {
+    const ComPtr<IShellFolder> parent = ShownParentFolder(node);
+    return parent &&
+           SUCCEEDED(SHGetDataFromIDListW(parent.Get(), NodeID(node), SHGDFIL_FINDDATA, &found, sizeof found)) &&
+           IsPlainFolder(found);
+}
+
 std::wstring TFolderView::NodeText(Node node) {
     return DisplayName(ShownParentFolder(node).Get(), NodeID(node), SHGDN_INFOLDER);
 }
 
 void TFolderView::NodeImages(Node node, int& image, int& selectedImage) {
-    // Every folder without an icon of its own shows the standard folder's: asked once.
+    // Every plain folder shows the standard folder's icons: asked once.
     WIN32_FIND_DATAW found{};
-    const ComPtr<IShellFolder> parent = ShownParentFolder(node);
-    const bool plainFolder = parent &&
-                             SUCCEEDED(SHGetDataFromIDListW(parent.Get(), NodeID(node), SHGDFIL_FINDDATA, &found,
-                                                            sizeof found)) &&
-                             (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                             ShowsStandardFolderIcon(found.dwFileAttributes);
+    const bool plainFolder = PlainFolderData(node, found);
     if (plainFolder && folderImagesKnown_) {
         image = folderImage_;
         selectedImage = folderSelectedImage_;
@@ -190,24 +192,28 @@ bool TFolderView::FillChildren(Node node) {
     ids.reserve(children.size());
     for (const IDList& id : children) ids.push_back(id.Get());
 
-    // Added in the folder's order. Names and, without the folder's own icons, the shell's icons
-    // are looked up when a node is first shown: most nodes of a large folder never are.
+    // Added in the folder's order. A plain folder's name is its file name, from the find data its
+    // identifier carries (the tree asks for the names of all the children of a node it expands);
+    // other names and, without the folder's own icons, the shell's icons are looked up when a node
+    // is first shown: most nodes of a large folder never are.
     const ComPtr<IShellIcon> icons = folder.As<IShellIcon>();
     int added = 0;
     for (const size_t index : FolderOrder(folder.Get(), ids, 1)) {
         IDList& id = children[index];
-        int image = -1, selected = -1;
-        if (icons) {
-            if (icons->GetIconOf(id.Get(), GIL_OPENICON, &selected) != S_OK) selected = -1;
-            if (icons->GetIconOf(id.Get(), GIL_FORSHELL, &image) != S_OK) image = -1;
-        }
-        if (image < 0 || selected < 0) image = selected = kImagesOnDemand;
-        const bool hasChildren = ItemAttributes(folder.Get(), id.Get(), SFGAO_HASSUBFOLDER) != 0;
         NewNode child;
-        child.Image = image;
-        child.SelectedImage = selected;
-        child.HasChildren = hasChildren;
-        child.TextOnDemand = true;
+        WIN32_FIND_DATAW found{};
+        if (SUCCEEDED(SHGetDataFromIDListW(folder.Get(), id.Get(), SHGDFIL_FINDDATA, &found, sizeof found)) &&
+            IsPlainFolder(found))
+            child.Text = found.cFileName;
+        else
+            child.TextOnDemand = true;
+        child.Image = child.SelectedImage = -1;
+        if (icons) {
+            if (icons->GetIconOf(id.Get(), GIL_OPENICON, &child.SelectedImage) != S_OK) child.SelectedImage = -1;
+            if (icons->GetIconOf(id.Get(), GIL_FORSHELL, &child.Image) != S_OK) child.Image = -1;
+        }
+        if (child.Image < 0 || child.SelectedImage < 0) child.Image = child.SelectedImage = kImagesOnDemand;
+        child.HasChildren = ItemAttributes(folder.Get(), id.Get(), SFGAO_HASSUBFOLDER) != 0;
         if (AddNode(node, std::move(child), std::move(id))) ++added;
     }
     if (added == 0) SetHasChildren(node, false);

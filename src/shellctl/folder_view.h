@@ -90,6 +90,8 @@ private:
     // The folder that holds the node, kept for its siblings: the tree asks for the names and icons
     // of the nodes it shows one after the other.
     ComPtr<IShellFolder> ShownParentFolder(Node node);
+    // The node's find data, when it is that of a plain folder.
+    bool PlainFolderData(Node node, WIN32_FIND_DATAW& found);
 
     Link<TFileView> fileView_;
     Link<TShellContextMenu> contextMenu_;

@@ -214,7 +214,8 @@ bool ListView::Notify(const NMHDR& header, LRESULT& result) {
     case LVN_ODFINDITEMW: {
         const auto& info = reinterpret_cast<const NMLVFINDITEMW&>(header);
         result = -1;
-        if ((info.lvfi.flags & LVFI_STRING) && info.lvfi.psz)
+        // Typing ahead asks with LVFI_PARTIAL alone, which implies a text.
+        if ((info.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) && info.lvfi.psz)
             result = FindCaption(info.lvfi.psz, (info.lvfi.flags & LVFI_PARTIAL) != 0, info.iStart,
                                  (info.lvfi.flags & LVFI_WRAP) != 0);
         return true;

@@ -81,7 +81,7 @@ TreeView::Node TFolderView::AddNode(Node parent, NewNode node, IDList id) {
 
 void TFolderView::ReplaceNodeID(Node node, IDList id) {
     if (IDList* list = NodeList(Data(node))) *list = std::move(id);
-    if (node == shownParent_) shownParent_ = nullptr;  // its folder is bound by another list now
+    shownParent_ = nullptr;  // the folder kept may lie below the renamed one
 }
 
 void TFolderView::Deleting(Node node, LPARAM data) {

@@ -99,8 +99,8 @@ void TComboView::FillFixedEntries() {
         const IDList desktopList = SpecialFolderList(Handle(), CSIDL_DESKTOP);
         if (desktopList) {
             AddEntry(0, 0, desktopList.Get());
-            const ComPtr<IEnumIDList> children = EnumerateItems(desktop, Handle(), kComboItems);
-            for (IDList id = NextItem(children.Get()); id; id = NextItem(children.Get())) {
+            const FolderContents children = EnumerateItems(desktop, Handle(), kComboItems);
+            for (IDList id = children.Next(); id; id = children.Next()) {
                 const IDList absolute(ConcatIDLists(desktopList.Get(), id.Get()));
                 InsertPath(absolute.Get());
             }
@@ -108,8 +108,8 @@ void TComboView::FillFixedEntries() {
     }
     const IDList drives = SpecialFolderList(Handle(), CSIDL_DRIVES);
     const ComPtr<IShellFolder> computer = BindToFolder(drives.Get());
-    const ComPtr<IEnumIDList> children = EnumerateItems(computer.Get(), nullptr, kComboItems);
-    for (IDList id = NextItem(children.Get()); id; id = NextItem(children.Get())) {
+    const FolderContents children = EnumerateItems(computer.Get(), nullptr, kComboItems);
+    for (IDList id = children.Next(); id; id = children.Next()) {
         const IDList absolute(ConcatIDLists(drives.Get(), id.Get()));
         InsertPath(absolute.Get());
     }

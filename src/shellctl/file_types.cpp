@@ -1,8 +1,5 @@
 #include "shellctl/file_types.h"
 
-#include <windows.h>
-
-
 #include "shellctl/file_texts.h"
 #include "ui/handles.h"
 
@@ -37,6 +34,11 @@ bool IconPerFile(const std::wstring& classKey) {
 
 }  // namespace
 
+bool IsPlainFolder(const WIN32_FIND_DATAW& found) {
+    return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           !(found.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM)) && found.cFileName[0];
+}
+
 bool IconSharedByType(const std::wstring& extension) {
     for (const wchar_t* type : kOwnIconTypes)
         if (extension == type) return false;
@@ -63,6 +65,11 @@ void TypeLooks::Remember(const std::wstring& fileName, Look look) {
     if (!entry.Shared) return;
     entry.Known = true;
     entry.Shown = std::move(look);
+}
+
+void TypeLooks::RememberFolder(Look look) {
+    folderKnown_ = true;
+    folder_ = std::move(look);
 }
 
 }  // namespace morvane

@@ -1,8 +1,11 @@
 #pragma once
 // What the shell shows of plain files by their type: the icon and the type name that every file
-// with one extension shares, remembered for one reading of a folder. Asking the shell once per
-// file is the costly part of listing a large folder; asking once per type gives the same result
-// for every type whose icon does not come from the file itself.
+// with one extension shares, remembered for one reading of a folder; and of plain folders, which
+// all look alike. Asking the shell once per item is the costly part of listing a large folder;
+// asking once per type gives the same result for every type whose icon does not come from the file
+// itself, and for every folder that has no icon of its own.
+#include <windows.h>
+
 #include <string>
 #include <unordered_map>
 
@@ -12,6 +15,11 @@ namespace morvane {
 // same icon from the shell. Not for programs, icons, cursors and shortcuts, nor for any type
 // registered with an icon taken from each file ("%1") or an icon handler of its own.
 bool IconSharedByType(const std::wstring& extension);
+
+// Whether the find data is that of a plain folder, which the shell shows as every other: with the
+// standard folder icons and its own file name. Windows takes a folder's own icon or shown name
+// from its desktop.ini only when the folder is marked read-only or system.
+bool IsPlainFolder(const WIN32_FIND_DATAW& found);
 
 class TypeLooks {
 public:
@@ -26,6 +34,9 @@ public:
     const Look* Find(const std::wstring& fileName);
     // Keeps the look the shell gave this file, when the files of its type share it.
     void Remember(const std::wstring& fileName, Look look);
+    // The look of every folder that shows the standard folder icon, once one has shown it.
+    const Look* FindFolder() const { return folderKnown_ ? &folder_ : nullptr; }
+    void RememberFolder(Look look);
 
 private:
     struct Entry {
@@ -36,6 +47,8 @@ private:
     Entry& EntryFor(const std::wstring& fileName);
 
     std::unordered_map<std::wstring, Entry> entries_;
+    bool folderKnown_ = false;
+    Look folder_;
 };
 
 }  // namespace morvane

@@ -1,7 +1,10 @@
 #include "shellctl/file_view.h"
 
+#include <algorithm>
+#include <unordered_map>
+
 #include "shellctl/file_texts.h"
-#include "shellctl/file_types.h"
+#include "shellctl/folder_order.h"
 #include "shellctl/folder_view.h"
 #include "shellctl/shell_context_menu.h"
 #include "shellctl/shell_folder.h"
@@ -27,23 +30,39 @@ constexpr ColumnLayout kColumnLayout[kColumns] = {
 };
 
 constexpr SHCONTF kListedItems = SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN;
+constexpr ULONG kShownAttributes = SFGAO_FOLDER | SFGAO_LINK;
 constexpr int kShortcutOverlay = 2;
 
-template <typename T>
-int Order(const T& a, const T& b) {
-    return a < b ? -1 : (b < a ? 1 : 0);
+ULONGLONG SizeOf(const WIN32_FIND_DATAW& found) {
+    return (static_cast<ULONGLONG>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+}
+
+ULONGLONG LastWriteOf(const WIN32_FIND_DATAW& found) {
+    return (static_cast<ULONGLONG>(found.ftLastWriteTime.dwHighDateTime) << 32) | found.ftLastWriteTime.dwLowDateTime;
+}
+
+bool StartsWithIgnoringCase(const std::wstring& text, const std::wstring& start, bool whole) {
+    if (text.size() < start.size() || (whole && text.size() != start.size())) return false;
+    return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, text.c_str(), static_cast<int>(start.size()),
+                          start.c_str(), static_cast<int>(start.size())) == CSTR_EQUAL;
 }
 
 }  // namespace
 
-// What an item carries: its identifier (owned) and the values its texts were made from, so that
-// sizes and dates sort by value rather than by text.
+// What an item keeps: its identifier (owned), and what the shell gave it once it was first shown.
+// Everything else (size, date, the look shared by its type) comes again from the find data its
+// identifier carries.
 struct TFileView::Item {
+    explicit Item(IDList id) : Id(std::move(id)) {}
     IDList Id;
-    bool HasFindData = false;
-    ULONGLONG Size = 0;
-    ULONGLONG LastWrite = 0;
-    std::wstring TypeName;
+    std::wstring Caption;
+    const TypeLooks::Look* Look = nullptr;     // shared by its type, or its own below
+    std::unique_ptr<TypeLooks::Look> OwnLook;  // for items that look like nothing else
+    int Image = -1;
+    ULONG Attributes = 0;
+    bool CaptionKnown = false;
+    bool AttributesKnown = false;
+    bool Selected = false;  // while the items move in a sort
 };
 
 int TFileView::SortDirections[4] = {1, 1, 1, 1};
@@ -57,7 +76,7 @@ TFileView::TFileView(WinControl* parent, int left, int top, int width, int heigh
 }
 
 TFileView::~TFileView() {
-    // While this object is whole: the items' deletion notices free their identifiers.
+    // The control goes on asking for items until its window is gone; it has none from here on.
     Clear();
 }
 
@@ -66,7 +85,7 @@ void TFileView::SetContextMenu(TShellContextMenu* menu) { contextMenu_.Set(menu)
 void TFileView::SetFolderView(TFolderView* tree) { folderView_.Set(tree); }
 
 TFileView::Item* TFileView::ItemAt(int index) const {
-    return index < 0 ? nullptr : reinterpret_cast<Item*>(Data(index));
+    return index < 0 || static_cast<size_t>(index) >= items_.size() ? nullptr : items_[static_cast<size_t>(index)].get();
 }
 
 LPCITEMIDLIST TFileView::ItemID(int index) const {
@@ -74,7 +93,11 @@ LPCITEMIDLIST TFileView::ItemID(int index) const {
     return item ? item->Id.Get() : nullptr;
 }
 
-void TFileView::Deleting(int, LPARAM data) { delete reinterpret_cast<Item*>(data); }
+void TFileView::ClearItems() {
+    Clear();  // the control first, so that it asks for none of the items going
+    items_.clear();
+    looks_ = TypeLooks();
+}
 
 void TFileView::SetFolderIDList(LPCITEMIDLIST list) {
     if (!list) return;
@@ -94,117 +117,229 @@ void TFileView::SetFolderIDList(LPCITEMIDLIST list) {
 void TFileView::FillList() {
     if (!folder_) return;
     const ComPtr<IShellFolder> folder = folder_;
-    const ComPtr<IEnumIDList> items = EnumerateItems(folder.Get(), Handle(), kListedItems);
-    if (!items) {
+    const FolderContents contents = EnumerateItems(folder.Get(), Handle(), kListedItems);
+    if (!contents.Readable) {
         // The shell has said why (no medium, unreachable); the tree goes back where it was.
         if (TFolderView* tree = FolderView()) tree->ReturnToPreviousNode();
         return;
     }
-    const ComPtr<IShellIcon> icons = folder.As<IShellIcon>();
-    TypeLooks looks;
 
     for (int& direction : SortDirections) direction = 1;
     const HourglassCursor hourglass;
     const UpdateLock lock(*this);
-    Clear();
-    // Items are added in list style, which lays them out fastest; the style returns at the end,
-    // however the fill ends.
-    struct ListStyleForFill {
-        ListView& list;
-        const ViewStyle saved;
-        explicit ListStyleForFill(ListView& l) : list(l), saved(l.Style()) { list.SetStyle(ViewStyle::List); }
-        ~ListStyleForFill() { list.SetStyle(saved); }
-    } listStyle(*this);
-    for (IDList id = NextItem(items.Get()); id; id = NextItem(items.Get())) {
-        const ULONG attributes = ItemAttributes(folder.Get(), id.Get(), SFGAO_FOLDER | SFGAO_LINK);
-        if (!(attributes & SFGAO_FOLDER) && !mask_.empty() &&
-            !PassesMask(DisplayName(folder.Get(), id.Get(), SHGDN_FORPARSING), mask_))
-            continue;  // its identifier is freed here
-        AddItem(folder.Get(), icons.Get(), std::move(id), attributes, looks);
+    ClearItems();
+    icons_ = folder.As<IShellIcon>();
+    for (IDList id = contents.Next(); id; id = contents.Next()) {
+        auto item = std::make_unique<Item>(std::move(id));
+        if (!mask_.empty() && !(AttributesOf(*item) & SFGAO_FOLDER)) {
+            // The extension from the find data the identifier carries; from the parsing name
+            // where it carries none.
+            WIN32_FIND_DATAW found{};
+            const std::wstring name = FindDataOf(*item, found) && found.cFileName[0]
+                                          ? std::wstring(found.cFileName)
+                                          : DisplayName(folder.Get(), item->Id.Get(), SHGDN_FORPARSING);
+            if (!PassesMask(name, mask_)) continue;  // its identifier is freed here
+        }
+        items_.push_back(std::move(item));
     }
     Sort(kName);
+    SetCount(static_cast<int>(items_.size()));
 }
 
-void TFileView::AddItem(IShellFolder* folder, IShellIcon* icons, IDList id, ULONG attributes, TypeLooks& looks) {
-    auto item = std::make_unique<Item>();
+bool TFileView::FindDataOf(const Item& item, WIN32_FIND_DATAW& found) const {
+    return SUCCEEDED(SHGetDataFromIDListW(folder_.Get(), item.Id.Get(), SHGDFIL_FINDDATA, &found, sizeof found));
+}
 
-    std::wstring sizeText, dateText;
+ULONG TFileView::AttributesOf(Item& item) {
+    if (!item.AttributesKnown) {
+        item.Attributes = ItemAttributes(folder_.Get(), item.Id.Get(), kShownAttributes);
+        item.AttributesKnown = true;
+    }
+    return item.Attributes;
+}
+
+const std::wstring& TFileView::CaptionOf(Item& item) {
+    if (!item.CaptionKnown) {
+        // A plain folder's name is its file name: no need to ask the shell.
+        WIN32_FIND_DATAW found{};
+        const bool plainFolder = FindDataOf(item, found) && IsPlainFolder(found) && !(AttributesOf(item) & SFGAO_LINK);
+        item.Caption = plainFolder ? std::wstring(found.cFileName)
+                                   : DisplayName(folder_.Get(), item.Id.Get(), SHGDN_INFOLDER);
+        item.CaptionKnown = true;
+    }
+    return item.Caption;
+}
+
+const TypeLooks::Look& TFileView::LookOf(Item& item) {
+    if (item.Look) return *item.Look;
     WIN32_FIND_DATAW found{};
-    if (SUCCEEDED(SHGetDataFromIDListW(folder, id.Get(), SHGDFIL_FINDDATA, &found, sizeof found))) {
-        item->HasFindData = true;
-        item->Size = (static_cast<ULONGLONG>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
-        item->LastWrite = (static_cast<ULONGLONG>(found.ftLastWriteTime.dwHighDateTime) << 32) |
-                          found.ftLastWriteTime.dwLowDateTime;
-        sizeText = SizeText(item->Size);
-        dateText = DateText(found.ftLastWriteTime);
-    }
-    // Plain files look like every other file of their type; folders and shortcuts are asked for
-    // one by one.
-    const bool plainFile = item->HasFindData && !(attributes & (SFGAO_FOLDER | SFGAO_LINK)) &&
-                           !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    const bool hasFindData = FindDataOf(item, found);
+    const ULONG attributes = AttributesOf(item);
+    const bool directory = found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+    // Plain files look like every other file of their type, and plain folders like every other
+    // folder; shortcuts and everything else are asked for one by one.
+    const bool plainFile = hasFindData && !(attributes & (SFGAO_FOLDER | SFGAO_LINK)) && !directory;
+    const bool plainFolder = hasFindData && (attributes & SFGAO_FOLDER) && !(attributes & SFGAO_LINK) &&
+                             IsPlainFolder(found);
+    if (plainFile) item.Look = looks_.Find(found.cFileName);
+    if (plainFolder) item.Look = looks_.FindFolder();
+    if (item.Look) return *item.Look;
 
-    int image = -1;
-    if (icons && icons->GetIconOf(id.Get(), GIL_FORSHELL, &image) != S_OK) image = -1;
-    if (const TypeLooks::Look* look = plainFile ? looks.Find(found.cFileName) : nullptr) {
-        item->TypeName = look->TypeName;
-        if (image == -1) image = look->Image;
-    } else {
-        // The type name and the icon in one call: it is the costly one.
-        const IDList absolute(ConcatIDLists(folderList_.Get(), id.Get()));
-        SHFILEINFOW info{};
-        const UINT infoFlags = SHGFI_TYPENAME | SHGFI_PIDL | (image == -1 || plainFile ? SHGFI_SYSICONINDEX : 0);
-        if (SHGetFileInfoW(reinterpret_cast<LPCWSTR>(absolute.Get()), 0, &info, sizeof info, infoFlags)) {
-            item->TypeName = info.szTypeName;
-            if (image == -1) image = info.iIcon;
-            if (plainFile) looks.Remember(found.cFileName, {info.iIcon, info.szTypeName});
-        }
+    // The type name and the icon in one call: it is the costly one.
+    TypeLooks::Look look;
+    const IDList absolute(ConcatIDLists(folderList_.Get(), item.Id.Get()));
+    SHFILEINFOW info{};
+    const bool answered = SHGetFileInfoW(reinterpret_cast<LPCWSTR>(absolute.Get()), 0, &info, sizeof info,
+                                         SHGFI_TYPENAME | SHGFI_SYSICONINDEX | SHGFI_PIDL) != 0;
+    if (answered) look = {info.iIcon, info.szTypeName};
+    if (answered && plainFile) {
+        looks_.Remember(found.cFileName, look);
+        item.Look = looks_.Find(found.cFileName);  // null for a type whose files look each their own
+    } else if (answered && plainFolder) {
+        looks_.RememberFolder(look);
+        item.Look = looks_.FindFolder();
     }
-    if (image == -1) image = 0;
-
-    const std::wstring caption = DisplayName(folder, id.Get(), SHGDN_INFOLDER);
-    item->Id = std::move(id);
-    Item* data = item.release();  // the list item owns it from here; Deleting frees it
-    const int index = Add(caption, reinterpret_cast<LPARAM>(data), image);
-    if (index < 0) {
-        delete data;
-        return;
+    if (!item.Look) {
+        item.OwnLook = std::make_unique<TypeLooks::Look>(std::move(look));
+        item.Look = item.OwnLook.get();
     }
-    if (attributes & SFGAO_LINK) SetOverlay(index, kShortcutOverlay);
-    SetSubItem(index, kSize, sizeText);
-    SetSubItem(index, kType, data->TypeName);
-    SetSubItem(index, kDate, dateText);
+    return *item.Look;
 }
 
-int CALLBACK TFileView::CompareItems(LPARAM a, LPARAM b, LPARAM context) {
-    const auto* view = reinterpret_cast<const TFileView*>(context);
-    const auto* first = reinterpret_cast<const Item*>(a);
-    const auto* second = reinterpret_cast<const Item*>(b);
-    const int column = view->sortColumn_;
-    int order = 0;
+std::wstring TFileView::ItemText(int index, int column) {
+    Item* item = ItemAt(index);
+    if (!item) return {};
+    WIN32_FIND_DATAW found{};
     switch (column) {
     case kName:
-        order = CompareIDLists(view->folder_.Get(), first->Id.Get(), second->Id.Get());
-        break;
+        return CaptionOf(*item);
     case kSize:
-        // Items the shell gives no size (drives) sort first, as their empty texts would.
-        order = first->HasFindData != second->HasFindData ? (first->HasFindData ? 1 : -1)
-                                                          : Order(first->Size, second->Size);
-        break;
+        return FindDataOf(*item, found) ? SizeText(SizeOf(found)) : std::wstring();
     case kType:
-        order = lstrcmpW(first->TypeName.c_str(), second->TypeName.c_str());
-        break;
+        return LookOf(*item).TypeName;
     case kDate:
-        order = first->HasFindData != second->HasFindData ? (first->HasFindData ? 1 : -1)
-                                                          : Order(first->LastWrite, second->LastWrite);
-        break;
+        return FindDataOf(*item, found) ? DateText(found.ftLastWriteTime) : std::wstring();
     }
-    return order * SortDirections[column];
+    return {};
+}
+
+int TFileView::ItemImage(int index) {
+    Item* item = ItemAt(index);
+    if (!item) return 0;
+    if (item->Image < 0) {
+        // The folder's own icon when it gives one; the shell's look of the item otherwise.
+        int image = -1;
+        if (icons_ && icons_->GetIconOf(item->Id.Get(), GIL_FORSHELL, &image) != S_OK) image = -1;
+        item->Image = image >= 0 ? image : LookOf(*item).Image;
+    }
+    return item->Image;
+}
+
+int TFileView::ItemOverlay(int index) {
+    Item* item = ItemAt(index);
+    return item && (AttributesOf(*item) & SFGAO_LINK) ? kShortcutOverlay : 0;
+}
+
+int TFileView::FindCaption(const std::wstring& text, bool partial, int start, bool wrap) {
+    const int count = static_cast<int>(items_.size());
+    if (count == 0 || text.empty()) return -1;
+    start = std::clamp(start, 0, count - 1);
+    const int steps = wrap ? count : count - start;
+    for (int step = 0; step < steps; ++step) {
+        const int index = (start + step) % count;
+        Item& item = *items_[static_cast<size_t>(index)];
+        // A caption not asked for yet begins as the file's name does; asking the shell for every
+        // caption of a large folder would take seconds.
+        WIN32_FIND_DATAW found{};
+        const std::wstring caption =
+            item.CaptionKnown || !partial || !FindDataOf(item, found) || !found.cFileName[0] ? CaptionOf(item)
+                                                                                          : found.cFileName;
+        if (StartsWithIgnoringCase(caption, text, !partial)) return index;
+    }
+    return -1;
+}
+
+std::vector<size_t> TFileView::OrderBy(int column) {
+    const int direction = SortDirections[column];
+    if (column == kName) {
+        std::vector<LPCITEMIDLIST> ids;
+        ids.reserve(items_.size());
+        for (const auto& item : items_) ids.push_back(item->Id.Get());
+        return FolderOrder(folder_.Get(), ids, direction);
+    }
+
+    // What the rows show, as values: sizes and dates as numbers (items without find data, such as
+    // drives, first, where their empty texts sort), type names by their rank among the distinct
+    // names, so that the names are compared once per type rather than once per pair of items.
+    struct Key {
+        bool Known = false;
+        ULONGLONG Value = 0;
+    };
+    std::vector<Key> keys(items_.size());
+    if (column == kType) {
+        std::vector<const TypeLooks::Look*> looks(items_.size());
+        for (size_t i = 0; i < items_.size(); ++i) looks[i] = &LookOf(*items_[i]);
+        std::vector<const TypeLooks::Look*> distinct = looks;
+        std::sort(distinct.begin(), distinct.end());
+        distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
+        std::stable_sort(distinct.begin(), distinct.end(), [](const TypeLooks::Look* a, const TypeLooks::Look* b) {
+            return lstrcmpW(a->TypeName.c_str(), b->TypeName.c_str()) < 0;
+        });
+        std::unordered_map<const TypeLooks::Look*, ULONGLONG> rank;
+        for (size_t i = 0; i < distinct.size(); ++i)
+            rank[distinct[i]] = i > 0 && lstrcmpW(distinct[i - 1]->TypeName.c_str(), distinct[i]->TypeName.c_str()) == 0
+                                    ? rank[distinct[i - 1]]  // equal names, equal places
+                                    : i;
+        for (size_t i = 0; i < items_.size(); ++i) keys[i] = {true, rank[looks[i]]};
+    } else {
+        for (size_t i = 0; i < items_.size(); ++i) {
+            WIN32_FIND_DATAW found{};
+            if (FindDataOf(*items_[i], found)) keys[i] = {true, column == kSize ? SizeOf(found) : LastWriteOf(found)};
+        }
+    }
+    std::vector<size_t> order(items_.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        const Key& first = keys[a];
+        const Key& second = keys[b];
+        int compared = first.Known != second.Known ? (first.Known ? 1 : -1) : 0;
+        if (compared == 0) compared = first.Value < second.Value ? -1 : (second.Value < first.Value ? 1 : 0);
+        return compared * direction < 0;
+    });
+    return order;
 }
 
 void TFileView::Sort(int column) {
-    if (!folder_) return;
-    sortColumn_ = column;
-    ListView::Sort(CompareItems, reinterpret_cast<LPARAM>(this));
+    if (!folder_ || items_.empty()) return;
+    // The selection, the focus and the anchor of range selection stay with their items.
+    const int focused = Focused(), mark = SelectionMark();
+    const Item* focusedItem = ItemAt(focused);
+    const Item* markItem = ItemAt(mark);
+    for (int index = FirstSelected(); index >= 0; index = NextSelected(index))
+        if (Item* item = ItemAt(index)) item->Selected = true;
+
+    const std::vector<size_t> order = OrderBy(column);
+    std::vector<std::unique_ptr<Item>> sorted;
+    sorted.reserve(items_.size());
+    for (size_t index : order) sorted.push_back(std::move(items_[index]));
+    items_ = std::move(sorted);
+
+    if (focused < 0 && mark < 0 && SelectedCount() == 0) {
+        Invalidate();
+        return;
+    }
+    ClearSelection();
+    int newFocus = -1, newMark = -1;
+    for (size_t i = 0; i < items_.size(); ++i) {
+        Item& item = *items_[i];
+        if (item.Selected) AddToSelection(static_cast<int>(i));
+        item.Selected = false;
+        if (&item == focusedItem) newFocus = static_cast<int>(i);
+        if (&item == markItem) newMark = static_cast<int>(i);
+    }
+    SetFocused(newFocus);
+    SetSelectionMark(newMark);
+    Invalidate();
 }
 
 void TFileView::SortByColumn(int column) {
@@ -258,10 +393,10 @@ void TFileView::RightClick(POINT point) {
     menu->PopupForItem(Handle(), folder.Get(), point, id.Get());
 }
 
-bool TFileView::Edited(int index, const std::wstring& text) {
+void TFileView::Edited(int index, const std::wstring& text) {
     // The edited item, which need not be the first selected one when several are.
     Item* item = ItemAt(index);
-    if (!folder_ || !item || !item->Id || text.empty()) return false;
+    if (!folder_ || !item || !item->Id || text.empty()) return;
     const ComPtr<IShellFolder> folder = folder_;
     // Asked before the rename, while the item still exists under its old name.
     const ULONG attributes = ItemAttributes(folder.Get(), item->Id.Get(), SFGAO_FOLDER | SFGAO_FILESYSANCESTOR);
@@ -269,14 +404,15 @@ bool TFileView::Edited(int index, const std::wstring& text) {
     HRESULT result = E_FAIL;
     if (text.size() <= kMaxShellName)
         result = folder->SetNameOf(Handle(), item->Id.Get(), text.c_str(), SHGDN_NORMAL, renamed.Receive());
-    if (FAILED(result) || !renamed) {
-        SetText(index, DisplayName(folder.Get(), item->Id.Get(), SHGDN_NORMAL));
-        return false;
+    if (SUCCEEDED(result) && renamed) {
+        if (TFolderView* tree = FolderView(); tree && attributes) tree->RenameChildNode(item->Id.Get(), renamed.Get());
+        item->Id = std::move(renamed);
     }
-    if (TFolderView* tree = FolderView(); tree && attributes) tree->RenameChildNode(item->Id.Get(), renamed.Get());
-    item->Id = std::move(renamed);
-    SetText(index, DisplayName(folder.Get(), item->Id.Get(), SHGDN_NORMAL));
-    return false;  // the caption is the shell's name for it, set above
+    // The shell's name for it now, which may differ from what was typed; on a refusal, the name it
+    // had, undoing the edit on screen.
+    item->Caption = DisplayName(folder.Get(), item->Id.Get(), SHGDN_NORMAL);
+    item->CaptionKnown = true;
+    RedrawItems(index, index);
 }
 
 }  // namespace morvane

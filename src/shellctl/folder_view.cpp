@@ -3,7 +3,9 @@
 #include <vector>
 
 #include "shellctl/combo_view.h"
+#include "shellctl/file_types.h"
 #include "shellctl/file_view.h"
+#include "shellctl/folder_order.h"
 #include "shellctl/shell_context_menu.h"
 #include "shellctl/shell_folder.h"
 #include "ui/screen_cursor.h"
@@ -31,10 +33,6 @@ namespace {
 constexpr SHCONTF kTreeItems = SHCONTF_FOLDERS | SHCONTF_INCLUDEHIDDEN;
 
 IDList* NodeList(LPARAM data) { return reinterpret_cast<IDList*>(data); }
-
-int CALLBACK CompareNodes(LPARAM a, LPARAM b, LPARAM folder) {
-    return CompareIDLists(reinterpret_cast<IShellFolder*>(folder), NodeList(a)->Get(), NodeList(b)->Get());
-}
 
 }  // namespace
 
@@ -73,22 +71,24 @@ LPCITEMIDLIST TFolderView::NodeID(Node node) const {
     return list ? list->Get() : nullptr;
 }
 
-TreeView::Node TFolderView::AddNode(Node parent, const std::wstring& text, IDList id, int image, int selectedImage,
-                                    bool hasChildren) {
+TreeView::Node TFolderView::AddNode(Node parent, NewNode node, IDList id) {
     auto* data = new IDList(std::move(id));
-    const Node node = Add(parent, {text, reinterpret_cast<LPARAM>(data), image, selectedImage, hasChildren});
-    if (!node) delete data;
-    return node;
+    node.Data = reinterpret_cast<LPARAM>(data);
+    const Node added = Add(parent, node);
+    if (!added) delete data;
+    return added;
 }
 
 void TFolderView::ReplaceNodeID(Node node, IDList id) {
     if (IDList* list = NodeList(Data(node))) *list = std::move(id);
+    shownParent_ = nullptr;  // the folder kept may lie below the renamed one
 }
 
 void TFolderView::Deleting(Node node, LPARAM data) {
     delete NodeList(data);
     if (node == currentNode_) currentNode_ = nullptr;
     if (node == previousNode_) previousNode_ = nullptr;
+    if (node == shownParent_) shownParent_ = nullptr;
 }
 
 IDList TFolderView::GetNodeIDList(Node node) const {
@@ -126,7 +126,7 @@ void TFolderView::InitRoot() {
         }
         const int image = GetSysIconIndex(desktop.Get(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
         const int selected = GetSysIconIndex(desktop.Get(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON);
-        const Node root = AddNode(nullptr, name, std::move(desktop), image, selected, true);
+        const Node root = AddNode(nullptr, {name, 0, image, selected, true}, std::move(desktop));
         Select(root);
         FillChildren(root);
         Expand(Selected());
@@ -134,43 +134,90 @@ void TFolderView::InitRoot() {
     NotifyFolderChanged(Selected());
 }
 
+ComPtr<IShellFolder> TFolderView::ShownParentFolder(Node node) {
+    const Node parent = ParentOf(node);
+    if (!parent) return {};
+    if (parent != shownParent_) {
+        shownFolder_ = FolderOf(parent);
+        shownParent_ = parent;
+    }
+    return shownFolder_;
+}
+
+bool TFolderView::PlainFolderData(Node node, WIN32_FIND_DATAW& found) {
+    const ComPtr<IShellFolder> parent = ShownParentFolder(node);
+    return parent &&
+           SUCCEEDED(SHGetDataFromIDListW(parent.Get(), NodeID(node), SHGDFIL_FINDDATA, &found, sizeof found)) &&
+           IsPlainFolder(found);
+}
+
+std::wstring TFolderView::NodeText(Node node) {
+    return DisplayName(ShownParentFolder(node).Get(), NodeID(node), SHGDN_INFOLDER);
+}
+
 void TFolderView::NodeImages(Node node, int& image, int& selectedImage) {
+    // Every plain folder shows the standard folder's icons: asked once.
+    WIN32_FIND_DATAW found{};
+    const bool plainFolder = PlainFolderData(node, found);
+    if (plainFolder && folderImagesKnown_) {
+        image = folderImage_;
+        selectedImage = folderSelectedImage_;
+        return;
+    }
     const IDList absolute = GetNodeIDList(node);
     image = GetSysIconIndex(absolute.Get(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
     selectedImage = GetSysIconIndex(absolute.Get(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON);
+    if (plainFolder) {
+        folderImage_ = image;
+        folderSelectedImage_ = selectedImage;
+        folderImagesKnown_ = true;
+    }
 }
 
-void TFolderView::FillChildren(Node node) {
-    if (busy_ || !node || !NodeID(node)) return;
+bool TFolderView::FillChildren(Node node) {
+    if (busy_ || !node || !NodeID(node)) return true;
     const ComPtr<IShellFolder> folder = FolderOf(node);
-    const ComPtr<IEnumIDList> items = EnumerateItems(folder.Get(), Handle(), kTreeItems);
-    if (!items) {
+    const FolderContents items = EnumerateItems(folder.Get(), Handle(), kTreeItems);
+    if (!items.Readable) {
         // The shell has shown why (a drive without a medium, say); the node keeps its button.
         Select(currentNode_);
-        return;
+        return false;
     }
     const HourglassCursor hourglass;
     const UpdateLock lock(*this);
     const BusyGuard busy(busy_);
+    std::vector<IDList> children;
+    for (IDList id = items.Next(); id; id = items.Next()) children.push_back(std::move(id));
+    std::vector<LPCITEMIDLIST> ids;
+    ids.reserve(children.size());
+    for (const IDList& id : children) ids.push_back(id.Get());
+
+    // Added in the folder's order. A plain folder's name is its file name, from the find data its
+    // identifier carries (the tree asks for the names of all the children of a node it expands);
+    // other names and, without the folder's own icons, the shell's icons are looked up when a node
+    // is first shown: most nodes of a large folder never are.
     const ComPtr<IShellIcon> icons = folder.As<IShellIcon>();
     int added = 0;
-    for (IDList id = NextItem(items.Get()); id; id = NextItem(items.Get())) {
-        const std::wstring text = DisplayName(folder.Get(), id.Get(), SHGDN_INFOLDER);
-        int image = -1, selected = -1;
+    for (const size_t index : FolderOrder(folder.Get(), ids, 1)) {
+        IDList& id = children[index];
+        NewNode child;
+        WIN32_FIND_DATAW found{};
+        if (SUCCEEDED(SHGetDataFromIDListW(folder.Get(), id.Get(), SHGDFIL_FINDDATA, &found, sizeof found)) &&
+            IsPlainFolder(found))
+            child.Text = found.cFileName;
+        else
+            child.TextOnDemand = true;
+        child.Image = child.SelectedImage = -1;
         if (icons) {
-            if (icons->GetIconOf(id.Get(), GIL_OPENICON, &selected) != S_OK) selected = -1;
-            if (icons->GetIconOf(id.Get(), GIL_FORSHELL, &image) != S_OK) image = -1;
+            if (icons->GetIconOf(id.Get(), GIL_OPENICON, &child.SelectedImage) != S_OK) child.SelectedImage = -1;
+            if (icons->GetIconOf(id.Get(), GIL_FORSHELL, &child.Image) != S_OK) child.Image = -1;
         }
-        // Without the folder's own icons, the shell's are looked up when the node is first drawn:
-        // the first look-up of each icon is slow, and most nodes of a large folder are never seen.
-        if (image < 0 || selected < 0) image = selected = kImagesOnDemand;
-        const bool hasChildren = ItemAttributes(folder.Get(), id.Get(), SFGAO_HASSUBFOLDER) != 0;
-        if (AddNode(node, text, std::move(id), image, selected, hasChildren)) ++added;
+        if (child.Image < 0 || child.SelectedImage < 0) child.Image = child.SelectedImage = kImagesOnDemand;
+        child.HasChildren = ItemAttributes(folder.Get(), id.Get(), SFGAO_HASSUBFOLDER) != 0;
+        if (AddNode(node, std::move(child), std::move(id))) ++added;
     }
-    if (added > 0)
-        SortChildren(node, CompareNodes, reinterpret_cast<LPARAM>(folder.Get()));
-    else
-        SetHasChildren(node, false);
+    if (added == 0) SetHasChildren(node, false);
+    return true;
 }
 
 void TFolderView::Expanding(Node node) {
@@ -179,7 +226,8 @@ void TFolderView::Expanding(Node node) {
 
 void TFolderView::ExpandNode(Node node) {
     if (!node) return;
-    Expanding(node);
+    // A folder that cannot be read is tried once: the expansion would try it again.
+    if (HasChildren(node) && !FirstChild(node) && !FillChildren(node)) return;
     Expand(node);
 }
 
@@ -249,6 +297,9 @@ void TFolderView::NotifyFolderChanged(Node node) {
     if (!node || busy_) return;
     const IDList absolute = GetNodeIDList(node);
     if (TFileView* list = FileView()) list->SetFolderIDList(absolute.Get());
+    // A list that could not read the folder has sent the tree back, and the combo box has been
+    // shown the folder the tree went back to.
+    if (Selected() != node) return;
     if (TComboView* combo = ComboView()) combo->ShowFolder(absolute.Get());
 }
 

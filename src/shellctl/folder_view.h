@@ -35,7 +35,8 @@ public:
     void SetFolderPath(const std::wstring& path);
 
     void InitRoot();
-    void FillChildren(Node node);
+    // Reads the node's children; false when its folder cannot be read (the node keeps its button).
+    bool FillChildren(Node node);
     Node FindNodeByIDList(LPCITEMIDLIST list);
     Node FindChildNode(Node node, LPCITEMIDLIST id);
     // Selects the child of the selected node with this identifier; without one, nothing changes.
@@ -74,6 +75,7 @@ protected:
     bool Edited(Node node, const std::wstring& text) override;
     void RightClick(POINT point) override;
     void NodeImages(Node node, int& image, int& selectedImage) override;
+    std::wstring NodeText(Node node) override;
 
 private:
     friend class TComboView;  // links itself through SetFolderView
@@ -83,8 +85,13 @@ private:
     ComPtr<IShellFolder> FolderOf(Node node) const;
     ComPtr<IShellFolder> ParentFolderOf(Node node) const;
     void NotifyFolderChanged(Node node);
-    Node AddNode(Node parent, const std::wstring& text, IDList id, int image, int selectedImage, bool hasChildren);
+    Node AddNode(Node parent, NewNode node, IDList id);
     void ReplaceNodeID(Node node, IDList id);
+    // The folder that holds the node, kept for its siblings: the tree asks for the names and icons
+    // of the nodes it shows one after the other.
+    ComPtr<IShellFolder> ShownParentFolder(Node node);
+    // The node's find data, when it is that of a plain folder.
+    bool PlainFolderData(Node node, WIN32_FIND_DATAW& found);
 
     Link<TFileView> fileView_;
     Link<TShellContextMenu> contextMenu_;
@@ -94,6 +101,12 @@ private:
     bool returning_ = false;
     Node currentNode_ = nullptr;
     Node previousNode_ = nullptr;
+    Node shownParent_ = nullptr;
+    ComPtr<IShellFolder> shownFolder_;
+    // The standard folder's icons, closed and open, once a node has shown them.
+    bool folderImagesKnown_ = false;
+    int folderImage_ = 0;
+    int folderSelectedImage_ = 0;
 };
 
 }  // namespace morvane

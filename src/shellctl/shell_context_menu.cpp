@@ -121,22 +121,23 @@ void TShellContextMenu::BuildFromShellMenu(HMENU shellMenu, HWND owner, IContext
         auto& item = static_cast<TShellMenuItem&>(Items().Add(std::make_unique<TShellMenuItem>()));
         if (contextMenu) item.ShellMenu = ComPtr<IContextMenu>(contextMenu);
 
+        // The entry's type tells a separator; GetMenuState would not, since for an entry that opens
+        // a submenu it puts the submenu's entry count where the separator flag lies.
         MENUITEMINFOW info{};
         info.cbSize = sizeof info;
-        info.fMask = MIIM_STATE | MIIM_ID | MIIM_SUBMENU;
+        info.fMask = MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_FTYPE;
         GetMenuItemInfoW(shellMenu, static_cast<UINT>(i), TRUE, &info);
         item.InvokeInfo = InvokeInfoFor(owner, info.wID - kFirstShellCommand);
         item.SetShellCommand(info.wID, info.hSubMenu != nullptr);
 
-        const UINT state = GetMenuState(shellMenu, static_cast<UINT>(i), MF_BYPOSITION);
-        if (state & MF_SEPARATOR) {
+        if (info.fType & MFT_SEPARATOR) {
             item.SetCaption(L"-");
         } else {
             wchar_t text[256] = {};
             GetMenuStringW(shellMenu, static_cast<UINT>(i), text, 255, MF_BYPOSITION);
             item.SetCaption(text);
         }
-        item.SetEnabled(!(state & MF_GRAYED));
+        item.SetEnabled(!(info.fState & MF_GRAYED));
         if (info.hSubMenu) submenuPosition = i;
     }
     if (submenuPosition > 0) AddSendToEntries(Items().Item(submenuPosition), owner, items);
@@ -147,9 +148,8 @@ void TShellContextMenu::AddSendToEntries(MenuItem& parent, HWND owner, IDataObje
     const IDList sendTo = SpecialFolderList(mainWindow, CSIDL_SENDTO);
     if (!sendTo) return;
     sendToFolder_ = BindToFolder(sendTo.Get());
-    const ComPtr<IEnumIDList> targets = EnumerateItems(sendToFolder_.Get(), mainWindow, SHCONTF_NONFOLDERS);
-    if (!targets) return;
-    for (IDList target = NextItem(targets.Get()); target; target = NextItem(targets.Get())) {
+    const FolderContents targets = EnumerateItems(sendToFolder_.Get(), mainWindow, SHCONTF_NONFOLDERS);
+    for (IDList target = targets.Next(); target; target = targets.Next()) {
         auto entry = std::make_unique<TShellMenuItem>();
         entry->SetCaption(DisplayName(sendToFolder_.Get(), target.Get(), SHGDN_NORMAL));
         entry->InvokeInfo = InvokeInfoFor(owner, 0);

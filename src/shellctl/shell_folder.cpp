@@ -11,12 +11,14 @@ ComPtr<IShellFolder> BindToFolder(LPCITEMIDLIST absoluteList) {
     return folder;
 }
 
-ComPtr<IEnumIDList> EnumerateItems(IShellFolder* folder, HWND owner, SHCONTF flags) {
-    ComPtr<IEnumIDList> items;
-    if (!folder) return items;
-    // S_FALSE with no enumerator means nothing to list; either way the caller gets an empty one.
-    if (folder->EnumObjects(owner, flags, items.Receive()) != S_OK) items.Reset();
-    return items;
+FolderContents EnumerateItems(IShellFolder* folder, HWND owner, SHCONTF flags) {
+    FolderContents result;
+    if (!folder) return result;
+    const HRESULT answer = folder->EnumObjects(owner, flags, result.Items.Receive());
+    // S_FALSE is an empty folder, whatever came with it; S_OK without an enumerator is a failure.
+    result.Readable = answer == S_FALSE || (answer == S_OK && result.Items);
+    if (answer != S_OK) result.Items.Reset();
+    return result;
 }
 
 IDList NextItem(IEnumIDList* items) {

@@ -16,10 +16,19 @@ inline constexpr size_t kMaxShellName = MAX_PATH - 1;
 
 // The folder of an absolute list (BindToObject of the desktop); empty on failure.
 ComPtr<IShellFolder> BindToFolder(LPCITEMIDLIST absoluteList);
-// The folder's items of the given kinds; empty when the folder cannot be read.
-ComPtr<IEnumIDList> EnumerateItems(IShellFolder* folder, HWND owner, SHCONTF flags);
 // The next item of an enumeration; empty at the end.
 IDList NextItem(IEnumIDList* items);
+
+// A folder's items, as its enumeration gives them.
+struct FolderContents {
+    // False when the folder cannot be read. A folder that answers S_FALSE has nothing to list: it
+    // is readable, without an enumerator.
+    bool Readable = false;
+    ComPtr<IEnumIDList> Items;
+    // The next item; empty at the end.
+    IDList Next() const { return NextItem(Items.Get()); }
+};
+FolderContents EnumerateItems(IShellFolder* folder, HWND owner, SHCONTF flags);
 IDList SpecialFolderList(HWND owner, int csidl);
 // Those of the asked attributes that the item has.
 ULONG ItemAttributes(IShellFolder* folder, LPCITEMIDLIST item, ULONG asked);

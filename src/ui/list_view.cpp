@@ -1,5 +1,7 @@
 #include "ui/list_view.h"
 
+#include <algorithm>
+
 namespace morvane {
 
 namespace {
@@ -25,27 +27,26 @@ ListView::ListView(WinControl* parent, int left, int top, int width, int height)
     const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&classes);
     // The image lists are the system's, shared by every user: the control must not destroy them.
-    CreateHandle(WC_LISTVIEWW, true, LVS_ICON | LVS_SHAREIMAGELISTS | LVS_EDITLABELS | LVS_SHOWSELALWAYS | WS_TABSTOP,
+    CreateHandle(WC_LISTVIEWW, true,
+                 LVS_ICON | LVS_OWNERDATA | LVS_SHAREIMAGELISTS | LVS_EDITLABELS | LVS_SHOWSELALWAYS | WS_TABSTOP,
                  WS_EX_CLIENTEDGE);
+    // Overlays are asked of the owner with the texts and images.
+    SendMessageW(Handle(), LVM_SETCALLBACKMASK, LVIS_OVERLAYMASK, 0);
 }
 
 int ListView::Count() const { return static_cast<int>(SendMessageW(Handle(), LVM_GETITEMCOUNT, 0, 0)); }
 
-int ListView::Add(const std::wstring& caption, LPARAM data, int image) {
-    LVITEMW item{};
-    item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE;
-    item.iItem = Count();
-    item.pszText = const_cast<wchar_t*>(caption.c_str());
-    item.lParam = data;
-    item.iImage = image;
-    return static_cast<int>(SendMessageW(Handle(), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+void ListView::SetCount(int count) {
+    if (count == 0) {
+        SendMessageW(Handle(), LVM_DELETEALLITEMS, 0, 0);  // the selection and focus go with the items
+        return;
+    }
+    SendMessageW(Handle(), LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0);
+    Invalidate();
 }
 
-void ListView::SetSubItem(int index, int subItem, const std::wstring& text) {
-    LVITEMW item{};
-    item.iSubItem = subItem;
-    item.pszText = const_cast<wchar_t*>(text.c_str());
-    SendMessageW(Handle(), LVM_SETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+void ListView::RedrawItems(int first, int last) {
+    SendMessageW(Handle(), LVM_REDRAWITEMS, static_cast<WPARAM>(first), static_cast<LPARAM>(last));
 }
 
 std::wstring ListView::Text(int index, int subItem) const {
@@ -58,16 +59,6 @@ std::wstring ListView::Text(int index, int subItem) const {
     return text;
 }
 
-void ListView::SetText(int index, const std::wstring& caption) { SetSubItem(index, 0, caption); }
-
-LPARAM ListView::Data(int index) const {
-    LVITEMW item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = index;
-    if (index < 0 || !SendMessageW(Handle(), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return 0;
-    return item.lParam;
-}
-
 int ListView::Image(int index) const {
     LVITEMW item{};
     item.mask = LVIF_IMAGE;
@@ -76,26 +67,10 @@ int ListView::Image(int index) const {
     return item.iImage;
 }
 
-void ListView::SetOverlay(int index, int overlay) {
-    LVITEMW item{};
-    item.stateMask = LVIS_OVERLAYMASK;
-    item.state = INDEXTOOVERLAYMASK(static_cast<UINT>(overlay));
-    SendMessageW(Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
-}
-
 int ListView::Overlay(int index) const {
     const auto state = static_cast<UINT>(
         SendMessageW(Handle(), LVM_GETITEMSTATE, static_cast<WPARAM>(index), LVIS_OVERLAYMASK));
     return static_cast<int>((state & LVIS_OVERLAYMASK) >> 8);
-}
-
-void ListView::Clear() { SendMessageW(Handle(), LVM_DELETEALLITEMS, 0, 0); }
-
-int ListView::IndexOfData(LPARAM data) const {
-    LVFINDINFOW find{};
-    find.flags = LVFI_PARAM;
-    find.lParam = data;
-    return static_cast<int>(SendMessageW(Handle(), LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
 }
 
 int ListView::ColumnCount() const {
@@ -121,17 +96,45 @@ void ListView::SetColumn(int index, const std::wstring& caption, int width, int 
     SendMessageW(Handle(), LVM_SETCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
 }
 
-int ListView::FirstSelected() const {
-    return static_cast<int>(SendMessageW(Handle(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+int ListView::FirstSelected() const { return NextSelected(-1); }
+
+int ListView::NextSelected(int after) const {
+    return static_cast<int>(SendMessageW(Handle(), LVM_GETNEXTITEM, static_cast<WPARAM>(after), LVNI_SELECTED));
 }
 
 int ListView::SelectedCount() const { return static_cast<int>(SendMessageW(Handle(), LVM_GETSELECTEDCOUNT, 0, 0)); }
 
-void ListView::Select(int index, bool selected) {
+namespace {
+
+void SetItemState(HWND list, int index, UINT mask, UINT state) {
     LVITEMW item{};
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    item.state = selected ? (LVIS_SELECTED | LVIS_FOCUSED) : 0;
-    SendMessageW(Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    item.stateMask = mask;
+    item.state = state;
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+}
+
+}  // namespace
+
+void ListView::Select(int index, bool selected) {
+    SetItemState(Handle(), index, LVIS_SELECTED | LVIS_FOCUSED, selected ? (LVIS_SELECTED | LVIS_FOCUSED) : 0);
+}
+
+void ListView::ClearSelection() { SetItemState(Handle(), -1, LVIS_SELECTED | LVIS_FOCUSED, 0); }
+
+void ListView::AddToSelection(int index) { SetItemState(Handle(), index, LVIS_SELECTED, LVIS_SELECTED); }
+
+int ListView::Focused() const {
+    return static_cast<int>(SendMessageW(Handle(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+}
+
+void ListView::SetFocused(int index) {
+    if (index >= 0) SetItemState(Handle(), index, LVIS_FOCUSED, LVIS_FOCUSED);
+}
+
+int ListView::SelectionMark() const { return static_cast<int>(SendMessageW(Handle(), LVM_GETSELECTIONMARK, 0, 0)); }
+
+void ListView::SetSelectionMark(int index) {
+    SendMessageW(Handle(), LVM_SETSELECTIONMARK, 0, static_cast<LPARAM>(index));
 }
 
 bool ListView::MultiSelect() const { return !(GetWindowLongPtrW(Handle(), GWL_STYLE) & LVS_SINGLESEL); }
@@ -165,10 +168,6 @@ void ListView::SetStyle(ViewStyle style) {
     Invalidate();
 }
 
-void ListView::Sort(PFNLVCOMPARE compare, LPARAM context) {
-    SendMessageW(Handle(), LVM_SORTITEMS, static_cast<WPARAM>(context), reinterpret_cast<LPARAM>(compare));
-}
-
 void ListView::SetImageLists(HIMAGELIST large, HIMAGELIST small) {
     SendMessageW(Handle(), LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(large));
     SendMessageW(Handle(), LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(small));
@@ -196,9 +195,29 @@ RECT ListView::HeaderItemRect(int column) const {
 
 bool ListView::Notify(const NMHDR& header, LRESULT& result) {
     switch (header.code) {
-    case LVN_DELETEITEM: {
-        const auto& info = reinterpret_cast<const NMLISTVIEW&>(header);
-        Deleting(info.iItem, info.lParam);
+    case LVN_GETDISPINFOW: {
+        // The control's own request, answered in place.
+        auto& item = const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)).item;
+        if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+            const std::wstring text = ItemText(item.iItem, item.iSubItem);
+            const size_t length = std::min(text.size(), static_cast<size_t>(item.cchTextMax - 1));
+            text.copy(item.pszText, length);
+            item.pszText[length] = L'\0';
+        }
+        if (item.mask & LVIF_IMAGE) item.iImage = ItemImage(item.iItem);
+        if ((item.mask & LVIF_STATE) && (item.stateMask & LVIS_OVERLAYMASK)) {
+            item.state &= ~LVIS_OVERLAYMASK;
+            item.state |= INDEXTOOVERLAYMASK(static_cast<UINT>(ItemOverlay(item.iItem)));
+        }
+        return true;
+    }
+    case LVN_ODFINDITEMW: {
+        const auto& info = reinterpret_cast<const NMLVFINDITEMW&>(header);
+        result = -1;
+        // Typing ahead asks with LVFI_PARTIAL alone, which implies a text.
+        if ((info.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) && info.lvfi.psz)
+            result = FindCaption(info.lvfi.psz, (info.lvfi.flags & LVFI_PARTIAL) != 0, info.iStart,
+                                 (info.lvfi.flags & LVFI_WRAP) != 0);
         return true;
     }
     case LVN_COLUMNCLICK:
@@ -223,7 +242,8 @@ bool ListView::Notify(const NMHDR& header, LRESULT& result) {
         return true;
     case LVN_ENDLABELEDITW: {
         const auto& info = reinterpret_cast<const NMLVDISPINFOW&>(header);
-        result = (info.item.pszText && Edited(info.item.iItem, info.item.pszText)) ? TRUE : FALSE;
+        if (info.item.pszText) Edited(info.item.iItem, info.item.pszText);
+        result = FALSE;  // the text is the owner's
         return true;
     }
     }

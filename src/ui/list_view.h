@@ -1,7 +1,9 @@
 #pragma once
-// The common-controls list view as a control: items with data, images, overlays and sub-items,
-// columns, the four view styles, in-place label editing and custom sorting. What the user does to
-// the list arrives at virtual handlers.
+// The common-controls list view as a control over items its owner keeps (owner data): the
+// control holds only their number, selection and focus, and asks for the texts, images and
+// overlays of the items it shows when it draws them, so a list costs what is on screen. The owner
+// answers through virtual handlers; columns, the four view styles and in-place label editing are
+// the control's own. What the user does to the list arrives at virtual handlers too.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -18,47 +20,62 @@ public:
     ListView(WinControl* parent, int left, int top, int width, int height);
 
     int Count() const;
-    // Appends an item and returns its index.
-    int Add(const std::wstring& caption, LPARAM data, int image);
-    void SetSubItem(int index, int subItem, const std::wstring& text);  // subItem from 1
+    // The owner now has count items, or other items: the control shows them anew, without a
+    // selection when the count is 0.
+    void SetCount(int count);
+    void Clear() { SetCount(0); }
+    // Items whose texts or images changed are drawn again.
+    void RedrawItems(int first, int last);
+    // What the control shows of an item (asked of the owner, as for drawing).
     std::wstring Text(int index, int subItem = 0) const;
-    void SetText(int index, const std::wstring& caption);
-    LPARAM Data(int index) const;
     int Image(int index) const;
-    void SetOverlay(int index, int overlay);
     int Overlay(int index) const;
-    void Clear();
-    // Items from the top of the list, in their current order.
-    int IndexOfData(LPARAM data) const;
 
     int ColumnCount() const;
     void AddColumn(const std::wstring& caption, int width, int format);
     void SetColumn(int index, const std::wstring& caption, int width, int format);
 
     int FirstSelected() const;  // -1 when nothing is selected
+    int NextSelected(int after) const;  // -1 after the last
     int SelectedCount() const;
+    // Selects (and focuses) the item, or deselects it.
     void Select(int index, bool selected = true);
+    // The selection as the items moved: none selected, then these, the focus on one of them
+    // (-1: none) and the anchor of range selection on another.
+    void ClearSelection();
+    void AddToSelection(int index);
+    int Focused() const;
+    void SetFocused(int index);
+    int SelectionMark() const;
+    void SetSelectionMark(int index);
     bool MultiSelect() const;
     void SetMultiSelect(bool multiSelect);
     void EditLabel(int index);
 
     ViewStyle Style() const;
     void SetStyle(ViewStyle style);
-    // Sorts by a comparison of two items' data.
-    void Sort(PFNLVCOMPARE compare, LPARAM context);
     void SetImageLists(HIMAGELIST large, HIMAGELIST small);  // not owned
     int ItemAt(POINT client) const;
     RECT ItemRect(int index) const;
     RECT HeaderItemRect(int column) const;
 
 protected:
-    virtual void Deleting(int, LPARAM) {}
+    // The owner's answers: an item's text in a column, its image and its overlay (0 for none).
+    virtual std::wstring ItemText(int /*index*/, int /*column*/) { return {}; }
+    virtual int ItemImage(int /*index*/) { return 0; }
+    virtual int ItemOverlay(int /*index*/) { return 0; }
+    // Typing ahead: the first item from start on (going round the end when wrap is set) whose
+    // caption begins with the text (is the text, unless partial), ignoring case; -1 when none.
+    virtual int FindCaption(const std::wstring& /*text*/, bool /*partial*/, int /*start*/, bool /*wrap*/) {
+        return -1;
+    }
     virtual void ColumnClick(int) {}
     virtual void DoubleClick() {}
     virtual void RightClick(POINT) {}
     virtual bool CanEdit(int) { return true; }
-    // Editing ended with new text; the item keeps the text only when this returns true.
-    virtual bool Edited(int, const std::wstring&) { return true; }
+    // Editing ended with new text: the owner renames the item or keeps it as it was, and has it
+    // drawn again.
+    virtual void Edited(int, const std::wstring&) {}
 
     bool Notify(const NMHDR& header, LRESULT& result) override;
 };

@@ -1,5 +1,7 @@
 #include "ui/tree_view.h"
 
+#include <algorithm>
+
 namespace morvane {
 
 TreeView::TreeView(WinControl* parent, int left, int top, int width, int height) : WinControl(parent) {
@@ -15,7 +17,7 @@ TreeView::Node TreeView::Add(Node parent, const NewNode& node) {
     insert.hParent = parent ? parent : TVI_ROOT;
     insert.hInsertAfter = TVI_LAST;
     insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN;
-    insert.item.pszText = const_cast<wchar_t*>(node.Text.c_str());
+    insert.item.pszText = node.TextOnDemand ? LPSTR_TEXTCALLBACKW : const_cast<wchar_t*>(node.Text.c_str());
     insert.item.lParam = node.Data;
     insert.item.iImage = node.Image;
     insert.item.iSelectedImage = node.SelectedImage;
@@ -116,16 +118,12 @@ void TreeView::Expand(Node node) {
     if (node) SendMessageW(Handle(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(node));
 }
 
-void TreeView::SortChildren(Node node, PFNTVCOMPARE compare, LPARAM context) {
-    TVSORTCB sort{node, compare, context};
-    SendMessageW(Handle(), TVM_SORTCHILDRENCB, 0, reinterpret_cast<LPARAM>(&sort));
-}
-
 TreeView::Node TreeView::NodeAt(POINT client) const {
     TVHITTESTINFO hit{};
     hit.pt = client;
     const auto node = reinterpret_cast<Node>(SendMessageW(Handle(), TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-    return (hit.flags & TVHT_ONITEM) ? node : nullptr;
+    // The whole row: the indent and button to the left of the label and the space to its right too.
+    return (hit.flags & (TVHT_ONITEM | TVHT_ONITEMINDENT | TVHT_ONITEMBUTTON | TVHT_ONITEMRIGHT)) ? node : nullptr;
 }
 
 void TreeView::EditLabel(Node node) {
@@ -183,8 +181,15 @@ bool TreeView::Notify(const NMHDR& header, LRESULT& result) {
         return true;
     }
     case TVN_GETDISPINFOW: {
-        // The control's own notice, filled in for it; the images are kept, so this comes once.
+        // The control's own notice, filled in for it; texts and images are kept, so this comes once.
         auto& info = const_cast<NMTVDISPINFOW&>(reinterpret_cast<const NMTVDISPINFOW&>(header));
+        if ((info.item.mask & TVIF_TEXT) && info.item.pszText && info.item.cchTextMax > 0) {
+            const std::wstring text = NodeText(info.item.hItem);
+            const size_t length = std::min(text.size(), static_cast<size_t>(info.item.cchTextMax - 1));
+            text.copy(info.item.pszText, length);
+            info.item.pszText[length] = L'\0';
+            info.item.mask |= TVIF_DI_SETITEM;
+        }
         if (info.item.mask & (TVIF_IMAGE | TVIF_SELECTEDIMAGE)) {
             int image = 0, selectedImage = 0;
             NodeImages(info.item.hItem, image, selectedImage);

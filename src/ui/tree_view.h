@@ -1,7 +1,7 @@
 #pragma once
 // The common-controls tree view as a control: nodes with text, data, images and a has-children
-// flag, lazy expansion, in-place label editing and child sorting by callback. What the user does
-// to the tree arrives at virtual handlers.
+// flag (texts and images may be asked for when a node is first shown), lazy expansion and in-place
+// label editing. What the user does to the tree arrives at virtual handlers.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -18,6 +18,7 @@ public:
     TreeView(WinControl* parent, int left, int top, int width, int height);
 
     // Images may be kImagesOnDemand: the tree asks NodeImages for both when it first draws the node.
+    // A node with TextOnDemand set takes its text from NodeText when it is first drawn or read.
     static constexpr int kImagesOnDemand = I_IMAGECALLBACK;
     struct NewNode {
         std::wstring Text;
@@ -25,6 +26,7 @@ public:
         int Image = 0;
         int SelectedImage = 0;
         bool HasChildren = false;
+        bool TextOnDemand = false;
     };
     // Appended as the last child of the parent (nullptr: at top level).
     Node Add(Node parent, const NewNode& node);
@@ -49,7 +51,7 @@ public:
     // Selects the node (nullptr clears the selection); the selection change follows.
     void Select(Node node);
     void Expand(Node node);
-    void SortChildren(Node node, PFNTVCOMPARE compare, LPARAM context);
+    // The node whose row holds the point (its label, icon, indent or the space right of it).
     Node NodeAt(POINT client) const;
     // Starts editing the node's label, as a slow second click does.
     void EditLabel(Node node);
@@ -75,6 +77,8 @@ protected:
     virtual void RightClick(POINT) {}
     // The images of a node added with kImagesOnDemand, asked for once, when it is first drawn.
     virtual void NodeImages(Node, int& /*image*/, int& /*selectedImage*/) {}
+    // The text of a node added with TextOnDemand, asked for once; the tree keeps it.
+    virtual std::wstring NodeText(Node) { return {}; }
 
     bool Notify(const NMHDR& header, LRESULT& result) override;
 

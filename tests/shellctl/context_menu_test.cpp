@@ -99,9 +99,9 @@ public:
         AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
         return *this;
     }
-    ShellStyleMenu& Submenu(const wchar_t* caption, UINT id) {
+    ShellStyleMenu& Submenu(const wchar_t* caption, UINT id, int entries = 1) {
         const HMENU sub = CreatePopupMenu();
-        AppendMenuW(sub, MF_STRING, id + 100, L"inner");
+        for (int i = 0; i < entries; ++i) AppendMenuW(sub, MF_STRING, id + 100 + i, L"inner");
         MENUITEMINFOW info{};
         info.cbSize = sizeof info;
         info.fMask = MIIM_STRING | MIIM_ID | MIIM_SUBMENU;
@@ -201,10 +201,13 @@ TEST_F(ContextMenuTest, SendToTargetsGoUnderTheLastSubmenuEntry) {
     RecordingDataObject watched(data.Get());
     {
         ShellStyleMenu entries;
-        entries.Submenu(L"新規作成(&W)", 2).Entry(L"開く(&O)", 1).Submenu(L"送る(&N)", 4).Entry(L"削除(&D)", 6);
+        // A submenu of 8 entries: its count lies where GetMenuState reports a separator.
+        entries.Submenu(L"新規作成(&W)", 2).Entry(L"開く(&O)", 1).Submenu(L"送る(&N)", 4, 8).Entry(L"削除(&D)", 6);
         menu.BuildFromShellMenu(entries.Get(), form_.Handle(), &shell, &watched);
     }
     EXPECT_EQ(ItemAt(menu, 0).Count(), 0);
+    EXPECT_EQ(ItemAt(menu, 2).Caption(), L"送る(&N)");
+    EXPECT_FALSE(ItemAt(menu, 2).IsSeparator());
     ASSERT_EQ(ItemAt(menu, 2).Count(), 1);
     auto& sendTo = static_cast<TShellMenuItem&>(ItemAt(menu, 2).Item(0));
     EXPECT_EQ(sendTo.Caption(), L"送り先");

@@ -9,6 +9,7 @@
 #include "shellctl/demo_form.h"
 #include "shellctl/file_texts.h"
 #include "shellctl/file_types.h"
+#include "shellctl/folder_order.h"
 #include "shellctl/shell_context_menu.h"
 #include "shellctl/shell_test_support.h"
 
@@ -104,6 +105,11 @@ TEST_F(FileViewTest, ListsEveryItemWithItsTexts) {
     EXPECT_EQ(list_.ColumnCount(), 4);
     EXPECT_EQ(list_.Image(IndexOf(list_, L"empty.txt")), 0);
     EXPECT_EQ(list_.Overlay(IndexOf(list_, L"empty.txt")), 0);
+
+    // Typing the first letters of a name selects the first item that begins with them.
+    list_.Select(0);
+    SendMessageW(list_.Handle(), WM_CHAR, L'K', 1);
+    EXPECT_EQ(list_.GetSelectedPath(), folder.PathOf(L"k1023.txt"));
 }
 
 TEST(FileTexts, SizesAndDatesOfAnyRange) {
@@ -185,6 +191,107 @@ TEST_F(FileViewTest, EveryItemLooksAsTheShellShowsItAlone) {
     // The two programs really look different, so a look shared by type would show.
     EXPECT_NE(list_.Image(itemOf(L"own.exe")), list_.Image(itemOf(L"other.exe")));
     EXPECT_NE(list_.Image(itemOf(L"own.mvicon")), list_.Image(itemOf(L"other.mvicon")));
+}
+
+// A real folder whose comparisons are reversed, or fail: the order a folder gives its items is its
+// own business, whatever its items' names suggest.
+class ReorderedFolder : public IShellFolder {
+public:
+    enum class Comparisons { Reversed, Failing };
+    ReorderedFolder(IShellFolder* inner, Comparisons comparisons) : inner_(inner), comparisons_(comparisons) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        *out = (iid == IID_IUnknown || iid == IID_IShellFolder) ? this : nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // lives on the test's stack
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM how, PCUIDLIST_RELATIVE a, PCUIDLIST_RELATIVE b) override {
+        if (comparisons_ == Comparisons::Failing) return E_FAIL;
+        return inner_->CompareIDs(how, b, a);
+    }
+    HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND w, IBindCtx* c, LPWSTR n, ULONG* e, PIDLIST_RELATIVE* l,
+                                               ULONG* a) override {
+        return inner_->ParseDisplayName(w, c, n, e, l, a);
+    }
+    HRESULT STDMETHODCALLTYPE EnumObjects(HWND w, SHCONTF f, IEnumIDList** e) override {
+        return inner_->EnumObjects(w, f, e);
+    }
+    HRESULT STDMETHODCALLTYPE BindToObject(PCUIDLIST_RELATIVE l, IBindCtx* c, REFIID i, void** o) override {
+        return inner_->BindToObject(l, c, i, o);
+    }
+    HRESULT STDMETHODCALLTYPE BindToStorage(PCUIDLIST_RELATIVE l, IBindCtx* c, REFIID i, void** o) override {
+        return inner_->BindToStorage(l, c, i, o);
+    }
+    HRESULT STDMETHODCALLTYPE CreateViewObject(HWND w, REFIID i, void** o) override {
+        return inner_->CreateViewObject(w, i, o);
+    }
+    HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT n, PCUITEMID_CHILD_ARRAY l, SFGAOF* a) override {
+        return inner_->GetAttributesOf(n, l, a);
+    }
+    HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND w, UINT n, PCUITEMID_CHILD_ARRAY l, REFIID i, UINT* r,
+                                            void** o) override {
+        return inner_->GetUIObjectOf(w, n, l, i, r, o);
+    }
+    HRESULT STDMETHODCALLTYPE GetDisplayNameOf(PCUITEMID_CHILD l, SHGDNF f, STRRET* n) override {
+        return inner_->GetDisplayNameOf(l, f, n);
+    }
+    HRESULT STDMETHODCALLTYPE SetNameOf(HWND w, PCUITEMID_CHILD l, LPCWSTR n, SHGDNF f, PITEMID_CHILD* o) override {
+        return inner_->SetNameOf(w, l, n, f, o);
+    }
+
+private:
+    IShellFolder* inner_;
+    Comparisons comparisons_;
+};
+
+TEST_F(FileViewTest, ItemsComeInTheFoldersOwnOrder) {
+    TempFolder folder(L"_順");
+    for (const wchar_t* name : {L"b.txt", L"A.txt", L"_c.txt", L"co-op.txt", L"coop.txt", L"10.txt", L"9.txt", L"日本.txt"})
+        folder.AddFile(name);
+    folder.AddFolder(L"z");
+    folder.AddFolder(L"Y");
+    const IDList folderList = test::ParsePath(folder.Path());
+    const ComPtr<IShellFolder> shellFolder = BindToFolder(folderList.Get());
+    std::vector<IDList> owned;
+    const FolderContents contents = EnumerateItems(shellFolder.Get(), nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS);
+    for (IDList id = contents.Next(); id; id = contents.Next()) owned.push_back(std::move(id));
+    std::vector<LPCITEMIDLIST> items;
+    for (const IDList& id : owned) items.push_back(id.Get());
+    ASSERT_EQ(items.size(), 10u);
+    const auto names = [&](const std::vector<size_t>& order) {
+        std::vector<std::wstring> shown;
+        for (size_t index : order) shown.push_back(DisplayName(shellFolder.Get(), items[index], SHGDN_INFOLDER));
+        return shown;
+    };
+    const auto reversed = [](std::vector<std::wstring> names) {
+        std::reverse(names.begin(), names.end());
+        return names;
+    };
+
+    // The shell's own order (folders first); descending is its reverse.
+    const std::vector<std::wstring> ascending = names(FolderOrder(shellFolder.Get(), items, 1));
+    std::vector<LPCITEMIDLIST> byShell = items;
+    std::stable_sort(byShell.begin(), byShell.end(), [&](LPCITEMIDLIST a, LPCITEMIDLIST b) {
+        return CompareIDLists(shellFolder.Get(), a, b) < 0;
+    });
+    std::vector<std::wstring> expected;
+    for (LPCITEMIDLIST item : byShell) expected.push_back(DisplayName(shellFolder.Get(), item, SHGDN_INFOLDER));
+    EXPECT_EQ(ascending, expected);
+    EXPECT_EQ(ascending.front().size(), 1u);  // a folder
+    EXPECT_EQ(names(FolderOrder(shellFolder.Get(), items, -1)), reversed(ascending));
+
+    // A folder that orders its items otherwise is followed, both ways.
+    ReorderedFolder backwards(shellFolder.Get(), ReorderedFolder::Comparisons::Reversed);
+    EXPECT_EQ(names(FolderOrder(&backwards, items, 1)), reversed(ascending));
+    EXPECT_EQ(names(FolderOrder(&backwards, items, -1)), ascending);
+    // One whose comparisons fail gives every item once, in some order.
+    ReorderedFolder failing(shellFolder.Get(), ReorderedFolder::Comparisons::Failing);
+    for (int direction : {1, -1}) {
+        std::vector<size_t> order = FolderOrder(&failing, items, direction);
+        std::sort(order.begin(), order.end());
+        EXPECT_EQ(order, (std::vector<size_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    }
 }
 
 // Which types share one icon among their files: the registry of file types decides.
@@ -277,6 +384,7 @@ TEST_F(FileViewTest, ColumnClicksSortEachColumnByItsValuesAndDirection) {
 
     EXPECT_EQ(Captions(list_), (std::vector<std::wstring>{L"a10k.txt", L"b1k.txt", L"c9k.txt", L"d3g.bin"}));
     EXPECT_EQ(list_.Text(IndexOf(list_, L"b1k.txt"), 3).substr(0, 9), L"99/06/15 ");
+    list_.Select(IndexOf(list_, L"c9k.txt"));  // the selection moves with its item in every sort
     EXPECT_EQ(list_.Text(IndexOf(list_, L"a10k.txt"), 3).substr(0, 9), L"05/06/15 ");
     EXPECT_EQ(list_.Text(IndexOf(list_, L"a10k.txt"), 3).size(), 14u);
 
@@ -292,7 +400,12 @@ TEST_F(FileViewTest, ColumnClicksSortEachColumnByItsValuesAndDirection) {
     EXPECT_EQ(Captions(list_), (std::vector<std::wstring>{L"d3g.bin", L"c9k.txt", L"b1k.txt", L"a10k.txt"}));
     ClickHeader(2);  // by type name, descending: the text files before the binary one
     EXPECT_EQ(Captions(list_).back(), L"d3g.bin");
+    const std::vector<std::wstring> types = Captions(list_, 2);
+    EXPECT_TRUE(std::is_sorted(types.rbegin(), types.rend(),
+                               [](const std::wstring& a, const std::wstring& b) { return lstrcmpW(a.c_str(), b.c_str()) < 0; }));
     EXPECT_EQ(TFileView::SortDirections[1], 1);
+    EXPECT_EQ(list_.GetSelectedPath(), folder.PathOf(L"c9k.txt"));
+    EXPECT_EQ(list_.SelectedCount(), 1);
 
     // A fill resets every direction: the size column starts descending again.
     list_.FillList();
@@ -301,6 +414,22 @@ TEST_F(FileViewTest, ColumnClicksSortEachColumnByItsValuesAndDirection) {
     EXPECT_EQ(Captions(list_).front(), L"d3g.bin");
     list_.SortByColumn(4);  // no such column: nothing happens
     EXPECT_EQ(Captions(list_).front(), L"d3g.bin");
+
+    // Items the shell gives no size (the drives under the computer) sort where their empty texts
+    // would: last descending, first ascending.
+    const IDList computer = SpecialFolderList(nullptr, CSIDL_DRIVES);
+    list_.SetFolderIDList(computer.Get());
+    const auto sizes = [&] { return Captions(list_, 1); };
+    const std::vector<std::wstring> filled = sizes();
+    ASSERT_EQ(std::count(filled.begin(), filled.end(), L""), 2);  // the two drives, C: and Z:
+    ASSERT_GT(filled.size(), 2u);
+    list_.SortByColumn(1);
+    EXPECT_EQ(sizes().back(), L"");
+    EXPECT_NE(sizes().front(), L"");
+    list_.SortByColumn(1);
+    const std::vector<std::wstring> ascending = sizes();
+    EXPECT_TRUE(std::is_sorted(ascending.begin(), ascending.end())) << "empty sizes first";
+    EXPECT_EQ(ascending.front(), L"");
 }
 
 TEST_F(FileViewTest, RenamesThroughTheShellOrRestoresTheName) {

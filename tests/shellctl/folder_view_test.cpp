@@ -4,6 +4,7 @@
 
 #include "common/temp_folder.h"
 #include "shellctl/demo_form.h"
+#include "shellctl/namespace_folder.h"
 #include "shellctl/shell_test_support.h"
 
 namespace morvane {
@@ -217,10 +218,23 @@ TEST_F(FolderViewTest, RightClickMenusBelongToTheNodeUnderThePointer) {
     EXPECT_GT(form_.ShellContextMenu1.Items().Count(), 0);
     EXPECT_EQ(tree_.Selected(), a);  // the selection stays
 
-    // Empty space below the last node: no menu.
+    // Anywhere on the node's row: in its indent, and right of its label.
     RECT client;
     GetClientRect(tree_.Handle(), &client);
-    SendMessageW(tree_.Handle(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(tree_.Root()));
+    ASSERT_GT(rect.left, 8);
+    form_.ShellContextMenu1.Items().Clear();
+    EXPECT_NE(test::RightClickMenu(tree_.Handle(), 2, rect.top + 3, test::ClickInput::Notification), nullptr);
+    EXPECT_GT(form_.ShellContextMenu1.Items().Count(), 0);
+    ASSERT_GT(client.right - 5, rect.right);
+    form_.ShellContextMenu1.Items().Clear();
+    EXPECT_NE(test::RightClickMenu(tree_.Handle(), client.right - 5, rect.top + 3, test::ClickInput::Notification),
+              nullptr);
+    EXPECT_GT(form_.ShellContextMenu1.Items().Count(), 0);
+    EXPECT_EQ(tree_.Selected(), a);
+
+    // Empty space below the last node (the root alone, collapsed): no menu.
+    SendMessageW(tree_.Handle(), TVM_EXPAND, TVE_COLLAPSE, reinterpret_cast<LPARAM>(tree_.Root()));
+    ASSERT_LT(test::NodeRect(tree_, tree_.Root()).bottom, client.bottom - 5);
     EXPECT_EQ(test::RightClickMenu(tree_.Handle(), client.right - 5, client.bottom - 5, test::ClickInput::Notification), nullptr);
 }
 
@@ -262,6 +276,45 @@ TEST_F(FolderViewTest, GoesBackFromAnUnreadableFolderOnlyOnce) {
     tree.SetFolderPath(folder.PathOf(L"b"));
     EXPECT_EQ(tree.Changes, 2);
     EXPECT_EQ(tree.Selected(), a);
+}
+
+// A folder that cannot be read (a drive without a medium, say): the tree, the list and the combo
+// box all go back to the folder shown before, and the folder is asked for its items once. One that
+// answers that it has nothing to list is an empty folder.
+TEST_F(FolderViewTest, FoldersThatCannotBeReadOrHoldNothing) {
+    TempFolder folder(L"_戻り先");
+    folder.AddFile(L"a.txt");
+    test::NamespaceFolder unreadable(L"読めない", test::NamespaceFolder::Answer::Unreadable);
+    tree_.InitRoot();
+    tree_.SetFolderPath(folder.Path());
+    const TreeView::Node shown = tree_.Selected();
+    const TreeView::Node node = ChildNamed(tree_, tree_.Root(), L"読めない");
+    ASSERT_NE(node, nullptr);
+
+    tree_.Select(node);
+    EXPECT_EQ(unreadable.Enumerations(), 1);
+    EXPECT_EQ(tree_.Selected(), shown);
+    EXPECT_EQ(Captions(list_), (std::vector<std::wstring>{L"a.txt"}));
+    const TComboData* entry = form_.ComboView1.Entry(form_.ComboView1.ItemIndex());
+    ASSERT_NE(entry, nullptr);
+    const IDList shownList = tree_.GetNodeIDList(shown);
+    EXPECT_EQ(CompareIDLists(DesktopFolder(), entry->List.Get(), shownList.Get()), 0) << "the combo box shows another folder";
+
+    // Expanded by the program: one attempt, the node keeps its button for the next.
+    tree_.ExpandNode(node);
+    EXPECT_EQ(unreadable.Enumerations(), 2);
+    EXPECT_TRUE(tree_.HasChildren(node));
+    EXPECT_EQ(tree_.FirstChild(node), nullptr);
+    EXPECT_EQ(tree_.Selected(), shown);
+
+    // Nothing to list (S_FALSE): shown empty, and the node loses its button once expanded.
+    unreadable.SetAnswer(test::NamespaceFolder::Answer::NothingToList);
+    tree_.Select(node);
+    EXPECT_EQ(tree_.Selected(), node);
+    EXPECT_EQ(list_.Count(), 0);
+    tree_.ExpandNode(node);
+    EXPECT_FALSE(tree_.HasChildren(node));
+    EXPECT_EQ(tree_.Selected(), node);
 }
 
 TEST_F(FolderViewTest, LinksAreOptionalAndClearedWhenTheOtherGoes) {

@@ -206,9 +206,11 @@ TEST_F(IDListTest, DisplayNamesOfEveryKind) {
 
 TEST_F(IDListTest, ASuccessWithoutAResultCountsAsNothing) {
     ScriptedFolder folder;
-    const ComPtr<IEnumIDList> items = EnumerateItems(&folder, nullptr, SHCONTF_FOLDERS);
-    EXPECT_FALSE(items);
-    EXPECT_FALSE(NextItem(items.Get()));
+    const FolderContents items = EnumerateItems(&folder, nullptr, SHCONTF_FOLDERS);
+    EXPECT_TRUE(items.Readable);  // an empty folder, not one that cannot be read
+    EXPECT_FALSE(items.Items);
+    EXPECT_FALSE(items.Next());
+    EXPECT_FALSE(NextItem(nullptr));
     EXPECT_FALSE(BindToFolder(nullptr));
     EXPECT_EQ(ItemAttributes(&folder, nullptr, SFGAO_FOLDER), 0u);
     EXPECT_EQ(folder.References, 1u);

@@ -1,0 +1,57 @@
+#pragma once
+// The large folders the shell benchmarks list: 10,000 and 100,000 files, and 10,000 subfolders.
+// Under Wine each new file is looked for in its folder without regard to case, so that filling a
+// folder of 100,000 files from a Windows program takes most of an hour; tools/bench.sh makes them
+// from Linux beforehand, under the folder that MORVANE_BENCH_FOLDERS names, and keeps them for the
+// next run. Without it (a benchmark started alone), a folder is made here and removed afterwards.
+#include <windows.h>
+
+#include <cstdlib>
+#include <cwchar>
+#include <memory>
+#include <string>
+
+#include "bench_support.h"
+
+namespace morvane::bench {
+
+// A folder as tools/bench.sh makes it: "files-N" holds N files f00000.txt, f00001.txt, ... (file i
+// of i % 2000 bytes), "folders-N" holds N empty subfolders d00000, d00001, ...
+class LargeFolder {
+public:
+    LargeFolder(bool folders, int count)
+        : name_(std::wstring(folders ? L"folders-" : L"files-") + std::to_wstring(count)) {
+        if (const wchar_t* root = _wgetenv(L"MORVANE_BENCH_FOLDERS"); root && *root) {
+            path_ = std::wstring(root) + L"\\" + name_;
+            const DWORD attributes = GetFileAttributesW(path_.c_str());
+            if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+        }
+        made_ = std::make_unique<BenchFolder>(name_, folders ? 0 : count, std::vector<const wchar_t*>{L"txt"}, true);
+        path_ = made_->Path();
+        for (int i = 0; folders && i < count; ++i) {
+            wchar_t sub[16];
+            swprintf(sub, 16, L"\\d%05d", i);
+            CreateDirectoryW((path_ + sub).c_str(), nullptr);
+        }
+    }
+    ~LargeFolder() {
+        if (!made_) return;
+        WIN32_FIND_DATAW found;
+        const HANDLE search = FindFirstFileW((path_ + L"\\d*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return;
+        do RemoveDirectoryW((path_ + L"\\" + found.cFileName).c_str());
+        while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    LargeFolder(const LargeFolder&) = delete;
+    LargeFolder& operator=(const LargeFolder&) = delete;
+
+    const std::wstring& Path() const { return path_; }
+
+private:
+    std::wstring name_;
+    std::wstring path_;
+    std::unique_ptr<BenchFolder> made_;  // removes the folder it made
+};
+
+}  // namespace morvane::bench

@@ -1,0 +1,21 @@
+#pragma once
+// The items of one shell folder in the folder's own order (its CompareIDs), reached with few calls
+// to the folder. A folder of 100,000 files compared pair by pair takes two million calls; here the
+// order the shell gives file-system folders is guessed first, from each item's find data: items
+// without find data (special folders), then folders, then files, by names as the system's sort
+// keys order them, ignoring case. One call per pair of neighbours then proves the guess, and only
+// a guess the folder disagrees with is sorted again by the folder's own comparisons.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstddef>
+#include <vector>
+
+namespace morvane {
+
+// The positions of the items (identifiers relative to the folder) in the folder's order,
+// ascending for direction 1 and descending for -1. A comparison the folder fails counts as "in
+// order", as it would in a sort by the folder's comparisons.
+std::vector<size_t> FolderOrder(IShellFolder* folder, const std::vector<LPCITEMIDLIST>& items, int direction);
+
+}  // namespace morvane

@@ -159,8 +159,8 @@ int TForm2::Open(std::wstring_view target, TargetMode mode, FolderScope scope) {
     CheckListBox1.SetDimmedFlags(dimmed);
     // Said before the two texts, so that a long target text cannot push it under the buttons.
     const std::wstring_view scopeText = scope == FolderScope::WithSubFolders ? L"(ｻﾌﾞﾌｫﾙﾀﾞも)" : L"";
-    Label2.SetCaption(L"拡張子変更" + std::wstring(scopeText) + L"　[" + std::wstring(target) + L"] → [" + newExtension +
-                      L"]");
+    Label2.SetCaption(L"拡張子変更" + std::wstring(scopeText) + L"　[" + std::wstring(target) + L"] → [" +
+                      newExtension + L"]");
     Label1.SetCaption(std::to_wstring(matches.size()) + L"個のファイルの拡張子を変更します。");
     return ShowModal();
 }

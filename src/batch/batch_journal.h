@@ -1,9 +1,9 @@
 #pragma once
 // The journal of the last batch, so that it can be undone: the folder and, for every checked entry,
 // its old and new name (paths relative to the folder for files of its subfolders), written before
-// the first rename; then, as the run goes, the outcome of
-// each rename. Replacing the journal is atomic, so after a crash there is either the old journal
-// or the new one; outcomes are appended one line each, and a torn last line is ignored.
+// the first rename; then, as the run goes, the outcome of each rename. Replacing the journal is
+// atomic, so after a crash there is either the old journal or the new one; outcomes are appended
+// one line each, and a torn last line is ignored.
 #include <cstddef>
 #include <optional>
 #include <string>

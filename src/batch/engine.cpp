@@ -111,7 +111,8 @@ public:
                 Append(folder, relative, found);
             }
         });
-        if (!everyName_) ForEachEntry(folder + mask_, [&](const WIN32_FIND_DATAW& found) { Append(folder, relative, found); });
+        if (!everyName_)
+            ForEachEntry(folder + mask_, [&](const WIN32_FIND_DATAW& found) { Append(folder, relative, found); });
 
         std::sort(subFolders.begin(), subFolders.end(), NameOrder);
         const size_t folderLength = folder.size();
@@ -129,8 +130,8 @@ private:
     template <typename Visit>
     static void ForEachEntry(const std::wstring& pattern, Visit visit) {
         WIN32_FIND_DATAW found;
-        UniqueFindHandle search(
-            FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+        UniqueFindHandle search(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                                 nullptr, FIND_FIRST_EX_LARGE_FETCH));
         if (!search) return;
         do visit(found);
         while (FindNextFileW(search.Get(), &found));

@@ -58,8 +58,9 @@ void RemoveTree(const std::wstring& folder) {
         FindClose(search);
     }
     // Links first, while what they lead to is still there to tell them by.
-    std::stable_partition(entries.begin(), entries.end(),
-                          [](const WIN32_FIND_DATAW& entry) { return (entry.dwFileAttributes & kFolderLink) == kFolderLink; });
+    std::stable_partition(entries.begin(), entries.end(), [](const WIN32_FIND_DATAW& entry) {
+        return (entry.dwFileAttributes & kFolderLink) == kFolderLink;
+    });
     for (const WIN32_FIND_DATAW& entry : entries) {
         const std::wstring path = folder + L"\\" + entry.cFileName;
         if ((entry.dwFileAttributes & kFolderLink) == kFolderLink) {

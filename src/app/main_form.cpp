@@ -66,6 +66,7 @@ TForm1::TForm1(std::vector<std::wstring> arguments)
       K1(Toolbars.K1),
       K9(Toolbars.K9),
       K10(Toolbars.K10),
+      IncludeSubFolders(Toolbars.IncludeSubFolders),
       N9(Toolbars.N9),
       N8(Toolbars.N8),
       K4(Toolbars.K4),
@@ -107,6 +108,7 @@ TForm1::TForm1(std::vector<std::wstring> arguments)
     K1.OnClick = [this] { K1Click(); };
     K9.OnClick = [this] { SelectChange(K9); };
     K10.OnClick = [this] { SelectChange(K10); };
+    IncludeSubFolders.OnClick = [this] { IncludeSubFoldersClick(); };
     N9.OnClick = [this] { N9Click(); };
     N8.OnClick = [this] { N8Click(); };
     K4.OnClick = [this] { K4Click(); };
@@ -222,6 +224,7 @@ void TForm1::LoadSettings() {
         K14.SetChecked(true);
         Reported([&] { FolderView1.SetFolderPath(firstDirectory_); });
     }
+    IncludeSubFolders.SetChecked(readBool(L"SubFolders", false));
     settings.reset();
 
     Reported([&] { K16.SetChecked(FolderMenuRegistered()); });
@@ -246,12 +249,13 @@ void TForm1::SaveSettings() {
     settings.WriteInteger(kSettingsSection, L"FirstDirMode", firstDirMode_);
     settings.WriteString(kSettingsSection, L"FirstDirectory", firstDirectory_);
     settings.WriteBool(kSettingsSection, L"Wild", K9.Checked());
+    settings.WriteBool(kSettingsSection, L"SubFolders", IncludeSubFolders.Checked());
 }
 
 // ---- Commands ----
 
 void TForm1::Button3Click() {
-    if (batchDialog_) batchDialog_->Open(Edit1.Text(), Mode());
+    if (batchDialog_) batchDialog_->Open(Edit1.Text(), Mode(), Scope());
 }
 
 void TForm1::Button1Click() {
@@ -271,6 +275,8 @@ void TForm1::K7Click() { SetViewStyle(K7, ViewStyle::List, 2); }
 void TForm1::K8Click() { SetViewStyle(K8, ViewStyle::Report, 3); }
 
 void TForm1::SelectChange(MenuItem& item) { item.SetChecked(true); }
+
+void TForm1::IncludeSubFoldersClick() { IncludeSubFolders.SetChecked(!IncludeSubFolders.Checked()); }
 
 void TForm1::K1Click() { Edit1.SetText(std::wstring(kAllFilesKeyword)); }
 

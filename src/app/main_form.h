@@ -40,6 +40,9 @@ public:
 
     // What the window holds besides its controls.
     TargetMode Mode() const { return K9.Checked() ? TargetMode::ByExtension : TargetMode::ByWildcard; }
+    FolderScope Scope() const {
+        return IncludeSubFolders.Checked() ? FolderScope::WithSubFolders : FolderScope::FolderOnly;
+    }
     int ViewStyleNumber() const { return viewStyleNumber_; }
     int FirstDirMode() const { return firstDirMode_; }
     const std::wstring& FirstDirectory() const { return firstDirectory_; }
@@ -58,6 +61,7 @@ public:
     void K7Click();
     void K8Click();
     void SelectChange(MenuItem& item);
+    void IncludeSubFoldersClick();
     void K1Click();
     void K13Click();
     void K14Click();
@@ -94,6 +98,7 @@ public:
     MenuItem& K1;
     MenuItem& K9;
     MenuItem& K10;
+    MenuItem& IncludeSubFolders;
     MenuItem& N9;
     MenuItem& N8;
     MenuItem& K4;

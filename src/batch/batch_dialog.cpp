@@ -142,20 +142,25 @@ TForm2::TForm2(BatchDialogOpener& opener)
     Loaded();
 }
 
-int TForm2::Open(std::wstring_view target, TargetMode mode) {
+int TForm2::Open(std::wstring_view target, TargetMode mode, FolderScope scope) {
     // A folder may hold a hundred thousand matches: the names move into the list in one step, and
     // the collisions are planned once, so that a check changed later only recounts numbers.
     const std::wstring folder = opener_.FolderPath();
     const std::wstring newExtension = opener_.NewExtension();
-    MatchList matches = ListMatchingFiles(folder, BuildSearchMask(target, mode));
-    collisions_.emplace(FolderNames(folder, newExtension), matches, newExtension);
+    const std::wstring mask = BuildSearchMask(target, mode);
+    MatchList matches = scope == FolderScope::WithSubFolders ? ListMatchingFilesWithSubFolders(folder, mask)
+                                                             : ListMatchingFiles(folder, mask);
+    collisions_.emplace(FolderNames(folder, matches, newExtension), matches, newExtension);
     const std::vector<bool> dimmed = collisions_->Collisions(std::vector<bool>(matches.size(), true));
     std::vector<std::wstring> names;
     names.reserve(matches.size());
     for (MatchEntry& match : matches) names.push_back(std::move(match.Name));
     CheckListBox1.Assign(std::move(names), true);
     CheckListBox1.SetDimmedFlags(dimmed);
-    Label2.SetCaption(L"拡張子変更　[" + std::wstring(target) + L"] → [" + newExtension + L"]");
+    // Said before the two texts, so that a long target text cannot push it under the buttons.
+    const std::wstring_view scopeText = scope == FolderScope::WithSubFolders ? L"(ｻﾌﾞﾌｫﾙﾀﾞも)" : L"";
+    Label2.SetCaption(L"拡張子変更" + std::wstring(scopeText) + L"　[" + std::wstring(target) + L"] → [" +
+                      newExtension + L"]");
     Label1.SetCaption(std::to_wstring(matches.size()) + L"個のファイルの拡張子を変更します。");
     return ShowModal();
 }

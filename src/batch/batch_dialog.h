@@ -30,9 +30,9 @@ class TForm2 : public Form {
 public:
     explicit TForm2(BatchDialogOpener& opener);
 
-    // Lists the files of the opener's folder that the target selects, sets the summary and the
-    // count, and shows the dialog modally.
-    int Open(std::wstring_view target, TargetMode mode);
+    // Lists the files of the opener's folder (and with subfolders, of every folder below it) that
+    // the target selects, sets the summary and the count, and shows the dialog modally.
+    int Open(std::wstring_view target, TargetMode mode, FolderScope scope = FolderScope::FolderOnly);
 
     int Details() const { return details_; }
     // Where the journal of the last batch is kept, for the undo.

@@ -101,11 +101,9 @@ BatchJournal PlanBatch(std::wstring_view folder, const MatchList& list, std::wst
     const std::vector<bool> collides = FindNameCollisions(folder, list, newExtension);
     for (size_t i = 0; i < list.size(); ++i) {
         if (!list[i].Checked) continue;
-        const std::wstring newPath = NewFileName(JoinFolderPath(folder, list[i].Name), newExtension);
-        const size_t separator = newPath.find_last_of(L"\\/:");
         JournalEntry entry;
         entry.OldName = list[i].Name;
-        entry.NewName = newPath.substr(separator == std::wstring::npos ? 0 : separator + 1);
+        entry.NewName = NewEntryName(list[i].Name, newExtension);
         entry.Blocked = collides[i];
         journal.Entries.push_back(std::move(entry));
     }

@@ -1,8 +1,9 @@
 #pragma once
 // The journal of the last batch, so that it can be undone: the folder and, for every checked entry,
-// its old and new name, written before the first rename; then, as the run goes, the outcome of
-// each rename. Replacing the journal is atomic, so after a crash there is either the old journal
-// or the new one; outcomes are appended one line each, and a torn last line is ignored.
+// its old and new name (paths relative to the folder for files of its subfolders), written before
+// the first rename; then, as the run goes, the outcome of each rename. Replacing the journal is
+// atomic, so after a crash there is either the old journal or the new one; outcomes are appended
+// one line each, and a torn last line is ignored.
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -17,7 +18,7 @@ namespace morvane {
 enum class RenameOutcome { Unknown, Renamed, Failed };
 
 struct JournalEntry {
-    std::wstring OldName;  // bare names within the folder
+    std::wstring OldName;  // names within the folder, or paths relative to it ("写真\a.JPG")
     std::wstring NewName;
     bool Blocked = false;  // the new name was taken when the entry's turn came: it cannot be renamed
     RenameOutcome Outcome = RenameOutcome::Unknown;

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "ui/handles.h"
 
 namespace morvane {
@@ -11,6 +13,13 @@ namespace {
 // Entries that are never listed: hidden, system, volume label and directory.
 constexpr DWORD kUnlistedAttributes =
     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x08 | FILE_ATTRIBUTE_DIRECTORY;
+
+// Folders that a listing with subfolders never enters: hidden, system, and reparse points, which
+// may lead back to a folder above (a loop) or anywhere else.
+constexpr DWORD kUnenteredAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_REPARSE_POINT;
+
+// The longest full path the file functions take: the terminating null is the MAX_PATH-th unit.
+constexpr size_t kMaxPathLength = MAX_PATH - 1;
 
 // Characters that end the extension of a name when searching backwards from its end.
 constexpr std::wstring_view kNameSeparators = L"\\/:";
@@ -70,6 +79,75 @@ bool Move(std::wstring_view folder, std::wstring_view from, std::wstring_view to
     return MoveFileW(JoinFolderPath(folder, from).c_str(), JoinFolderPath(folder, to).c_str()) != FALSE;
 }
 
+bool MatchesEveryName(std::wstring_view mask) { return mask == L"*" || mask == L"*.*"; }
+
+// Name order of a folder's subfolders, the same on every run: case aside, then case.
+bool NameOrder(const std::wstring& a, const std::wstring& b) {
+    const int order = CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                           static_cast<int>(b.size()), TRUE);
+    return order != CSTR_EQUAL ? order == CSTR_LESS_THAN : a < b;
+}
+
+// Walks a tree of folders, depth first, appending the matching files of each folder before
+// entering its subfolders. The two paths grow and shrink with the walk instead of being copied.
+class TreeListing {
+public:
+    TreeListing(std::wstring_view mask, MatchList& list)
+        : mask_(mask), everyName_(MatchesEveryName(mask)), list_(list) {}
+
+    // folder: the full path of the folder, its separator at the end; relative: its path from the
+    // listed folder, empty or with the separator at the end.
+    void List(std::wstring& folder, std::wstring& relative) {
+        std::vector<std::wstring> subFolders;
+        // A mask that takes every name lets one enumeration find both the files and the subfolders.
+        ForEachEntry(folder + L"*", [&](const WIN32_FIND_DATAW& found) {
+            const std::wstring_view name = found.cFileName;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                // The subfolder's own search pattern ("...\name\*") must fit as well.
+                if ((found.dwFileAttributes & kUnenteredAttributes) == 0 && name != L"." && name != L".." &&
+                    folder.size() + name.size() + 2 <= kMaxPathLength)
+                    subFolders.emplace_back(name);
+            } else if (everyName_) {
+                Append(folder, relative, found);
+            }
+        });
+        if (!everyName_)
+            ForEachEntry(folder + mask_, [&](const WIN32_FIND_DATAW& found) { Append(folder, relative, found); });
+
+        std::sort(subFolders.begin(), subFolders.end(), NameOrder);
+        const size_t folderLength = folder.size();
+        const size_t relativeLength = relative.size();
+        for (const std::wstring& subFolder : subFolders) {
+            folder.append(subFolder).push_back(L'\\');
+            relative.append(subFolder).push_back(L'\\');
+            List(folder, relative);
+            folder.resize(folderLength);
+            relative.resize(relativeLength);
+        }
+    }
+
+private:
+    template <typename Visit>
+    static void ForEachEntry(const std::wstring& pattern, Visit visit) {
+        WIN32_FIND_DATAW found;
+        UniqueFindHandle search(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                                 nullptr, FIND_FIRST_EX_LARGE_FETCH));
+        if (!search) return;
+        do visit(found);
+        while (FindNextFileW(search.Get(), &found));
+    }
+
+    void Append(const std::wstring& folder, const std::wstring& relative, const WIN32_FIND_DATAW& found) {
+        const std::wstring_view name = found.cFileName;
+        if ((found.dwFileAttributes & kUnlistedAttributes) == 0 && folder.size() + name.size() <= kMaxPathLength)
+            list_.push_back({relative + found.cFileName});
+    }
+
+    std::wstring mask_;
+    bool everyName_;
+    MatchList& list_;
+};
+
 }  // namespace
 
 bool SameEntryName(std::wstring_view a, std::wstring_view b) {
@@ -84,10 +162,16 @@ bool FolderHoldsExactly(std::wstring_view folder, std::wstring_view name) {
     if (stored.empty() || stored.find_first_of(L"*?") != std::wstring_view::npos) return false;
     WIN32_FIND_DATAW found;
     UniqueFindHandle search(FindFirstFileW(JoinFolderPath(folder, stored).c_str(), &found));
-    return search && stored == found.cFileName;
+    return search && SplitEntryPath(stored).Name == found.cFileName;
 }
 
 bool RenameInFolder(std::wstring_view folder, std::wstring_view oldName, std::wstring_view newName) {
+    const EntryPath from = SplitEntryPath(oldName);
+    const EntryPath to = SplitEntryPath(newName);
+    // A file changes its name in its own folder; it is never moved to another one.
+    if (from.SubFolder != to.SubFolder) return false;
+    if (!from.SubFolder.empty()) return RenameInFolder(JoinFolderPath(folder, from.SubFolder), from.Name, to.Name);
+
     if (StoredName(oldName) == StoredName(newName)) return false;
     if (SameEntryName(oldName, newName)) {
         const std::wstring temporary = UnusedTemporaryName(folder);
@@ -129,6 +213,21 @@ MatchList ListMatchingFiles(std::wstring_view folder, std::wstring_view mask) {
     return list;
 }
 
+MatchList ListMatchingFilesWithSubFolders(std::wstring_view folder, std::wstring_view mask) {
+    MatchList list;
+    if (folder.empty()) return list;
+    std::wstring path = JoinFolderPath(folder, L"");
+    std::wstring relative;
+    TreeListing(mask, list).List(path, relative);
+    return list;
+}
+
+EntryPath SplitEntryPath(std::wstring_view entry) {
+    const size_t separator = entry.find_last_of(L'\\');
+    if (separator == std::wstring_view::npos) return {{}, entry};
+    return {entry.substr(0, separator + 1), entry.substr(separator + 1)};
+}
+
 std::wstring NewFileName(std::wstring_view path, std::wstring_view newExtension) {
     const size_t last = path.find_last_of(L".\\/:");
     const size_t keep = last != std::wstring_view::npos && path[last] == L'.' ? last : path.size();
@@ -136,6 +235,17 @@ std::wstring NewFileName(std::wstring_view path, std::wstring_view newExtension)
     result += L'.';
     result += newExtension;
     return result;
+}
+
+std::wstring NewEntryName(std::wstring_view entry, std::wstring_view newExtension) {
+    const EntryPath path = SplitEntryPath(entry);
+    // A new extension that holds a separator is refused at the rename; the name it would give is
+    // what follows the separator.
+    const std::wstring newPath = NewFileName(path.Name, newExtension);
+    const size_t separator = newPath.find_last_of(kNameSeparators);
+    std::wstring name(path.SubFolder);
+    name += std::wstring_view(newPath).substr(separator == std::wstring::npos ? 0 : separator + 1);
+    return name;
 }
 
 void RenameCheckedFiles(std::wstring_view folder, const MatchList& list,

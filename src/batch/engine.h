@@ -1,6 +1,7 @@
 #pragma once
-// The extension change engine: search masks, listing the matching files of a folder, new names,
-// the rename run, and the target text derived from a clicked file. It uses no window.
+// The extension change engine: search masks, listing the matching files of a folder (or of a
+// folder and every folder below it), new names, the rename run, and the target text derived from a
+// clicked file. It uses no window.
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -11,6 +12,9 @@ namespace morvane {
 // How the target text is read: an extension without its dot, or a file mask.
 enum class TargetMode { ByExtension, ByWildcard };
 
+// Which files a batch takes: those of the folder alone, or also those of every folder below it.
+enum class FolderScope { FolderOnly, WithSubFolders };
+
 // The target text that stands for every file, in both modes.
 inline constexpr std::wstring_view kAllFilesKeyword = L"すべて";
 
@@ -20,7 +24,9 @@ std::wstring BuildSearchMask(std::wstring_view target, TargetMode mode);
 std::wstring JoinFolderPath(std::wstring_view folder, std::wstring_view part);
 
 struct MatchEntry {
-    std::wstring Name;  // bare file name, no folder
+    // The bare file name, or for a file of a subfolder its path relative to the listed folder
+    // ("写真\2024\a.JPG").
+    std::wstring Name;
     bool Checked = true;
 };
 using MatchList = std::vector<MatchEntry>;
@@ -29,17 +35,39 @@ using MatchList = std::vector<MatchEntry>;
 // Hidden and system files and folders never enter the list. An empty folder path lists nothing.
 MatchList ListMatchingFiles(std::wstring_view folder, std::wstring_view mask);
 
+// The matching plain files of the folder and of every folder below it, each named by its path
+// relative to the folder, all checked: the folder's own files first (in enumeration order), then
+// each subfolder's in name order, depth first. Hidden and system files and folders are skipped,
+// reparse points (junctions, symbolic links) are never entered, so no link can make a loop, and
+// an entry whose full path would be longer than the system's limit (MAX_PATH) is left out rather
+// than cut. An empty folder path lists nothing.
+MatchList ListMatchingFilesWithSubFolders(std::wstring_view folder, std::wstring_view mask);
+
+// The path of a listed entry (a bare name, or a path relative to the listed folder) split into the
+// subfolder part, its last separator included, and the bare name.
+struct EntryPath {
+    std::wstring_view SubFolder;  // empty for a file of the listed folder itself
+    std::wstring_view Name;
+};
+EntryPath SplitEntryPath(std::wstring_view entry);
+
 // The path with its last extension replaced by (or, without one, extended by) the new extension.
 std::wstring NewFileName(std::wstring_view path, std::wstring_view newExtension);
+
+// The new name of a listed entry: its bare name with the new extension, in the entry's own
+// subfolder.
+std::wstring NewEntryName(std::wstring_view entry, std::wstring_view newExtension);
 
 // Renames a file of the folder to a new bare name, never replacing another entry. A change of case
 // only goes through a temporary unused name of the same folder, because some file systems answer
 // success to it and keep the old name. True only when the folder then holds the new name, case
-// included; a new name equal to the old one renames nothing and answers false.
+// included; a new name equal to the old one renames nothing and answers false. Both names may lead
+// through the same subfolder ("写真\a.JPG" to "写真\a.jpg"): the file is renamed in its own
+// folder; names in two different folders move nothing and answer false.
 bool RenameInFolder(std::wstring_view folder, std::wstring_view oldName, std::wstring_view newName);
 
-// Whether the folder holds an entry of this name, compared case included, as the file system
-// stores it (trailing dots and blanks of a new name are dropped).
+// Whether the folder holds an entry of this name (or path relative to it), its last part compared
+// case included, as the file system stores it (trailing dots and blanks of a new name are dropped).
 bool FolderHoldsExactly(std::wstring_view folder, std::wstring_view name);
 
 // Whether two names of one folder name the same entry: equal but for case.
@@ -57,8 +85,8 @@ struct ProgressSink {
     virtual ~ProgressSink() = default;
 };
 
-// Renames every checked entry of the list to the new extension, never replacing an existing file.
-// Failed renames are silent: the file keeps its name and the run goes on. The progress steps once
+// Renames every checked entry of the list to the new extension, each in its own folder, never
+// replacing an existing file. Failed renames are silent: the file keeps its name and the run goes on. The progress steps once
 // for every entry, checked or not, until it tells the run to stop. A rename counts as done only
 // when the folder holds the new name.
 void RenameCheckedFiles(std::wstring_view folder, const MatchList& list,

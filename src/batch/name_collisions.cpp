@@ -12,11 +12,6 @@ namespace morvane {
 
 namespace {
 
-std::wstring_view BareName(const std::wstring& path) {
-    const size_t separator = path.find_last_of(L"\\/:");
-    return std::wstring_view(path).substr(separator == std::wstring::npos ? 0 : separator + 1);
-}
-
 std::vector<bool> AllChecks(const MatchList& list) {
     std::vector<bool> checked(list.size());
     for (size_t i = 0; i < list.size(); ++i) checked[i] = list[i].Checked;
@@ -42,17 +37,26 @@ std::wstring FolderNames::Key(std::wstring_view name) {
     return key;
 }
 
-FolderNames::FolderNames(std::wstring_view folder, std::wstring_view newExtension) {
-    // Every new name ends in the dot and the new extension, so only names ending so can be met; the
-    // mask leaves the file system to skip the rest of a large folder. A new extension that would
-    // leave the folder is refused for every entry and meets nothing.
+FolderNames::FolderNames(std::wstring_view folder, const MatchList& list, std::wstring_view newExtension) {
+    // A new extension that would leave the folder is refused for every entry and meets nothing.
     if (folder.empty() || newExtension.find_first_of(L"\\/:") != std::wstring_view::npos) return;
+    std::unordered_set<std::wstring_view> read;
+    for (const MatchEntry& entry : list) {
+        const std::wstring_view subFolder = SplitEntryPath(entry.Name).SubFolder;
+        if (read.insert(subFolder).second) Read(folder, subFolder, newExtension);
+    }
+}
+
+void FolderNames::Read(std::wstring_view folder, std::wstring_view subFolder, std::wstring_view newExtension) {
+    // Every new name ends in the dot and the new extension, so only names ending so can be met; the
+    // mask leaves the file system to skip the rest of a large folder.
     WIN32_FIND_DATAW found;
-    UniqueFindHandle search(FindFirstFileW(JoinFolderPath(folder, L"*." + std::wstring(newExtension)).c_str(), &found));
+    const std::wstring pattern = JoinFolderPath(folder, std::wstring(subFolder) + L"*." + std::wstring(newExtension));
+    UniqueFindHandle search(FindFirstFileW(pattern.c_str(), &found));
     if (!search) return;
     do {
         const std::wstring_view name = found.cFileName;
-        if (name != L"." && name != L"..") keys_.insert(Key(name));
+        if (name != L"." && name != L"..") keys_.insert(Key(std::wstring(subFolder) + found.cFileName));
     } while (FindNextFileW(search.Get(), &found));
 }
 
@@ -67,7 +71,7 @@ CollisionPlan::CollisionPlan(const FolderNames& folder, const MatchList& list, s
     entries_.reserve(list.size());
     for (const MatchEntry& entry : list) {
         const std::uint32_t oldName = number(FolderNames::Key(entry.Name));
-        const std::uint32_t newName = number(FolderNames::Key(BareName(NewFileName(entry.Name, newExtension))));
+        const std::uint32_t newName = number(FolderNames::Key(NewEntryName(entry.Name, newExtension)));
         entries_.push_back({oldName, newName, oldName == newName});
     }
 }
@@ -90,7 +94,7 @@ std::vector<bool> CollisionPlan::Collisions(const std::vector<bool>& checked) co
 
 std::vector<bool> FindNameCollisions(std::wstring_view folder, const MatchList& list,
                                      std::wstring_view newExtension) {
-    return FindNameCollisions(FolderNames(folder, newExtension), list, newExtension);
+    return FindNameCollisions(FolderNames(folder, list, newExtension), list, newExtension);
 }
 
 std::vector<bool> FindNameCollisions(const FolderNames& folder, const MatchList& list,

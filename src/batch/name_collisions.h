@@ -11,16 +11,20 @@
 
 namespace morvane {
 
-// The names of a folder's entries that a new name with this extension could meet (files, folders,
-// hidden and system ones alike: each blocks a new name), read once, compared without regard to
-// case as the file system compares them.
+// The names of the entries that a new name with this extension could meet (files, folders, hidden
+// and system ones alike: each blocks a new name), in every folder that holds an entry of the list
+// (the folder itself, and the subfolders of entries named by a relative path), each folder read
+// once. The keys are paths relative to the folder, compared without regard to case as the file
+// system compares them, so that only names of the same folder meet.
 class FolderNames {
 public:
-    FolderNames(std::wstring_view folder, std::wstring_view newExtension);
+    FolderNames(std::wstring_view folder, const MatchList& list, std::wstring_view newExtension);
     static std::wstring Key(std::wstring_view name);
     const std::unordered_set<std::wstring>& Keys() const { return keys_; }
 
 private:
+    void Read(std::wstring_view folder, std::wstring_view subFolder, std::wstring_view newExtension);
+
     std::unordered_set<std::wstring> keys_;
 };
 

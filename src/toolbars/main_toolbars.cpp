@@ -34,6 +34,7 @@ MainToolbars::MainToolbars(WinControl& form)
       N4(AddItem(PopupMenu1.Items(), L"-")),
       K9(AddRadioItem(PopupMenu1.Items(), L"拡張子で指定", true)),
       K10(AddRadioItem(PopupMenu1.Items(), L"ﾜｲﾙﾄﾞｶｰﾄﾞで指定")),
+      IncludeSubFolders(AddItem(PopupMenu1.Items(), L"ｻﾌﾞﾌｫﾙﾀﾞも含める")),
       N6(AddItem(PopupMenu1.Items(), L"-")),
       N9(AddItem(PopupMenu1.Items(), L"現在の拡張子を追加")),
       N8(AddDefaultItem(PopupMenu2.Items(), L"拡張子選択", L"Ctrl+S")),

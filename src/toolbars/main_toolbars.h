@@ -25,6 +25,7 @@ public:
     MenuItem& N4;
     MenuItem& K9;
     MenuItem& K10;
+    MenuItem& IncludeSubFolders;  // check item: batches take the files of subfolders too
     MenuItem& N6;
     MenuItem& N9;
     PopupMenu PopupMenu2;  // new-extension field

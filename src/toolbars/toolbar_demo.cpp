@@ -37,10 +37,11 @@ public:
                 item->SetChecked(true);
                 Report(item->Caption());
             };
-        Toolbars.K16.OnClick = [this] {
-            Toolbars.K16.SetChecked(!Toolbars.K16.Checked());
-            Report(Toolbars.K16.Caption());
-        };
+        for (MenuItem* item : {&Toolbars.IncludeSubFolders, &Toolbars.K16})
+            item->OnClick = [this, item] {
+                item->SetChecked(!item->Checked());
+                Report(item->Caption());
+            };
         Toolbars.K1.OnClick = [this] {
             Toolbars.Edit1.SetText(L"すべて");
             Report(Toolbars.K1.Caption());

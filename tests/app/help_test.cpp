@@ -36,6 +36,7 @@ const std::vector<std::pair<std::wstring, std::wstring>> kTopPages = {
     {L"target.htm", L"対象の指定と新しい拡張子"},
     {L"commands.htm", L"コマンド一覧"},
     {L"batch.htm", L"一括変換ダイアログ"},
+    {L"subfolders.htm", L"サブフォルダも含めて変換"},
     {L"undo.htm", L"一括変換を元に戻す"},
     {L"extlist.htm", L"拡張子リスト"},
     {L"foldermenu.htm", L"フォルダの右クリックメニュー"},
@@ -89,6 +90,7 @@ TEST(Help, TheHelpFileHoldsEveryPageInShiftJis) {
     }
     // The menu pages name the commands exactly as the menus show them.
     EXPECT_NE(ReadPage(*storage, L"menu-view.htm").find(L"大きいｱｲｺﾝ(<u>G</u>)"), std::wstring::npos);
+    EXPECT_NE(ReadPage(*storage, L"menu-target.htm").find(L"ｻﾌﾞﾌｫﾙﾀﾞも含める"), std::wstring::npos);
     EXPECT_NE(ReadPage(*storage, L"menu-property.htm").find(L"ﾌｫﾙﾀﾞの右ｸﾘｯｸﾒﾆｭｰに追加"), std::wstring::npos);
     EXPECT_NE(ReadPage(*storage, L"menu-help.htm").find(L"ﾄﾋﾟｯｸの検索(<u>T</u>)"), std::wstring::npos);
     EXPECT_FALSE(ReadPage(*storage, L"morvane.css").empty());

@@ -205,6 +205,8 @@ TEST_F(MainWindow, FirstRunHasTheDesignedLayoutAndDefaultsAndStoresThem) {
     EXPECT_EQ(form->Mode(), TargetMode::ByExtension);
     EXPECT_TRUE(form->K13.Checked());
     EXPECT_EQ(form->FirstDirMode(), 0);
+    EXPECT_FALSE(form->IncludeSubFolders.Checked());
+    EXPECT_EQ(form->Scope(), FolderScope::FolderOnly);
     EXPECT_EQ(form->StatusBar1.PanelText(0), L"");
 
     form->FormClose();
@@ -215,6 +217,7 @@ TEST_F(MainWindow, FirstRunHasTheDesignedLayoutAndDefaultsAndStoresThem) {
     EXPECT_EQ(Stored(L"FirstDirMode"), L"0");
     EXPECT_EQ(Stored(L"FirstDirectory"), L"");
     EXPECT_EQ(Stored(L"Wild"), L"1");
+    EXPECT_EQ(Stored(L"SubFolders"), L"0");
     EXPECT_EQ(RegistryText(HKEY_CURRENT_USER, L"Halvik\\Morvane\\TForm1", L"PlaceNormalPos.Left"), L"74");
 }
 
@@ -227,8 +230,11 @@ TEST_F(MainWindow, StoredValuesComeBackAndTheStartFolderFollowsItsMode) {
     Store(L"FileView", L"0x2");
     Store(L"Wild", L"0");
     Store(L"FirstDirectory", chosen.Path());
+    Store(L"SubFolders", L"1");
     {
         auto form = Create();
+        EXPECT_TRUE(form->IncludeSubFolders.Checked());
+        EXPECT_EQ(form->Scope(), FolderScope::WithSubFolders);
         EXPECT_EQ(form->FolderView1.FolderPath(), last.Path());
         EXPECT_EQ(form->Edit1.Text(), L"txt");
         EXPECT_EQ(form->Edit2.Text(), L"表");
@@ -262,6 +268,12 @@ TEST_F(MainWindow, StoredValuesComeBackAndTheStartFolderFollowsItsMode) {
     EXPECT_EQ(Stored(L"FileView"), L"0");
     EXPECT_EQ(Stored(L"FirstDirMode"), L"1");
     EXPECT_EQ(Stored(L"FirstDirectory"), chosen.Path());
+    EXPECT_EQ(Stored(L"SubFolders"), L"1");
+    // The item's click takes the check away; the close stores that.
+    form->IncludeSubFolders.Click();
+    EXPECT_FALSE(form->IncludeSubFolders.Checked());
+    form->FormClose();
+    EXPECT_EQ(Stored(L"SubFolders"), L"0");
 
     // Mode 1 with no folder ever chosen: the empty path goes to the tree (the shell decides what it
     // selects), not the last folder; nothing is reported and the empty choice is kept.
@@ -296,6 +308,8 @@ TEST_F(MainWindow, ABadValueIsReportedAndEverythingAfterItStillLoads) {
     // One placement value of the wrong type costs only itself.
     ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, placement.c_str(), L"PlaceMinPos.X", REG_DWORD, &number, sizeof number),
               ERROR_SUCCESS);
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kProgramKey, L"SubFolders", REG_DWORD, &number, sizeof number),
+              ERROR_SUCCESS);
 
     // The folder arrives as two arguments when the blank is not quoted.
     const std::wstring path = folder.Path();
@@ -303,10 +317,12 @@ TEST_F(MainWindow, ABadValueIsReportedAndEverythingAfterItStillLoads) {
     ErrorBoxCatcher boxes;
     auto form = Create({path.substr(0, blank), path.substr(blank + 1)});
     PumpMessages();
-    ASSERT_EQ(boxes.Boxes().size(), 2u);
+    ASSERT_EQ(boxes.Boxes().size(), 3u);
     EXPECT_EQ(boxes.Boxes()[0].Caption, L"Morvane");
     EXPECT_EQ(boxes.Boxes()[0].Text, L"'PlaceMinPos.X' のﾃﾞｰﾀ型が不正です.");
     EXPECT_EQ(boxes.Boxes()[1].Text, L"'ExtTo' のﾃﾞｰﾀ型が不正です.");
+    EXPECT_EQ(boxes.Boxes()[2].Text, L"'SubFolders' のﾃﾞｰﾀ型が不正です.");
+    EXPECT_FALSE(form->IncludeSubFolders.Checked());
     EXPECT_EQ(form->Edit2.Text(), L"AIFF");
     EXPECT_EQ(form->ViewStyleNumber(), 1);
     EXPECT_TRUE(form->K10.Checked());
@@ -516,6 +532,25 @@ TEST_F(MainWindow, BatchConvertRenamesAndRefreshesTheList) {
     EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.bak", L"b.bak", L"c.doc"}));
     EXPECT_GE(ItemNamed(form->FileView1, L"a.bak"), 0);
     EXPECT_EQ(ItemNamed(form->FileView1, L"a.txt"), -1);
+
+    // With "ｻﾌﾞﾌｫﾙﾀﾞも含める" checked the batch takes the folders below as well.
+    folder.AddFolder(L"写真");
+    folder.AddFile(L"写真\\d.bak");
+    form->IncludeSubFolders.Click();
+    EXPECT_TRUE(form->IncludeSubFolders.Checked());
+    form->Edit1.SetText(L"bak");
+    form->Edit2.SetText(L"txt");
+    listed.clear();
+    script.Then([&] {
+        for (int i = 0; i < dialog.CheckListBox1.Count(); ++i) listed.push_back(dialog.CheckListBox1.Item(i));
+        dialog.Button2.Click();
+    });
+    form->Toolbars.FlatButton7.Click();
+    EXPECT_EQ(listed.size(), 3u);
+    EXPECT_EQ(dialog.Label2.Caption(), L"拡張子変更(ｻﾌﾞﾌｫﾙﾀﾞも)　[bak] → [txt]");
+    EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.txt", L"b.txt", L"c.doc", L"写真"}));
+    EXPECT_EQ(test::NamesInFolder(folder.PathOf(L"写真")), std::vector<std::wstring>{L"d.txt"});
+    EXPECT_GE(ItemNamed(form->FileView1, L"a.txt"), 0);
     form->SetDialogs(nullptr, nullptr, nullptr);
 }
 

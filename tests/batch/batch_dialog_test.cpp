@@ -129,6 +129,28 @@ TEST_F(BatchDialog, ListsMatchesCheckedWithSummaryAndCount) {
     dialog.Open(L"すべて", TargetMode::ByWildcard);
     EXPECT_EQ(dialog.Label2.Caption(), L"拡張子変更　[すべて] → [bak]");
     EXPECT_EQ(dialog.Label1.Caption(), L"3個のファイルの拡張子を変更します。");
+
+    // With subfolders: the files of every folder below by their relative paths, and a summary that
+    // says so within the labels' column, left of the buttons.
+    folder.AddFolder(L"写真");
+    folder.AddFolder(L"写真\\2024");
+    folder.AddFile(L"写真\\b.txt");
+    folder.AddFile(L"写真\\2024\\c.TXT");
+    PostKey(dialog.Handle(), VK_ESCAPE);
+    dialog.Open(L"txt", TargetMode::ByExtension, FolderScope::WithSubFolders);
+    std::vector<std::pair<std::wstring, bool>> expected;
+    for (const MatchEntry& match : ListMatchingFilesWithSubFolders(folder.Path(), L"*.txt"))
+        expected.emplace_back(match.Name, true);
+    ASSERT_EQ(expected.size(), 4u);
+    EXPECT_EQ(expected.back().first, L"写真\\2024\\c.TXT");
+    EXPECT_EQ(EntriesOf(dialog.CheckListBox1), expected);
+    EXPECT_EQ(dialog.Label2.Caption(), L"拡張子変更(ｻﾌﾞﾌｫﾙﾀﾞも)　[txt] → [bak]");
+    EXPECT_EQ(dialog.Label1.Caption(), L"4個のファイルの拡張子を変更します。");
+    EXPECT_LE(dialog.Label2.Left() + dialog.Label2.Width(), RectInParent(dialog.ProgressBar1.Handle()).right);
+    PostKey(dialog.Handle(), VK_ESCAPE);
+    dialog.Open(L"txt", TargetMode::ByExtension);
+    EXPECT_EQ(dialog.Label2.Caption(), L"拡張子変更　[txt] → [bak]");
+    EXPECT_EQ(dialog.CheckListBox1.Count(), 2);
 }
 
 TEST_F(BatchDialog, ConvertsOnlyCheckedEntries) {
@@ -263,6 +285,48 @@ TEST_F(BatchDialog, AConversionLeavesTheJournalThatUndoesIt) {
     EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.txt", L"b.txt"}));
     EXPECT_EQ(current.Names(), std::vector<std::wstring>{L".new"});
     EXPECT_EQ(test::ReadFileBytes(current.PathOf(L".new")), "the user's");
+}
+
+// With subfolders every folder is converted by the same rules: the marks come from the names of
+// each file's own folder, the journal holds the relative paths, and its undo restores every folder.
+TEST_F(BatchDialog, WithSubFoldersEveryFolderIsMarkedConvertedAndUndoneByItsOwnNames) {
+    TempFolder store;
+    folder.AddFolder(L"写真");
+    folder.AddFolder(L"写真\\2024");
+    for (const wchar_t* name : {L"a.JPG", L"b.JPG", L"写真\\a.JPG", L"写真\\b.JPG", L"写真\\2024\\c.JPG"})
+        folder.AddFile(name);
+    folder.AddFile(L"写真\\b.jpeg", 0, "taken");
+    opener.folder = folder.Path();
+    opener.newExtension = L"jpeg";
+    TForm2 dialog(opener);
+    dialog.SetJournalPath(store.PathOf(L"last-batch"));
+    std::vector<std::wstring> dimmed;
+    ModalScript script;
+    script.Then([&] {
+        for (int i = 0; i < dialog.CheckListBox1.Count(); ++i)
+            if (dialog.CheckListBox1.Dimmed(i)) dimmed.push_back(dialog.CheckListBox1.Item(i));
+        dialog.Button2.Click();
+    });
+    EXPECT_EQ(dialog.Open(L"JPG", TargetMode::ByExtension, FolderScope::WithSubFolders), mrOk);
+    EXPECT_EQ(dimmed, std::vector<std::wstring>{L"写真\\b.JPG"});  // b.jpeg is taken there alone
+    EXPECT_EQ(opener.refreshes, 1);
+    EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.jpeg", L"b.jpeg", L"写真"}));
+    EXPECT_EQ(test::NamesInFolder(folder.PathOf(L"写真")),
+              (std::vector<std::wstring>{L"2024", L"a.jpeg", L"b.JPG", L"b.jpeg"}));
+    EXPECT_EQ(test::ReadFileBytes(folder.PathOf(L"写真\\b.jpeg")), "taken");
+    EXPECT_EQ(test::NamesInFolder(folder.PathOf(L"写真\\2024")), std::vector<std::wstring>{L"c.jpeg"});
+
+    const std::optional<BatchJournal> journal = ReadBatchJournal(dialog.JournalPath());
+    ASSERT_TRUE(journal);
+    EXPECT_EQ(journal->Folder, folder.Path());
+    ASSERT_EQ(journal->Entries.size(), 5u);
+    EXPECT_EQ(journal->Entries.back().OldName, L"写真\\2024\\c.JPG");
+    EXPECT_EQ(journal->Entries.back().NewName, L"写真\\2024\\c.jpeg");
+    EXPECT_EQ(UndoBatch(dialog.JournalPath()).Restored, 4);
+    EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.JPG", L"b.JPG", L"写真"}));
+    EXPECT_EQ(test::NamesInFolder(folder.PathOf(L"写真")),
+              (std::vector<std::wstring>{L"2024", L"a.JPG", L"b.JPG", L"b.jpeg"}));
+    EXPECT_EQ(test::NamesInFolder(folder.PathOf(L"写真\\2024")), std::vector<std::wstring>{L"c.JPG"});
 }
 
 // A long run keeps the dialog alive, lets nothing but the cancel button in, and stops on it after

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,17 @@ TEST(NameCollisions, ExistingNamesAndNamesTakenByEarlierEntries) {
     // Changing the case of the extension only, or nothing at all, is no collision.
     EXPECT_EQ(FindNameCollisions(folder.Path(), Checked({L"d.TXT", L"c.txt"}), L"txt"),
               (std::vector<bool>{false, false}));
+
+    // Files of subfolders meet only the names of their own folder.
+    folder.AddFolder(L"写真");
+    folder.AddFolder(L"写真\\2024");
+    for (const wchar_t* name : {L"写真\\a.txt", L"写真\\b.txt", L"写真\\e.txt", L"写真\\f.bak", L"写真\\2024\\a.txt"})
+        folder.AddFile(name);
+    EXPECT_EQ(FindNameCollisions(folder.Path(),
+                                 Checked({L"写真\\a.txt", L"写真\\b.txt", L"写真\\e.txt", L"写真\\2024\\a.txt", L"f.txt",
+                                          L"写真\\2024\\A.doc"}),
+                                 L"bak"),
+              (std::vector<bool>{false, false, false, false, false, true}));
 }
 
 TEST(BatchJournal, IsWrittenBeforeTheRunAndRecordsEveryOutcome) {
@@ -220,6 +232,61 @@ TEST(BatchUndo, AChangeOfCaseIsRecordedAndUndoneToTheOldCase) {
     EXPECT_EQ(UndoableEntries(*ReadBatchJournal(journalPath)), std::vector<size_t>{1});
     EXPECT_EQ(UndoBatch(journalPath).Restored, 1);
     EXPECT_EQ(folder.Names(), (Names{L"x.JPG", L"z.Jpg"}));
+}
+
+// A batch over subfolders: the journal holds the paths relative to the folder, and the undo puts
+// every file back in its own folder, also a change of case and after a crash that recorded nothing.
+TEST(BatchUndo, ABatchOverSubFoldersIsUndoneInEveryFolder) {
+    TempFolder folder;
+    TempFolder store;
+    const std::wstring journalPath = store.PathOf(L"last-batch");
+    folder.AddFolder(L"写真");
+    folder.AddFolder(L"写真\\2024");
+    for (const wchar_t* name : {L"a.JPG", L"写真\\a.JPG", L"写真\\b.jpeg", L"写真\\2024\\c.JPG"}) folder.AddFile(name);
+    folder.AddFile(L"写真\\b.jpg", 0, "precious");
+    MatchList list = ListMatchingFilesWithSubFolders(folder.Path(), L"*.*");
+    ASSERT_EQ(list.size(), 5u);
+    for (MatchEntry& entry : list) entry.Checked = entry.Name != L"写真\\b.jpg";  // already as wanted
+    RunJournaledBatch(journalPath, folder.Path(), list, L"jpg");
+    EXPECT_EQ(folder.Names(), (Names{L"a.jpg", L"写真"}));
+    EXPECT_EQ(test::NamesInFolder(folder.PathOf(L"写真")), (Names{L"2024", L"a.jpg", L"b.jpeg", L"b.jpg"}));
+    EXPECT_EQ(test::NamesInFolder(folder.PathOf(L"写真\\2024")), Names{L"c.jpg"});
+
+    const std::optional<BatchJournal> journal = ReadBatchJournal(journalPath);
+    ASSERT_TRUE(journal);
+    EXPECT_EQ(journal->Folder, folder.Path());
+    Names oldNames, newNames;
+    for (const JournalEntry& entry : journal->Entries) {
+        oldNames.push_back(entry.OldName);
+        newNames.push_back(entry.NewName);
+    }
+    Names expectedOld, expectedNew;
+    for (const MatchEntry& entry : list) {
+        if (!entry.Checked) continue;
+        expectedOld.push_back(entry.Name);
+        expectedNew.push_back(NewFileName(entry.Name, L"jpg"));
+    }
+    EXPECT_EQ(oldNames, expectedOld);
+    EXPECT_EQ(newNames, expectedNew);
+    EXPECT_EQ(UndoBatch(journalPath).Restored, 3);  // b.jpeg found its new name taken
+    EXPECT_EQ(folder.Names(), (Names{L"a.JPG", L"写真"}));
+    EXPECT_EQ(test::NamesInFolder(folder.PathOf(L"写真")), (Names{L"2024", L"a.JPG", L"b.jpeg", L"b.jpg"}));
+    EXPECT_EQ(test::NamesInFolder(folder.PathOf(L"写真\\2024")), Names{L"c.JPG"});
+    EXPECT_EQ(ReadFileBytes(folder.PathOf(L"写真\\b.jpg")), "precious");
+
+    // After a crash before any outcome was recorded, the names in each folder tell what happened.
+    WriteBatchJournal(journalPath, PlanBatch(folder.Path(), list, L"jpg"));
+    ASSERT_TRUE(RenameInFolder(folder.Path(), L"写真\\2024\\c.JPG", L"写真\\2024\\c.jpg"));
+    ASSERT_TRUE(RenameInFolder(folder.Path(), L"写真\\a.JPG", L"写真\\a.jpg"));
+    const std::optional<BatchJournal> crashed = ReadBatchJournal(journalPath);
+    ASSERT_TRUE(crashed);
+    Names undoable;
+    for (const size_t entry : UndoableEntries(*crashed)) undoable.push_back(crashed->Entries[entry].OldName);
+    std::sort(undoable.begin(), undoable.end());
+    EXPECT_EQ(undoable, (Names{L"写真\\2024\\c.JPG", L"写真\\a.JPG"}));
+    EXPECT_EQ(UndoBatch(journalPath).Restored, 2);
+    EXPECT_EQ(test::NamesInFolder(folder.PathOf(L"写真")), (Names{L"2024", L"a.JPG", L"b.jpeg", L"b.jpg"}));
+    EXPECT_EQ(test::NamesInFolder(folder.PathOf(L"写真\\2024")), Names{L"c.JPG"});
 }
 
 TEST(BatchUndo, AfterACrashOnlyTheRenamesThatHappenedAreUndone) {

@@ -208,6 +208,7 @@ TEST(ListMatchingFiles, NothingForNoMatchMissingFolderOrEmptyPath) {
               (std::vector<std::wstring>{probe.Name()}));
     EXPECT_TRUE(ListMatchingFiles(L"", probe.Name()).empty());
     EXPECT_TRUE(ListMatchingFiles(L"", L"*.*").empty());
+    EXPECT_TRUE(ListMatchingFilesWithSubFolders(L"", probe.Name()).empty());
 }
 
 TEST(ListMatchingFiles, JapaneseAndNonShiftJisNames) {
@@ -220,6 +221,81 @@ TEST(ListMatchingFiles, JapaneseAndNonShiftJisNames) {
     EXPECT_EQ(Sorted(NamesOf(ListMatchingFiles(folder.Path(), L"*.txt"))),
               Sorted({L"日本語.txt", L"ｶﾀｶﾅ.txt", L"한글.txt", L"\U0001F600.txt"}));
     EXPECT_EQ(NamesOf(ListMatchingFiles(folder.Path(), L"*.doc")), (std::vector<std::wstring>{L"ソ.doc"}));
+}
+
+std::vector<std::wstring> Joined(std::vector<std::wstring> first, const std::vector<std::wstring>& second) {
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
+
+TEST(ListMatchingFilesWithSubFolders, ListsTheWholeTreeInAStableOrderByRelativePaths) {
+    TempFolder root;
+    for (const wchar_t* name : {L"z.txt", L"m.txt", L"skip.doc"}) root.AddFile(name);
+    root.AddFile(L"hidden.txt", FILE_ATTRIBUTE_HIDDEN);
+    root.AddFile(L"system.txt", FILE_ATTRIBUTE_SYSTEM);
+    for (const wchar_t* folder : {L"写真", L"写真\\2024", L"B", L"a", L"a\\deeper", L"folder.txt", L"hidden",
+                                  L"hidden\\inner", L"system"})
+        root.AddFolder(folder);
+    for (const wchar_t* name : {L"写真\\2024\\a.txt", L"写真\\x.TXT", L"B\\b.txt", L"a\\deeper\\d.txt", L"a\\a1.txt",
+                                L"folder.txt\\inner.txt", L"hidden\\inner\\h.txt", L"system\\s.txt"})
+        root.AddFile(name);
+    root.AddFile(L"a\\hidden.txt", FILE_ATTRIBUTE_HIDDEN);
+    root.AddFile(L"a\\deeper\\system.txt", FILE_ATTRIBUTE_SYSTEM);
+    ASSERT_TRUE(SetFileAttributesW(root.PathOf(L"hidden").c_str(), FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(SetFileAttributesW(root.PathOf(L"system").c_str(), FILE_ATTRIBUTE_SYSTEM));
+
+    // The folder's own files in enumeration order, then the subfolders by name whatever their case,
+    // each with its own files before its subfolders; a folder whose name matches is entered, never
+    // listed; hidden and system files and folders are left out at every depth.
+    const std::vector<std::wstring> below{L"a\\a1.txt", L"a\\deeper\\d.txt", L"B\\b.txt", L"folder.txt\\inner.txt",
+                                          L"写真\\x.TXT", L"写真\\2024\\a.txt"};
+    const MatchList list = ListMatchingFilesWithSubFolders(root.Path(), L"*.txt");
+    EXPECT_EQ(NamesOf(list), Joined(NamesOf(ListMatchingFiles(root.Path(), L"*.txt")), below));
+    EXPECT_TRUE(std::all_of(list.begin(), list.end(), [](const MatchEntry& e) { return e.Checked; }));
+    // The masks that take every name, with a trailing separator on the folder: the same order.
+    const std::vector<std::wstring> everything = Joined(NamesOf(ListMatchingFiles(root.Path(), L"*.*")), below);
+    EXPECT_EQ(NamesOf(ListMatchingFilesWithSubFolders(root.Path() + L"\\", L"*.*")), everything);
+    EXPECT_EQ(NamesOf(ListMatchingFilesWithSubFolders(root.Path(), L"*")), everything);
+    EXPECT_EQ(NamesOf(ListMatchingFilesWithSubFolders(root.Path(), L"?.txt")),
+              Joined(NamesOf(ListMatchingFiles(root.Path(), L"?.txt")),
+                     {L"a\\deeper\\d.txt", L"B\\b.txt", L"写真\\x.TXT", L"写真\\2024\\a.txt"}));
+    EXPECT_EQ(NamesOf(ListMatchingFilesWithSubFolders(root.Path(), L"*.doc")), std::vector<std::wstring>{L"skip.doc"});
+    EXPECT_TRUE(ListMatchingFilesWithSubFolders(root.PathOf(L"missing"), L"*.*").empty());
+}
+
+TEST(ListMatchingFilesWithSubFolders, NeverEntersLinksAndLeavesOutPathsPastTheLimit) {
+    TempFolder root;
+    root.AddFolder(L"a");
+    root.AddFile(L"a\\a.txt");
+    root.AddFolderLink(L"loop", L".");   // back to the listed folder: a loop
+    root.AddFolderLink(L"again", L"a");  // the same folder a second time
+    EXPECT_EQ(NamesOf(ListMatchingFilesWithSubFolders(root.Path(), L"*.txt")), std::vector<std::wstring>{L"a\\a.txt"});
+
+    // Folders deep enough that a file's full path reaches MAX_PATH - 1 characters: that file is
+    // listed, one whose path is a character longer is left out, not cut. Made and removed through
+    // the prefix that lets the file functions take long paths.
+    const std::wstring longPaths = L"\\\\?\\";
+    std::wstring deep = root.Path();
+    std::wstring relative;
+    const std::wstring part(40, L'd');
+    while (deep.size() + 1 + part.size() <= 200) {
+        deep += L"\\" + part;
+        relative += part + L"\\";
+        ASSERT_TRUE(CreateDirectoryW((longPaths + deep).c_str(), nullptr));
+    }
+    const size_t nameLength = MAX_PATH - 1 - (deep.size() + 1);
+    const std::wstring fits = std::wstring(nameLength - 4, L'f') + L".txt";
+    const std::wstring over = std::wstring(nameLength - 3, L'o') + L".txt";
+    for (const std::wstring& name : {fits, over}) {
+        const HANDLE file = CreateFileW((longPaths + deep + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        CloseHandle(file);
+    }
+    ASSERT_EQ((deep + L"\\" + fits).size(), static_cast<size_t>(MAX_PATH - 1));
+    EXPECT_EQ(NamesOf(ListMatchingFilesWithSubFolders(root.Path(), L"*.txt")),
+              (std::vector<std::wstring>{L"a\\a.txt", relative + fits}));
+    DeleteFileW((longPaths + deep + L"\\" + over).c_str());
 }
 
 TEST(RenameCheckedFiles, RenamesCheckedEntriesAndStepsForEveryEntry) {
@@ -288,6 +364,36 @@ TEST(RenameCheckedFiles, AChangeOfCaseOnlyRenamesAndOnlyWhatHappenedCounts) {
     EXPECT_EQ(test::ReadFileBytes(folder.PathOf(L"x.jpg")), "x");
     // The name already right and the file that is gone were not renamed.
     EXPECT_EQ(sink.renamed, (std::vector<std::pair<size_t, bool>>{{0, true}, {1, false}, {2, true}, {3, false}}));
+}
+
+// Files of subfolders, named by their paths from the listed folder: each is renamed in its own
+// folder by the same rules, a change of case through a temporary name of that folder.
+TEST(RenameCheckedFiles, RenamesTheFilesOfSubFoldersEachInItsOwnFolder) {
+    TempFolder root;
+    root.AddFolder(L"写真");
+    root.AddFolder(L"写真\\2024");
+    for (const wchar_t* name : {L"a.txt", L"写真\\a.txt", L"写真\\b.BAK", L"写真\\c.txt", L"写真\\2024\\a.txt"})
+        root.AddFile(name);
+    root.AddFile(L"写真\\c.bak", 0, "precious");
+    RecordingSink sink;
+    RenameCheckedFiles(root.Path(),
+                       {{L"a.txt"}, {L"写真\\a.txt"}, {L"写真\\b.BAK"}, {L"写真\\c.txt"}, {L"写真\\2024\\a.txt"}}, L"bak", sink);
+    EXPECT_EQ(root.Names(), (std::vector<std::wstring>{L"a.bak", L"写真"}));
+    EXPECT_EQ(test::NamesInFolder(root.PathOf(L"写真")),
+              (std::vector<std::wstring>{L"2024", L"a.bak", L"b.bak", L"c.bak", L"c.txt"}));
+    EXPECT_EQ(test::NamesInFolder(root.PathOf(L"写真\\2024")), std::vector<std::wstring>{L"a.bak"});
+    EXPECT_EQ(test::ReadFileBytes(root.PathOf(L"写真\\c.bak")), "precious");
+    EXPECT_EQ(sink.renamed,
+              (std::vector<std::pair<size_t, bool>>{{0, true}, {1, true}, {2, true}, {3, false}, {4, true}}));
+
+    // A name is changed in its folder, never moved to another one.
+    EXPECT_FALSE(RenameInFolder(root.Path(), L"写真\\a.bak", L"a.txt"));
+    EXPECT_FALSE(RenameInFolder(root.Path(), L"a.bak", L"写真\\x.bak"));
+    EXPECT_FALSE(RenameInFolder(root.Path(), L"写真\\a.bak", L"写真\\2024\\x.bak"));
+    EXPECT_EQ(root.Names(), (std::vector<std::wstring>{L"a.bak", L"写真"}));
+    EXPECT_TRUE(FolderHoldsExactly(root.Path(), L"写真\\2024\\a.bak"));
+    EXPECT_FALSE(FolderHoldsExactly(root.Path(), L"写真\\2024\\A.bak"));
+    EXPECT_EQ(NewEntryName(L"写真.d\\2024\\readme", L"bak"), L"写真.d\\2024\\readme.bak");
 }
 
 TEST(RenameCheckedFiles, SameExtensionMissingFilesAndEmptyListChangeNothing) {

@@ -1,5 +1,6 @@
 #pragma once
-// A real folder under the temporary folder, removed with everything in it when the test ends.
+// A real folder under the temporary folder, removed with everything in it when the test ends (a
+// link in it is removed, never followed).
 #include <windows.h>
 
 #include <string>
@@ -42,6 +43,10 @@ public:
     // Creates an empty file (or one holding the text) and sets its attributes when given.
     void AddFile(std::wstring_view name, DWORD attributes = 0, std::string_view content = {}) const;
     void AddFolder(std::wstring_view name) const;
+    // A link to a folder inside this one (or to this one itself, as "."): a junction, made as any
+    // user can make one; under Wine, which cannot make one, a symbolic link of the host's file
+    // system, which Wine shows as a reparse point. Fails the test when no link comes.
+    void AddFolderLink(std::wstring_view name, std::wstring_view target) const;
     // Names of every entry, sorted, without "." and "..".
     std::vector<std::wstring> Names() const;
 

@@ -285,7 +285,7 @@ TEST_F(EndToEnd, CommandLineFoldersTheFolderMenuAndFavourites) {
         window.ClickItem(L"photo.jpeg");
         ASSERT_TRUE(WaitUntil([&] { return Text(window.Target) == L"jpeg"; }));
         window.OpenTargetMenu();
-        ASSERT_TRUE(ChooseFromMenu(*program, 4));  // 現在の拡張子を追加
+        ASSERT_TRUE(ChooseFromMenu(*program, 5));  // 現在の拡張子を追加
         EXPECT_EQ(ReadFileBytes(favourites), "jpeg\r\n");
         window.TypeInto(window.NewExtension, L"jpg");
         ASSERT_TRUE(WaitUntil([&] { return Text(window.NewExtension) == L"jpg"; }));
@@ -451,6 +451,86 @@ TEST_F(EndToEnd, AFolderDraggedOntoTheWindowOpens) {
     EXPECT_EQ(ErrorBoxText(*program), L"");
     ASSERT_TRUE(Exit(*program, window));
     EXPECT_EQ(Stored(L"Directory"), root.Path());
+}
+
+}  // namespace
+}  // namespace morvane::e2e
+
+namespace morvane::e2e {
+namespace {
+
+std::vector<std::wstring> ListBoxTexts(HWND list) {
+    std::vector<std::wstring> texts;
+    for (int i = 0; i < ListBoxCount(list); ++i) texts.push_back(ListBoxText(list, i));
+    return texts;
+}
+
+// ｻﾌﾞﾌｫﾙﾀﾞも含める checked through its menu: the batch converts the files of every folder of a
+// small tree, Ctrl+Z puts them back in every folder, and the next start still takes the subfolders.
+TEST_F(EndToEnd, ConvertATreeWithItsSubFoldersAndUndoIt) {
+    JournalBackup journal;
+    TempFolder root(L"_ツリー");
+    for (const wchar_t* folder : {L"写真", L"写真\\2024", L"資料"}) root.AddFolder(folder);
+    for (const wchar_t* name : {L"top.JPG", L"写真\\a.JPG", L"写真\\2024\\b.JPG", L"資料\\c.JPG", L"資料\\keep.txt"})
+        root.AddFile(name);
+    const std::vector<std::wstring> tree{L"top.JPG", L"写真\\a.JPG", L"写真\\2024\\b.JPG", L"資料\\c.JPG"};
+    const auto namesIn = [&](const wchar_t* folder) { return NamesInFolder(root.PathOf(folder)); };
+    const std::wstring folderArgument = L"\"" + root.Path() + L"\"";
+    {
+        auto program = Start(folderArgument);
+        ASSERT_TRUE(form_) << "no main window";
+        const MainWindow window(form_);
+        ASSERT_TRUE(WaitUntil([&] { return window.Lists(L"top.JPG"); }));
+        window.OpenTargetMenu();
+        ASSERT_TRUE(ChooseFromMenu(*program, 4));  // ｻﾌﾞﾌｫﾙﾀﾞも含める
+        window.TypeInto(window.Target, L"JPG");
+        window.TypeInto(window.NewExtension, L"jpeg");
+        ASSERT_TRUE(WaitUntil([&] { return Text(window.NewExtension) == L"jpeg"; }));
+
+        window.Press(kBatchConvertButton);
+        const HWND dialog = program->WaitForWindow(L"TForm2");
+        ASSERT_TRUE(dialog) << "no batch dialog";
+        EXPECT_EQ(ListBoxTexts(Descendants(dialog, L"ListBox").at(0)), tree);
+        const HWND convert = DescendantWithText(dialog, L"Button", L"変換(&O)");
+        ASSERT_TRUE(convert);
+        Click(Center(ScreenRect(convert)));
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(dialog); })) << "the batch dialog stayed";
+        EXPECT_EQ(NamesInFolder(root.Path()), (std::vector<std::wstring>{L"top.jpeg", L"写真", L"資料"}));
+        EXPECT_EQ(namesIn(L"写真"), (std::vector<std::wstring>{L"2024", L"a.jpeg"}));
+        EXPECT_EQ(namesIn(L"写真\\2024"), std::vector<std::wstring>{L"b.jpeg"});
+        EXPECT_EQ(namesIn(L"資料"), (std::vector<std::wstring>{L"c.jpeg", L"keep.txt"}));
+        EXPECT_TRUE(WaitUntil([&] { return window.Lists(L"top.jpeg"); })) << "the list was not read again";
+
+        // A folder clicked in the list changes no field and gives the list the focus for Ctrl+Z.
+        window.ClickItem(L"写真");
+        PressKey('Z', true);
+        ASSERT_TRUE(WaitUntil([&] { return !ErrorBoxText(*program).empty(); })) << "no confirmation";
+        EXPECT_NE(ErrorBoxText(*program).find(L"ﾌｧｲﾙ: 4個"), std::wstring::npos);
+        PressKey(VK_RETURN);
+        EXPECT_TRUE(WaitUntil([&] { return namesIn(L"写真\\2024") == std::vector<std::wstring>{L"b.JPG"}; }));
+        EXPECT_EQ(NamesInFolder(root.Path()), (std::vector<std::wstring>{L"top.JPG", L"写真", L"資料"}));
+        EXPECT_EQ(namesIn(L"写真"), (std::vector<std::wstring>{L"2024", L"a.JPG"}));
+        EXPECT_EQ(namesIn(L"資料"), (std::vector<std::wstring>{L"c.JPG", L"keep.txt"}));
+        EXPECT_TRUE(WaitUntil([&] { return StatusText(window.Status, 1) == L"4個のﾌｧｲﾙを元に戻しました。"; }));
+        EXPECT_TRUE(WaitUntil([&] { return window.Lists(L"top.JPG"); }));
+        ASSERT_TRUE(Exit(*program, window));
+    }
+    EXPECT_EQ(Stored(L"SubFolders"), L"1");
+
+    // The next start takes the subfolders again.
+    auto program = Start(folderArgument);
+    ASSERT_TRUE(form_) << "no main window at the second start";
+    const MainWindow window(form_);
+    ASSERT_TRUE(WaitUntil([&] { return window.Lists(L"top.JPG"); }));
+    window.Press(kBatchConvertButton);
+    const HWND dialog = program->WaitForWindow(L"TForm2");
+    ASSERT_TRUE(dialog) << "no batch dialog at the second start";
+    EXPECT_EQ(ListBoxTexts(Descendants(dialog, L"ListBox").at(0)), tree);
+    Click(Center(ScreenRect(DescendantWithText(dialog, L"Button", L"ｷｬﾝｾﾙ(&C)"))));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(dialog); }));
+    EXPECT_EQ(ErrorBoxText(*program), L"");
+    ASSERT_TRUE(Exit(*program, window));
+    EXPECT_EQ(NamesInFolder(root.Path()), (std::vector<std::wstring>{L"top.JPG", L"写真", L"資料"}));
 }
 
 }  // namespace

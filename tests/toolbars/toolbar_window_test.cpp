@@ -69,6 +69,14 @@ TEST(ToolbarWindows, MainToolbarAreaComesOutAtItsStoredSizes) {
     EXPECT_EQ(area.K13.Parent(), &area.K12);
     area.K10.SetChecked(true);
     EXPECT_FALSE(area.K9.Checked());
+    // The check item for subfolders follows K10, unchecked, and its check leaves the radio items be.
+    EXPECT_EQ(&area.PopupMenu1.Items().Item(5), &area.IncludeSubFolders);
+    EXPECT_EQ(area.IncludeSubFolders.Caption(), L"ｻﾌﾞﾌｫﾙﾀﾞも含める");
+    EXPECT_FALSE(area.IncludeSubFolders.Checked());
+    EXPECT_FALSE(area.IncludeSubFolders.RadioItem());
+    area.IncludeSubFolders.SetChecked(true);
+    EXPECT_TRUE(area.K10.Checked());
+    EXPECT_EQ(&area.PopupMenu1.Items().Item(6), &area.N6);
 
     // The dock follows the width of its form; its thickness stays.
     form.SetClientSize(400, 200);

@@ -195,7 +195,9 @@ std::vector<std::size_t> UndoableEntries(const BatchJournal& journal) {
         const JournalEntry& entry = journal.Entries[i];
         if (entry.Blocked || entry.Outcome == RenameOutcome::Failed) continue;
         if (entry.Outcome == RenameOutcome::Unknown) {
-            // Without a record the names tell whether the rename happened.
+            // Without a record the names tell whether the rename happened. A new name that is the
+            // old one changed nothing, whatever the folder holds.
+            if (RenamesNothing(entry.OldName, entry.NewName)) continue;
             const bool happened = SameEntryName(entry.OldName, entry.NewName)
                                       ? FolderHoldsExactly(journal.Folder, entry.NewName)
                                       : taken(entry.NewName) && !taken(entry.OldName);

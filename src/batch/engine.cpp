@@ -157,6 +157,10 @@ bool SameEntryName(std::wstring_view a, std::wstring_view b) {
            CSTR_EQUAL;
 }
 
+bool RenamesNothing(std::wstring_view oldName, std::wstring_view newName) {
+    return StoredName(oldName) == StoredName(newName);
+}
+
 bool FolderHoldsExactly(std::wstring_view folder, std::wstring_view name) {
     const std::wstring_view stored = StoredName(name);
     if (stored.empty() || stored.find_first_of(L"*?") != std::wstring_view::npos) return false;
@@ -172,7 +176,7 @@ bool RenameInFolder(std::wstring_view folder, std::wstring_view oldName, std::ws
     if (from.SubFolder != to.SubFolder) return false;
     if (!from.SubFolder.empty()) return RenameInFolder(JoinFolderPath(folder, from.SubFolder), from.Name, to.Name);
 
-    if (StoredName(oldName) == StoredName(newName)) return false;
+    if (RenamesNothing(oldName, newName)) return false;
     if (SameEntryName(oldName, newName)) {
         const std::wstring temporary = UnusedTemporaryName(folder);
         if (temporary.empty() || !Move(folder, oldName, temporary)) return false;

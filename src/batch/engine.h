@@ -73,6 +73,10 @@ bool FolderHoldsExactly(std::wstring_view folder, std::wstring_view name);
 // Whether two names of one folder name the same entry: equal but for case.
 bool SameEntryName(std::wstring_view a, std::wstring_view b);
 
+// Whether a rename from the one name to the other changes nothing the file system keeps: equal,
+// case included, once trailing dots and blanks are dropped.
+bool RenamesNothing(std::wstring_view oldName, std::wstring_view newName);
+
 // Receives the progress of a rename run: Start(number of entries), one Step per entry, Finish.
 // Renamed tells, for each checked entry (by its index in the list), whether its rename happened.
 // Continue is asked before every entry; false stops the run there (Finish still comes).

@@ -226,12 +226,17 @@ TEST(BatchUndo, AChangeOfCaseIsRecordedAndUndoneToTheOldCase) {
     EXPECT_EQ(UndoBatch(journalPath).Restored, 2);
     EXPECT_EQ(folder.Names(), (Names{L"x.JPG", L"z.Jpg"}));
 
-    // Without records (a crash), only the name whose case did change is offered.
-    WriteBatchJournal(journalPath, PlanBatch(folder.Path(), Checked({L"x.JPG", L"z.Jpg"}), L"jpg"));
+    // Without records (a crash), only the name whose case did change is offered: neither one that
+    // kept its case nor one whose new name is its old name (a file the run could not change).
+    folder.AddFile(L"y.jpg");
+    WriteBatchJournal(journalPath, PlanBatch(folder.Path(), Checked({L"x.JPG", L"y.jpg", L"z.Jpg"}), L"jpg"));
     ASSERT_TRUE(RenameInFolder(folder.Path(), L"z.Jpg", L"z.jpg"));
-    EXPECT_EQ(UndoableEntries(*ReadBatchJournal(journalPath)), std::vector<size_t>{1});
-    EXPECT_EQ(UndoBatch(journalPath).Restored, 1);
-    EXPECT_EQ(folder.Names(), (Names{L"x.JPG", L"z.Jpg"}));
+    EXPECT_EQ(UndoableEntries(*ReadBatchJournal(journalPath)), std::vector<size_t>{2});
+    const UndoResult result = UndoBatch(journalPath);
+    EXPECT_EQ(result.Restored, 1);
+    EXPECT_EQ(result.NotRestored, 0);
+    EXPECT_FALSE(ReadBatchJournal(journalPath)) << "nothing is left to undo";
+    EXPECT_EQ(folder.Names(), (Names{L"x.JPG", L"y.jpg", L"z.Jpg"}));
 }
 
 // A batch over subfolders: the journal holds the paths relative to the folder, and the undo puts

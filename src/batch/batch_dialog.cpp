@@ -8,6 +8,7 @@
 #include "batch/batch_journal.h"
 #include "ui/application.h"
 #include "ui/error.h"
+#include "ui/screen_cursor.h"
 
 namespace morvane {
 
@@ -67,6 +68,8 @@ public:
         bar_.SetRange(0, max);
     }
     void Step() override { ++done_; }
+    void Renamed(std::size_t, bool succeeded) override { renamedAny_ = renamedAny_ || succeeded; }
+    bool RenamedAny() const { return renamedAny_; }
     bool Continue() override {
         const ULONGLONG now = GetTickCount64();
         if (now - lastBreath_ >= kBreathInterval) {
@@ -93,6 +96,11 @@ private:
                 quit_ = true;
                 return;
             }
+            // A key held down since it started the run (Enter on 変換) repeats onto the cancel
+            // button, which has the focus now: only a fresh press stops the run.
+            const bool repeated = (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) &&
+                                  (message.lParam & (1 << 30));
+            if (repeated) continue;
             App().ProcessMessage(message);
         }
     }
@@ -100,8 +108,33 @@ private:
     ProgressBar& bar_;
     std::function<bool()> stopRequested_;
     int done_ = 0;
+    bool renamedAny_ = false;
     ULONGLONG lastBreath_ = 0;  // the first entry already lets the dialog breathe
     bool quit_ = false;
+};
+
+// The journal of the batch before, set aside while this one runs. It comes back when this batch
+// renamed nothing (stopped at once, no match, every rename failed), so that Ctrl+Z still undoes
+// the last batch that changed something; otherwise it goes.
+class EarlierJournal {
+public:
+    explicit EarlierJournal(const std::wstring& path) : path_(path), aside_(path + L".earlier") {
+        held_ = !path_.empty() && MoveFileExW(path_.c_str(), aside_.c_str(), MOVEFILE_REPLACE_EXISTING);
+    }
+    ~EarlierJournal() {
+        if (held_) DeleteFileW(aside_.c_str());
+    }
+    EarlierJournal(const EarlierJournal&) = delete;
+    EarlierJournal& operator=(const EarlierJournal&) = delete;
+
+    void Settle(bool renamedAny) {
+        if (held_ && !renamedAny) held_ = !MoveFileExW(aside_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING);
+    }
+
+private:
+    std::wstring path_;
+    std::wstring aside_;
+    bool held_ = false;
 };
 
 }  // namespace
@@ -148,10 +181,16 @@ int TForm2::Open(std::wstring_view target, TargetMode mode, FolderScope scope) {
     const std::wstring folder = opener_.FolderPath();
     const std::wstring newExtension = opener_.NewExtension();
     const std::wstring mask = BuildSearchMask(target, mode);
-    MatchList matches = scope == FolderScope::WithSubFolders ? ListMatchingFilesWithSubFolders(folder, mask)
-                                                             : ListMatchingFiles(folder, mask);
-    collisions_.emplace(FolderNames(folder, matches, newExtension), matches, newExtension);
-    const std::vector<bool> dimmed = collisions_->Collisions(std::vector<bool>(matches.size(), true));
+    std::vector<bool> dimmed;
+    MatchList matches;
+    {
+        // A whole tree may take a while to list.
+        const HourglassCursor hourglass;
+        matches = scope == FolderScope::WithSubFolders ? ListMatchingFilesWithSubFolders(folder, mask)
+                                                       : ListMatchingFiles(folder, mask);
+        collisions_.emplace(FolderNames(folder, matches, newExtension), matches, newExtension);
+        dimmed = collisions_->Collisions(std::vector<bool>(matches.size(), true));
+    }
     std::vector<std::wstring> names;
     names.reserve(matches.size());
     for (MatchEntry& match : matches) names.push_back(std::move(match.Name));
@@ -194,6 +233,7 @@ void TForm2::Button2Click() {
     // The journal is written before the first rename, so that the batch can be undone even after a
     // crash. Without one the batch still runs, but an older journal must not pass for this batch's.
     // Without a place for the journal (no application-data folder) nothing is written anywhere.
+    EarlierJournal earlier(journalPath_);
     std::optional<JournalRecorder> recorder;
     if (!journalPath_.empty()) {
         try {
@@ -206,6 +246,7 @@ void TForm2::Button2Click() {
     JournalingSink sink(progress, recorder ? &*recorder : nullptr, list);
     RenameCheckedFiles(folder, list, newExtension, sink);
     recorder.reset();
+    earlier.Settle(progress.RenamedAny());
     // Stopped or not, what was renamed shows in the list.
     opener_.Refresh();
     if (ModalResult() == mrNone) SetModalResult(mrOk);

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <new>
 #include <unordered_map>
 
 #include "batch/name_collisions.h"
@@ -77,12 +78,25 @@ std::optional<std::wstring> ReadWholeFile(const std::wstring& path) {
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return std::nullopt;
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > 256 * 1024 * 1024) return std::nullopt;
-    std::wstring text(static_cast<size_t>(size.QuadPart) / sizeof(wchar_t), L'\0');
-    DWORD read = 0;
-    const auto bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-    if (!ReadFile(file.Get(), text.data(), bytes, &read, nullptr) || read != bytes) return std::nullopt;
-    return text;
+    // A journal is read whatever its size (a batch over a whole tree may hold millions of names),
+    // as far as memory allows, in pieces that one read can take.
+    if (!GetFileSizeEx(file.Get(), &size) ||
+        static_cast<ULONGLONG>(size.QuadPart) / sizeof(wchar_t) >= std::wstring().max_size())
+        return std::nullopt;
+    try {
+        std::wstring text(static_cast<size_t>(static_cast<ULONGLONG>(size.QuadPart) / sizeof(wchar_t)), L'\0');
+        auto* at = reinterpret_cast<char*>(text.data());
+        for (size_t left = text.size() * sizeof(wchar_t); left > 0;) {
+            const auto piece = static_cast<DWORD>(std::min<size_t>(left, 64 * 1024 * 1024));
+            DWORD read = 0;
+            if (!ReadFile(file.Get(), at, piece, &read, nullptr) || read != piece) return std::nullopt;
+            at += read;
+            left -= read;
+        }
+        return text;
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
 }
 
 }  // namespace

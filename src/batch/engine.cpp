@@ -14,9 +14,15 @@ namespace {
 constexpr DWORD kUnlistedAttributes =
     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x08 | FILE_ATTRIBUTE_DIRECTORY;
 
-// Folders that a listing with subfolders never enters: hidden, system, and reparse points, which
-// may lead back to a folder above (a loop) or anywhere else.
-constexpr DWORD kUnenteredAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_REPARSE_POINT;
+// Whether a listing with subfolders enters this folder: not when it is hidden or system, nor when
+// it is a link (a junction or a symbolic link), which may lead back to a folder above (a loop) or
+// anywhere else. Other reparse points, such as the placeholder folders of cloud files, are the
+// user's ordinary folders; a reparse point whose tag is not given counts as a link.
+bool EnteredFolder(const WIN32_FIND_DATAW& found) {
+    if (found.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) return false;
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
+    return found.dwReserved0 != 0 && !IsReparseTagNameSurrogate(found.dwReserved0);
+}
 
 // The longest full path the file functions take: the terminating null is the MAX_PATH-th unit.
 constexpr size_t kMaxPathLength = MAX_PATH - 1;
@@ -104,7 +110,7 @@ public:
             const std::wstring_view name = found.cFileName;
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 // The subfolder's own search pattern ("...\name\*") must fit as well.
-                if ((found.dwFileAttributes & kUnenteredAttributes) == 0 && name != L"." && name != L".." &&
+                if (EnteredFolder(found) && name != L"." && name != L".." &&
                     folder.size() + name.size() + 2 <= kMaxPathLength)
                     subFolders.emplace_back(name);
             } else if (everyName_) {
@@ -184,10 +190,12 @@ bool RenameInFolder(std::wstring_view folder, std::wstring_view oldName, std::ws
             Move(folder, temporary, oldName);
             return false;
         }
-    } else if (!Move(folder, oldName, newName)) {
-        return false;
+        // Read back: the file system may have answered success and kept the old case.
+        return FolderHoldsExactly(folder, newName);
     }
-    return FolderHoldsExactly(folder, newName);
+    // Any other rename the system answers with success has happened, also where a file system
+    // that does not keep case stores the new name in a case of its own.
+    return Move(folder, oldName, newName);
 }
 
 std::wstring BuildSearchMask(std::wstring_view target, TargetMode mode) {
@@ -265,7 +273,7 @@ void RenameCheckedFiles(std::wstring_view folder, const MatchList& list,
             continue;
         }
         // A failure leaves this file as it was.
-        progress.Renamed(i, RenameInFolder(folder, entry.Name, NewFileName(entry.Name, newExtension)));
+        progress.Renamed(i, RenameInFolder(folder, entry.Name, NewEntryName(entry.Name, newExtension)));
     }
     progress.Finish();
 }

@@ -60,8 +60,9 @@ std::wstring NewEntryName(std::wstring_view entry, std::wstring_view newExtensio
 
 // Renames a file of the folder to a new bare name, never replacing another entry. A change of case
 // only goes through a temporary unused name of the same folder, because some file systems answer
-// success to it and keep the old name. True only when the folder then holds the new name, case
-// included; a new name equal to the old one renames nothing and answers false. Both names may lead
+// success to it and keep the old name; it counts only when the folder then holds the new name, case
+// included. Any other rename counts when the system answers success. A new name equal to the old
+// one renames nothing and answers false. Both names may lead
 // through the same subfolder ("写真\a.JPG" to "写真\a.jpg"): the file is renamed in its own
 // folder; names in two different folders move nothing and answer false.
 bool RenameInFolder(std::wstring_view folder, std::wstring_view oldName, std::wstring_view newName);

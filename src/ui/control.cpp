@@ -102,9 +102,11 @@ void Control::MouseMove(const MouseEvent& event) {
 }
 
 void Control::MouseUp(const MouseEvent& event) {
-    if (OnMouseUp) OnMouseUp(event);
+    // Decided before the handler runs: the handler may destroy this control.
     const POINT point{event.X, event.Y};
-    if (clickOnRelease_ && event.Button == MouseButton::Left && PtInRect(&bounds_, point)) Click();
+    const bool clicks = clickOnRelease_ && event.Button == MouseButton::Left && PtInRect(&bounds_, point);
+    if (OnMouseUp) OnMouseUp(event);
+    if (clicks) Click();
 }
 
 void Control::Click() {

@@ -3,6 +3,8 @@
 #include <ole2.h>
 #include <shlobj.h>
 
+#include <cstddef>
+
 #include "ui/application.h"
 
 namespace morvane {
@@ -14,7 +16,8 @@ template <typename Char>
 std::vector<std::basic_string<Char>> StringsUpTo(const BYTE* first, const BYTE* end) {
     std::vector<std::basic_string<Char>> strings;
     const auto* at = reinterpret_cast<const Char*>(first);
-    const auto* last = reinterpret_cast<const Char*>(end);
+    // Whole characters only: a block of an odd size must not be read a byte past its end.
+    const auto* last = at + (end - first) / static_cast<std::ptrdiff_t>(sizeof(Char));
     while (at < last && *at) {
         const Char* start = at;
         while (at < last && *at) ++at;

@@ -261,6 +261,15 @@ TEST_F(BatchDialog, AConversionLeavesTheJournalThatUndoesIt) {
     EXPECT_EQ(UndoBatch(dialog.JournalPath()).Restored, 2);
     EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.txt", L"b.txt"}));
 
+    // A batch that renames nothing (here nothing matches) leaves the journal of the batch before
+    // it, so that Ctrl+Z still undoes the last batch that changed something.
+    WriteBatchJournal(dialog.JournalPath(), *journal);
+    PostButtonClick(dialog.Button2.Handle());
+    EXPECT_EQ(dialog.Open(L"doc", TargetMode::ByExtension), mrOk);
+    ASSERT_TRUE(ReadBatchJournal(dialog.JournalPath()));
+    EXPECT_EQ(ReadBatchJournal(dialog.JournalPath())->Entries.size(), 2u);
+    EXPECT_EQ(store.Names(), std::vector<std::wstring>{L"last-batch"});
+
     // Where no journal can be written the batch still runs, and the older journal is gone rather
     // than passing for this batch's.
     WriteBatchJournal(dialog.JournalPath(), *journal);
@@ -362,6 +371,8 @@ TEST_F(BatchDialog, ALongRunPaintsAndStopsAfterTheFileInHandOnCancel) {
                               !IsWindowEnabled(dialog.Button3.Handle()) &&
                               !IsWindowEnabled(dialog.CheckListBox1.Handle()) && GetFocus() == dialog.Button1.Handle();
         PostButtonClick(dialog.Button2.Handle());  // refused: no second run starts
+        // Enter held since it started the run repeats onto the cancel button: it does not stop.
+        PostMessageW(dialog.Button1.Handle(), WM_KEYDOWN, VK_RETURN, 1 | (1u << 30));
         script.Then(cancelOnceSomeAreRenamed);
     });
     EXPECT_EQ(dialog.Open(L"txt", TargetMode::ByExtension), mrCancel);

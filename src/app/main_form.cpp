@@ -342,6 +342,8 @@ void TForm1::FilesDropped(const std::vector<std::wstring>& paths) {
 }
 
 void TForm1::UndoLastBatch() {
+    // The question takes the focus away; it comes back for the next Ctrl+Z.
+    const HWND focus = GetFocus();
     const std::optional<BatchJournal> journal = ReadBatchJournal(journalPath_);
     if (!journal) return;
     const size_t files = UndoableEntries(*journal).size();
@@ -353,7 +355,7 @@ void TForm1::UndoLastBatch() {
     {
         // In a large folder the undo takes minutes: the window keeps painting and shows how far it
         // is, takes no input, and Esc stops it after the file in hand (the rest stays undoable).
-        BusyWindow busy(Handle());
+        BusyWindow busy(Handle(), focus);
         LiveProgress progress(busy, [this](int done, int total) {
             StatusBar1.SetPanelText(1, L"元に戻しています… " + std::to_wstring(done) + L"/" +
                                            std::to_wstring(total) + L"個");

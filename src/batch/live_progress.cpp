@@ -28,7 +28,7 @@ void ShowHourglass() { SetCursor(LoadCursorW(nullptr, IDC_WAIT)); }
 
 }  // namespace
 
-BusyWindow::BusyWindow(HWND window) : window_(window), focus_(GetFocus()) {
+BusyWindow::BusyWindow(HWND window, HWND focus) : window_(window), focus_(focus) {
     // Disabling answers whether the window was disabled already: then it stays so afterwards.
     disabledHere_ = !EnableWindow(window_, FALSE);
 }
@@ -36,9 +36,9 @@ BusyWindow::BusyWindow(HWND window) : window_(window), focus_(GetFocus()) {
 BusyWindow::~BusyWindow() {
     if (!disabledHere_) return;
     EnableWindow(window_, TRUE);
-    // Disabling may have taken the focus away; it comes back while the window is still the
-    // active one (the user may have gone to another program meanwhile).
-    if (!GetFocus() && GetActiveWindow() == window_ && IsWindow(focus_) && IsChild(window_, focus_))
+    // Disabling takes the focus away from the window itself. It comes back while the window is
+    // still the active one: the user may have gone to another program meanwhile.
+    if (GetActiveWindow() == window_ && IsWindow(focus_) && (focus_ == window_ || IsChild(window_, focus_)))
         SetFocus(focus_);
 }
 

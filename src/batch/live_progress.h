@@ -14,9 +14,10 @@
 namespace morvane {
 
 // A top-level window busy with a run of its own thread for as long as this lives: disabled, as
-// under a modal dialog, with the hourglass over it. A disabled window's child may keep the
-// keyboard focus, so the input that reaches the thread meanwhile is taken away before it is
-// handled; a fresh press of Esc asks the run to stop. The window is enabled again on every way out,
+// under a modal dialog, with the hourglass over it. Keys still reach a disabled window (its child
+// that keeps the focus, or the window itself while it is the active one), so the input that
+// reaches the thread meanwhile is taken away before it is handled; a fresh press of Esc asks the
+// run to stop. The window is enabled again on every way out,
 // and the keyboard focus goes back to the given window of it (where the user was working).
 class BusyWindow {
 public:

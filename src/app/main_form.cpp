@@ -10,9 +10,9 @@
 #include "app/settings.h"
 #include "batch/batch_journal.h"
 #include "batch/extension_list_dialog.h"
+#include "batch/live_progress.h"
 #include "ui/application.h"
 #include "ui/executable.h"
-#include "ui/screen_cursor.h"
 
 namespace morvane {
 
@@ -342,6 +342,8 @@ void TForm1::FilesDropped(const std::vector<std::wstring>& paths) {
 }
 
 void TForm1::UndoLastBatch() {
+    // The question takes the focus away; it comes back for the next Ctrl+Z.
+    const HWND focus = GetFocus();
     const std::optional<BatchJournal> journal = ReadBatchJournal(journalPath_);
     if (!journal) return;
     const size_t files = UndoableEntries(*journal).size();
@@ -351,8 +353,14 @@ void TForm1::UndoLastBatch() {
     if (MessageBoxW(Handle(), question.c_str(), App().Title().c_str(), MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return;
     UndoResult result;
     {
-        HourglassCursor busy;
-        result = UndoBatch(journalPath_);
+        // In a large folder the undo takes minutes: the window keeps painting and shows how far it
+        // is, takes no input, and Esc stops it after the file in hand (the rest stays undoable).
+        BusyWindow busy(Handle(), focus);
+        LiveProgress progress(busy, [this](int done, int total) {
+            StatusBar1.SetPanelText(1, L"元に戻しています… " + std::to_wstring(done) + L"/" +
+                                           std::to_wstring(total) + L"個");
+        });
+        result = UndoBatch(journalPath_, progress);
         FileView1.FillList();
     }
     std::wstring report = std::to_wstring(result.Restored) + L"個のﾌｧｲﾙを元に戻しました。";

@@ -1,12 +1,11 @@
 #include "batch/batch_dialog.h"
 
-#include <functional>
 #include <initializer_list>
 #include <vector>
 
 #include "app/settings.h"
 #include "batch/batch_journal.h"
-#include "ui/application.h"
+#include "batch/live_progress.h"
 #include "ui/error.h"
 #include "ui/screen_cursor.h"
 
@@ -53,64 +52,6 @@ public:
 
 private:
     std::vector<WinControl*> blocked_;
-};
-
-// The engine's progress sink for a run that may last minutes (a rename in a folder of 100,000
-// files costs milliseconds): every few hundredths of a second the bar moves and the messages
-// waiting are handled, so the dialog paints and never looks hung, and a cancel stops the run
-// after the file in hand.
-class LiveProgress : public ProgressSink {
-public:
-    LiveProgress(ProgressBar& bar, std::function<bool()> stopRequested)
-        : bar_(bar), stopRequested_(std::move(stopRequested)) {}
-    void Start(int max) override {
-        bar_.SetPosition(0);
-        bar_.SetRange(0, max);
-    }
-    void Step() override { ++done_; }
-    void Renamed(std::size_t, bool succeeded) override { renamedAny_ = renamedAny_ || succeeded; }
-    bool RenamedAny() const { return renamedAny_; }
-    bool Continue() override {
-        const ULONGLONG now = GetTickCount64();
-        if (now - lastBreath_ >= kBreathInterval) {
-            bar_.SetPosition(done_);
-            HandleWaitingMessages();
-            lastBreath_ = GetTickCount64();
-        }
-        return !quit_ && !stopRequested_();
-    }
-    void Finish() override { bar_.SetPosition(done_); }
-
-private:
-    static constexpr ULONGLONG kBreathInterval = 25;  // milliseconds
-    static constexpr ULONGLONG kBreathLength = 10;
-
-    // Handles what is waiting, for a moment at most, so that a message that keeps coming back does
-    // not hold the run. A quit is left for the loop that owns it, and stops the run.
-    void HandleWaitingMessages() {
-        const ULONGLONG until = GetTickCount64() + kBreathLength;
-        MSG message;
-        while (GetTickCount64() <= until && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) {
-                PostQuitMessage(static_cast<int>(message.wParam));
-                quit_ = true;
-                return;
-            }
-            // A key held down since it started the run (Enter on 変換) repeats onto the cancel
-            // button, which has the focus now: only a fresh press stops the run.
-            const bool repeated = (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) &&
-                                  (message.lParam & (1 << 30));
-            if (repeated) continue;
-            App().ProcessMessage(message);
-        }
-    }
-
-    ProgressBar& bar_;
-    std::function<bool()> stopRequested_;
-    int done_ = 0;
-    bool renamedAny_ = false;
-    ULONGLONG lastBreath_ = 0;  // the first entry already lets the dialog breathe
-    bool quit_ = false;
 };
 
 // The journal of the batch before, set aside while this one runs. It comes back when this batch
@@ -242,7 +183,13 @@ void TForm2::Button2Click() {
             DeleteFileW(journalPath_.c_str());
         }
     }
-    LiveProgress progress(ProgressBar1, [this] { return ModalResult() != mrNone; });
+    // The bar moves and the dialog paints as the run goes; a cancel stops it after the file in hand.
+    LiveProgress progress(
+        [this](int done, int max) {
+            if (ProgressBar1.Max() != max) ProgressBar1.SetRange(0, max);
+            ProgressBar1.SetPosition(done);
+        },
+        [this] { return ModalResult() != mrNone; });
     JournalingSink sink(progress, recorder ? &*recorder : nullptr, list);
     RenameCheckedFiles(folder, list, newExtension, sink);
     recorder.reset();

@@ -36,6 +36,29 @@ bool WriteAll(HANDLE file, std::wstring_view text) {
     return WriteFile(file, text.data(), bytes, &written, nullptr) && written == bytes;
 }
 
+// The record of each outcome, one letter: "?" stands for an undo about to put the file back.
+wchar_t RecordKind(RenameOutcome outcome) {
+    switch (outcome) {
+    case RenameOutcome::Renamed: return L'R';
+    case RenameOutcome::Failed: return L'F';
+    case RenameOutcome::Restored: return L'U';
+    case RenameOutcome::Unknown: break;
+    }
+    return L'?';
+}
+
+std::optional<RenameOutcome> OutcomeOfKind(std::wstring_view kind) {
+    if (kind.size() != 1) return std::nullopt;
+    for (const RenameOutcome outcome :
+         {RenameOutcome::Renamed, RenameOutcome::Failed, RenameOutcome::Restored, RenameOutcome::Unknown})
+        if (kind[0] == RecordKind(outcome)) return outcome;
+    return std::nullopt;
+}
+
+std::wstring OutcomeRecord(std::size_t entry, RenameOutcome outcome) {
+    return std::wstring(1, RecordKind(outcome)) + L"\t" + std::to_wstring(entry) + L"\n";
+}
+
 std::wstring Serialize(const BatchJournal& journal) {
     std::wstring text(1, kByteOrderMark);
     text += kHeader;
@@ -43,12 +66,15 @@ std::wstring Serialize(const BatchJournal& journal) {
     for (const JournalEntry& entry : journal.Entries)
         text += std::wstring(L"E\t") + (entry.Blocked ? L"1" : L"0") + L"\t" + entry.OldName + L"\t" +
                 entry.NewName + L"\n";
-    // Outcomes already known are kept as records, so a rewritten journal tells the same.
+    // Outcomes already known are kept as records, so a rewritten journal tells the same. The batch's
+    // own come first: an older version of the program reads records only up to the first kind it
+    // does not know, and so still reads every outcome of the batch.
     for (size_t i = 0; i < journal.Entries.size(); ++i) {
         const RenameOutcome outcome = journal.Entries[i].Outcome;
-        if (outcome != RenameOutcome::Unknown)
-            text += (outcome == RenameOutcome::Renamed ? L"R\t" : L"F\t") + std::to_wstring(i) + L"\n";
+        if (outcome == RenameOutcome::Renamed || outcome == RenameOutcome::Failed) text += OutcomeRecord(i, outcome);
     }
+    for (size_t i = 0; i < journal.Entries.size(); ++i)
+        if (journal.Entries[i].Outcome == RenameOutcome::Restored) text += OutcomeRecord(i, RenameOutcome::Restored);
     return text;
 }
 
@@ -173,12 +199,14 @@ std::optional<BatchJournal> ReadBatchJournal(const std::wstring& path) {
         journal.Entries.push_back({std::wstring(fields[2]), std::wstring(fields[3]), fields[1] == L"1",
                                    RenameOutcome::Unknown});
     }
-    // Outcomes follow; anything after the first damaged record is not trusted.
+    // Outcomes follow, a later record of an entry in place of an earlier one; anything after the
+    // first damaged record is not trusted.
     for (size_t i = 3 + *entries; i < lines.size(); ++i) {
         const auto fields = SplitFields(lines[i]);
         const std::optional<size_t> entry = fields.size() == 2 ? ParseIndex(fields[1]) : std::nullopt;
-        if (!entry || *entry >= journal.Entries.size() || (fields[0] != L"R" && fields[0] != L"F")) break;
-        journal.Entries[*entry].Outcome = fields[0] == L"R" ? RenameOutcome::Renamed : RenameOutcome::Failed;
+        const std::optional<RenameOutcome> outcome = fields.size() == 2 ? OutcomeOfKind(fields[0]) : std::nullopt;
+        if (!entry || *entry >= journal.Entries.size() || !outcome) break;
+        journal.Entries[*entry].Outcome = *outcome;
     }
     return journal;
 }
@@ -190,10 +218,10 @@ JournalRecorder::JournalRecorder(const std::wstring& path, const BatchJournal& j
     if (!file_) CannotCreate(path);
 }
 
-void JournalRecorder::Record(std::size_t entry, bool renamed) {
+void JournalRecorder::Record(std::size_t entry, RenameOutcome outcome) {
     // A record that cannot be written is not worth stopping the run for: the undo then judges the
     // entry by the names it finds.
-    WriteAll(file_.Get(), (renamed ? L"R\t" : L"F\t") + std::to_wstring(entry) + L"\n");
+    WriteAll(file_.Get(), OutcomeRecord(entry, outcome));
 }
 
 std::vector<std::size_t> UndoableEntries(const BatchJournal& journal) {
@@ -207,7 +235,8 @@ std::vector<std::size_t> UndoableEntries(const BatchJournal& journal) {
     std::vector<std::size_t> undoable;
     for (size_t i = journal.Entries.size(); i-- > 0;) {
         const JournalEntry& entry = journal.Entries[i];
-        if (entry.Blocked || entry.Outcome == RenameOutcome::Failed) continue;
+        if (entry.Blocked || entry.Outcome == RenameOutcome::Failed || entry.Outcome == RenameOutcome::Restored)
+            continue;
         if (entry.Outcome == RenameOutcome::Unknown) {
             // Without a record the names tell whether the rename happened. A new name that is the
             // old one changed nothing, whatever the folder holds.
@@ -225,30 +254,72 @@ std::vector<std::size_t> UndoableEntries(const BatchJournal& journal) {
     return undoable;
 }
 
-UndoResult UndoBatch(const std::wstring& path) {
+UndoResult UndoBatch(const std::wstring& path, ProgressSink& progress) {
     UndoResult result;
     const std::optional<BatchJournal> journal = ReadBatchJournal(path);
     if (!journal) return result;
     const std::vector<size_t> undoable = UndoableEntries(*journal);
 
-    BatchJournal remaining{journal->Folder, {}};
-    for (auto it = undoable.rbegin(); it != undoable.rend(); ++it) {
-        const JournalEntry& entry = journal->Entries[*it];
-        // Never replaces: a taken old name leaves the file as it is.
-        if (RenameInFolder(journal->Folder, entry.NewName, entry.OldName)) {
-            ++result.Restored;
-        } else {
-            ++result.NotRestored;
-            remaining.Entries.push_back(entry);
-            remaining.Entries.back().Outcome = RenameOutcome::Renamed;
+    // The journal is written again as it was read (a torn last line would spoil the records that
+    // follow it), then each restore is recorded as it happens. Without it the undo still runs.
+    std::optional<JournalRecorder> recorder;
+    if (!undoable.empty()) {
+        try {
+            recorder.emplace(path, *journal);
+        } catch (const Error&) {
         }
     }
-    std::reverse(remaining.Entries.begin(), remaining.Entries.end());
+    const auto record = [&](size_t entry, RenameOutcome outcome) {
+        if (recorder) recorder->Record(entry, outcome);
+    };
+
+    // Last entry first; the entries before notReached are those a stop leaves.
+    std::vector<bool> notRestored(journal->Entries.size(), false);
+    size_t notReached = undoable.size();
+    progress.Start(static_cast<int>(undoable.size()));
+    for (; notReached > 0 && progress.Continue(); --notReached) {
+        const size_t index = undoable[notReached - 1];
+        const JournalEntry& entry = journal->Entries[index];
+        progress.Step();
+        // Cut short during the rename, the undo leaves the names to tell whether it happened.
+        record(index, RenameOutcome::Unknown);
+        // Never replaces: a taken old name leaves the file as it is.
+        if (RenameInFolder(journal->Folder, entry.NewName, entry.OldName)) {
+            record(index, RenameOutcome::Restored);
+            ++result.Restored;
+        } else {
+            record(index, RenameOutcome::Renamed);
+            notRestored[index] = true;
+            ++result.NotRestored;
+        }
+    }
+    progress.Finish();
+    recorder.reset();  // the journal is replaced or removed next: no handle may stay open on it
+
+    // Left for the next undo, in the journal's order: the entries not reached as they were, and
+    // those that could not be put back, which the batch did rename.
+    std::vector<bool> left = notRestored;
+    for (size_t i = 0; i < notReached; ++i) left[undoable[i]] = true;
+    BatchJournal remaining{journal->Folder, {}};
+    for (size_t i = 0; i < left.size(); ++i) {
+        if (!left[i]) continue;
+        remaining.Entries.push_back(journal->Entries[i]);
+        if (notRestored[i]) remaining.Entries.back().Outcome = RenameOutcome::Renamed;
+    }
     if (remaining.Entries.empty())
         DeleteFileW(path.c_str());
     else
         WriteBatchJournal(path, remaining);
     return result;
+}
+
+UndoResult UndoBatch(const std::wstring& path) {
+    struct Silent : ProgressSink {
+        void Start(int) override {}
+        void Step() override {}
+        void Finish() override {}
+    } silent;
+    return UndoBatch(path, silent);
 }
 
 JournalingSink::JournalingSink(ProgressSink& progress, JournalRecorder* recorder, const MatchList& list)

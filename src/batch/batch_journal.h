@@ -1,9 +1,9 @@
 #pragma once
 // The journal of the last batch, so that it can be undone: the folder and, for every checked entry,
 // its old and new name (paths relative to the folder for files of its subfolders), written before
-// the first rename; then, as the run goes, the outcome of each rename. Replacing the journal is
-// atomic, so after a crash there is either the old journal or the new one; outcomes are appended
-// one line each, and a torn last line is ignored.
+// the first rename; then, as the run goes, the outcome of each rename, and as an undo goes, each
+// file it puts back. Replacing the journal is atomic, so after a crash there is either the old
+// journal or the new one; outcomes are appended one line each, and a torn last line is ignored.
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -15,7 +15,9 @@
 
 namespace morvane {
 
-enum class RenameOutcome { Unknown, Renamed, Failed };
+// Unknown: no record, or an undo was putting the file back when it was cut short; the names in the
+// folder tell what happened. Restored: an undo put the file back.
+enum class RenameOutcome { Unknown, Renamed, Failed, Restored };
 
 struct JournalEntry {
     std::wstring OldName;  // names within the folder, or paths relative to it ("写真\a.JPG")
@@ -42,7 +44,10 @@ public:
     // Throws the program's error when the journal cannot be written; the old one is then left
     // as it was.
     JournalRecorder(const std::wstring& path, const BatchJournal& journal);
-    void Record(std::size_t entry, bool renamed);
+    void Record(std::size_t entry, RenameOutcome outcome);
+    void Record(std::size_t entry, bool renamed) {
+        Record(entry, renamed ? RenameOutcome::Renamed : RenameOutcome::Failed);
+    }
 
 private:
     UniqueFileHandle file_;
@@ -64,8 +69,12 @@ struct UndoResult {
 };
 
 // Renames back, last first, every undoable entry whose new name exists and whose old name is free,
-// never replacing a file. The journal keeps only the entries that could not be restored (so that
-// a second undo tries them again) and is removed when none is left.
+// never replacing a file, until the progress tells it to stop. Each file put back is recorded in
+// the journal as it happens, so that an undo cut short by a crash leaves a journal that offers
+// exactly what is still to restore. At the end the journal keeps only the entries that could not
+// be restored and those the undo did not reach (so that a second undo tries them) and is removed
+// when none is left. The progress steps once per undoable entry.
+UndoResult UndoBatch(const std::wstring& path, ProgressSink& progress);
 UndoResult UndoBatch(const std::wstring& path);
 
 // Sink that records the outcomes of a run in the journal while another sink shows the progress.

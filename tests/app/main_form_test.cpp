@@ -7,6 +7,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <functional>
 #include <memory>
 
 #include "app/about_box.h"
@@ -156,6 +157,17 @@ DWORD DragAndDrop(HWND window, LPCITEMIDLIST item) {
     DoDragDrop(data.Get(), &source, DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &effect);
     return effect;
 }
+
+BOOL CALLBACK AnswerWithOk(HWND window, LPARAM) {
+    wchar_t name[16] = {};
+    GetClassNameW(window, name, 16);
+    if (std::wstring(name) != L"#32770" || !IsWindowVisible(window)) return TRUE;
+    PostMessageW(window, WM_COMMAND, IDOK, 0);
+    return FALSE;
+}
+
+// Answers the message box standing over the program's windows with OK.
+void AnswerBoxWithOk() { EnumThreadWindows(GetCurrentThreadId(), AnswerWithOk, 0); }
 
 class MainWindow : public ::testing::Test {
 protected:
@@ -631,6 +643,86 @@ TEST_F(MainWindow, CtrlZInTheTreeOrTheListUndoesTheLastBatchAlsoAfterARestart) {
     form->FileView1.SetFocus();
     PressKeys({VK_CONTROL, 'Z', -'Z', -VK_CONTROL});
     EXPECT_EQ(boxes.Boxes().size(), 2u);
+}
+
+// A long undo keeps the window painting and shows in the status bar how far it is; no input reaches
+// the window meanwhile, and Esc stops it after the file in hand. The next Ctrl+Z offers exactly the
+// rest and puts it back, none counted as not restored.
+TEST_F(MainWindow, ALongUndoShowsHowFarItIsTakesNoInputAndStopsOnEsc) {
+    constexpr size_t kFiles = 1000;
+    TempFolder folder;
+    TempFolder store;
+    const std::wstring journal = store.PathOf(L"last-batch");
+    for (size_t i = 0; i < kFiles; ++i) folder.AddFile(L"f" + std::to_wstring(1000 + i) + L".txt");
+    {
+        struct Silent : ProgressSink {
+            void Start(int) override {}
+            void Step() override {}
+            void Finish() override {}
+        } silent;
+        const MatchList list = ListMatchingFiles(folder.Path(), L"*.txt");
+        JournalRecorder recorder(journal, PlanBatch(folder.Path(), list, L"bak"));
+        JournalingSink sink(silent, &recorder, list);
+        RenameCheckedFiles(folder.Path(), list, L"bak", sink);
+    }
+    const auto restoredSoFar = [&] { return ListMatchingFiles(folder.Path(), L"*.txt").size(); };
+    ASSERT_EQ(restoredSoFar(), 0u);
+    auto form = Create({folder.Path()});
+    form->SetJournalPath(journal);
+    form->Show();
+    form->Edit1.SetText(L"txt");
+    SetForegroundWindow(form->Handle());
+    form->FileView1.SetFocus();
+    ErrorBoxCatcher boxes;
+
+    bool blockedWhileRunning = false;
+    std::wstring statusAtStop;
+    size_t restoredAtStop = 0;
+    ModalScript script;
+    std::function<void()> stopOnceSomeAreRestored = [&] {
+        if (restoredSoFar() == 0) {
+            script.Then(stopOnceSomeAreRestored);
+            return;
+        }
+        restoredAtStop = restoredSoFar();
+        statusAtStop = form->StatusBar1.PanelText(1);
+        test::PostKey(form->FileView1.Handle(), VK_ESCAPE);
+    };
+    script.Then([&] {
+        AnswerBoxWithOk();  // the confirmation
+        script.Then([&] {
+            // Handled from inside the undo, before its first file.
+            blockedWhileRunning = !IsWindowEnabled(form->Handle()) &&
+                                  form->StatusBar1.PanelText(1) == L"元に戻しています… 0/1000個";
+            // A character typed into the target field, and a click on a file, which would take its
+            // extension as the target.
+            PostMessageW(form->Edit1.Handle(), WM_CHAR, L'x', 1);
+            const RECT item = form->FileView1.ItemRect(0);
+            PostClickAt(form->FileView1.Handle(), item.left + 8, (item.top + item.bottom) / 2);
+            script.Then(stopOnceSomeAreRestored);
+        });
+    });
+    form->UndoLastBatch();
+    EXPECT_TRUE(blockedWhileRunning);
+    ASSERT_GT(restoredAtStop, 0u);
+    ASSERT_LT(restoredAtStop, kFiles);
+    EXPECT_EQ(statusAtStop, L"元に戻しています… " + std::to_wstring(restoredAtStop) + L"/1000個");
+    EXPECT_EQ(restoredSoFar(), restoredAtStop);
+    EXPECT_EQ(form->StatusBar1.PanelText(1), std::to_wstring(restoredAtStop) + L"個のﾌｧｲﾙを元に戻しました。");
+    EXPECT_TRUE(IsWindowEnabled(form->Handle()));
+    EXPECT_EQ(GetFocus(), form->FileView1.Handle());
+    EXPECT_EQ(form->Edit1.Text(), L"txt");
+    EXPECT_GE(ItemNamed(form->FileView1, L"f1999.txt"), 0);  // restored first, and the list read again
+    EXPECT_TRUE(boxes.Boxes().empty());
+
+    // Ctrl+Z again, where the user pressed it before.
+    PressKeys({VK_CONTROL, 'Z', -'Z', -VK_CONTROL});
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_NE(boxes.Boxes()[0].Text.find(L"ﾌｧｲﾙ: " + std::to_wstring(kFiles - restoredAtStop) + L"個"),
+              std::wstring::npos);
+    EXPECT_EQ(restoredSoFar(), kFiles);
+    EXPECT_EQ(form->StatusBar1.PanelText(1), std::to_wstring(kFiles - restoredAtStop) + L"個のﾌｧｲﾙを元に戻しました。");
+    EXPECT_FALSE(ReadBatchJournal(journal));
 }
 
 // A folder dragged onto the window opens; a file opens its folder; of several items the first

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ui/gdi.h"
+
 namespace morvane {
 
 namespace {
@@ -19,6 +21,20 @@ constexpr DWORD StyleBits(ViewStyle style) {
     }
     return LVS_REPORT;
 }
+
+// Keeps a visible window out of sight for as long as it lives, as the system's own WM_SETREDRAW
+// does (the list view answers that message itself and stays in sight). Nothing of the window is
+// drawn meanwhile, scroll bars included; it is left to be drawn again afterwards.
+class OutOfSight {
+public:
+    explicit OutOfSight(HWND window) : window_(window) { DefWindowProcW(window_, WM_SETREDRAW, FALSE, 0); }
+    ~OutOfSight() { DefWindowProcW(window_, WM_SETREDRAW, TRUE, 0); }
+    OutOfSight(const OutOfSight&) = delete;
+    OutOfSight& operator=(const OutOfSight&) = delete;
+
+private:
+    HWND window_;
+};
 
 }  // namespace
 
@@ -41,8 +57,22 @@ void ListView::SetCount(int count) {
         SendMessageW(Handle(), LVM_DELETEALLITEMS, 0, 0);  // the selection and focus go with the items
         return;
     }
-    SendMessageW(Handle(), LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0);
-    Invalidate();
+    if (!IsWindowVisible(Handle())) {
+        SendMessageW(Handle(), LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0);
+        return;
+    }
+    // Under Wine the control draws its scroll bars at every change of their ranges (a few
+    // milliseconds each), and works out the size of its rows only when it first paints items,
+    // setting the ranges once more: ten drawings of the scroll bars for one fill. Out of sight, and
+    // painting once into a memory device context, it settles all of that unseen; then it is drawn
+    // once, with its scroll bars.
+    {
+        const OutOfSight unseen(Handle());
+        SendMessageW(Handle(), LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0);
+        const MemoryDC scratch(nullptr);
+        SendMessageW(Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(scratch.Get()), PRF_CLIENT);
+    }
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE);
 }
 
 void ListView::RedrawItems(int first, int last) {

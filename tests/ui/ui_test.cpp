@@ -333,6 +333,14 @@ TEST_F(Framework, SettersReachTheWindow) {
     EXPECT_GT(label.Width(), shortWidth);
     EXPECT_GT(label.Height(), 0);
 
+    // On screen, the form wears the program's icons, whichever way it came there.
+    TProbeForm shown;
+    ShowWindow(shown.Handle(), SW_SHOWNORMAL);
+    for (TProbeForm* on : {&form, &shown}) {
+        if (on == &form) on->Show();
+        EXPECT_EQ(SendMessageW(on->Handle(), WM_GETICON, ICON_BIG, 0), reinterpret_cast<LRESULT>(ProgramIcon(32)));
+        EXPECT_EQ(SendMessageW(on->Handle(), WM_GETICON, ICON_SMALL, 0), reinterpret_cast<LRESULT>(ProgramIcon(16)));
+    }
 }
 
 TEST_F(Framework, PopupMenuRunsTheChosenItemAndKeepsRadioGroupsExclusive) {

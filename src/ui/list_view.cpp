@@ -1,6 +1,8 @@
 #include "ui/list_view.h"
 
 #include <algorithm>
+#include <optional>
+#include <vector>
 
 #include "ui/gdi.h"
 
@@ -48,6 +50,16 @@ ListView::ListView(WinControl* parent, int left, int top, int width, int height)
                  WS_EX_CLIENTEDGE);
     // Overlays are asked of the owner with the texts and images.
     SendMessageW(Handle(), LVM_SETCALLBACKMASK, LVIS_OVERLAYMASK, 0);
+    // Under Wine the control works out the size of its rows at its first paint with items, and
+    // then sets the ranges of its scroll bars again; in the list and small-icon styles it measures
+    // every item's label for it, so that a list of 100,000 has its owner name every one. Painted
+    // here once with one item, in the large-icon style that measures no label, it is done with it.
+    SendMessageW(Handle(), LVM_SETITEMCOUNT, 1, 0);
+    {
+        const MemoryDC scratch(nullptr);
+        SendMessageW(Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(scratch.Get()), PRF_CLIENT);
+    }
+    SendMessageW(Handle(), LVM_SETITEMCOUNT, 0, 0);
 }
 
 int ListView::Count() const { return static_cast<int>(SendMessageW(Handle(), LVM_GETITEMCOUNT, 0, 0)); }
@@ -61,16 +73,12 @@ void ListView::SetCount(int count) {
         SendMessageW(Handle(), LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0);
         return;
     }
-    // Under Wine the control draws its scroll bars at every change of their ranges (a few
-    // milliseconds each), and works out the size of its rows only when it first paints items,
-    // setting the ranges once more: ten drawings of the scroll bars for one fill. Out of sight, and
-    // painting once into a memory device context, it settles all of that unseen; then it is drawn
-    // once, with its scroll bars.
+    // Under Wine the control draws its scroll bars at every change of their ranges, a few
+    // milliseconds each: out of sight it changes them unseen, and is drawn once afterwards, with
+    // its scroll bars.
     {
         const OutOfSight unseen(Handle());
         SendMessageW(Handle(), LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0);
-        const MemoryDC scratch(nullptr);
-        SendMessageW(Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(scratch.Get()), PRF_CLIENT);
     }
     RedrawWindow(Handle(), nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE);
 }
@@ -191,10 +199,47 @@ ViewStyle ListView::Style() const {
     return ViewStyle::Icon;
 }
 
+namespace {
+
+// The selection of a list, its focus and the anchor of range selection, to be put back as they were.
+class KeptSelection {
+public:
+    explicit KeptSelection(const ListView& list) : focused_(list.Focused()), mark_(list.SelectionMark()) {
+        for (int index = list.FirstSelected(); index >= 0; index = list.NextSelected(index)) selected_.push_back(index);
+    }
+    void Restore(ListView& list) const {
+        list.ClearSelection();
+        for (const int index : selected_) list.AddToSelection(index);
+        list.SetFocused(focused_);
+        list.SetSelectionMark(mark_);
+    }
+
+private:
+    std::vector<int> selected_;
+    int focused_;
+    int mark_;
+};
+
+}  // namespace
+
 void ListView::SetStyle(ViewStyle style) {
     if (style == Style()) return;
+    // Under Wine the list style, coming in, sizes its columns by measuring every item's label
+    // (seconds for 100,000 items, whose owner names each one): it comes in without items, its
+    // columns keep the control's own width, and the items come back with their selection, focus
+    // and anchor.
+    const int count = style == ViewStyle::List ? Count() : 0;
+    std::optional<KeptSelection> kept;
+    if (count > 0) {
+        kept.emplace(*this);
+        SendMessageW(Handle(), LVM_SETITEMCOUNT, 0, 0);
+    }
     const LONG_PTR old = GetWindowLongPtrW(Handle(), GWL_STYLE);
     SetWindowLongPtrW(Handle(), GWL_STYLE, (old & ~static_cast<LONG_PTR>(LVS_TYPEMASK)) | StyleBits(style));
+    if (kept) {
+        SetCount(count);
+        kept->Restore(*this);
+    }
     Invalidate();
 }
 

@@ -518,6 +518,37 @@ TEST_F(Framework, AListGivenItemsShowsTheFirstWithItsScrollBarAndAHiddenListStay
     EXPECT_EQ(list.Count(), 2000);
 }
 
+TEST_F(Framework, TheListStyleAsksOnlyForTheItemsOnScreenAndKeepsTheSelection) {
+    TProbeForm form;
+    // A list that shows many items first in the list style, then one that comes to it with them.
+    NumberedList fresh(&form, 0, 0, 280, 80);
+    fresh.SetStyle(ViewStyle::List);
+    NumberedList switched(&form, 0, 80, 280, 80);
+    switched.SetStyle(ViewStyle::Report);
+    switched.AddColumn(L"名前", 150, LVCFMT_LEFT);
+    form.Show();
+    PumpMessages();
+    for (NumberedList* list : {&fresh, &switched}) list->SetCount(20000);
+    switched.Select(5000);
+    switched.AddToSelection(5002);
+    PumpMessages();
+
+    switched.SetStyle(ViewStyle::List);
+    PumpMessages();
+    EXPECT_EQ(switched.Style(), ViewStyle::List);
+    EXPECT_EQ(switched.Count(), 20000);
+    EXPECT_EQ(switched.SelectedCount(), 2);
+    EXPECT_EQ(switched.FirstSelected(), 5000);
+    EXPECT_EQ(switched.NextSelected(5000), 5002);
+    EXPECT_EQ(switched.Focused(), 5000);
+    EXPECT_EQ(switched.SelectionMark(), 5000);
+    for (NumberedList* list : {&fresh, &switched}) {
+        EXPECT_LT(list->Asked, 1000) << "asked for labels off the screen";
+        RECT first = list->ItemRect(0);
+        EXPECT_GT(first.right - first.left, 0);
+    }
+}
+
 TEST_F(Framework, AKeyCommandThatFailsReachesTheErrorBoxAndTheLoopGoesOn) {
     // A form whose key preview runs a command that fails, as Ctrl+Z does when the disk refuses.
     class TFailingKeys : public TProbeForm {

@@ -38,6 +38,25 @@ private:
     HWND window_;
 };
 
+// The selection of a list, its focus and the anchor of range selection, to be put back as they were.
+class KeptSelection {
+public:
+    explicit KeptSelection(const ListView& list) : focused_(list.Focused()), mark_(list.SelectionMark()) {
+        for (int index = list.FirstSelected(); index >= 0; index = list.NextSelected(index)) selected_.push_back(index);
+    }
+    void Restore(ListView& list) const {
+        list.ClearSelection();
+        for (const int index : selected_) list.AddToSelection(index);
+        list.SetFocused(focused_);
+        list.SetSelectionMark(mark_);
+    }
+
+private:
+    std::vector<int> selected_;
+    int focused_;
+    int mark_;
+};
+
 }  // namespace
 
 ListView::ListView(WinControl* parent, int left, int top, int width, int height) : WinControl(parent) {
@@ -51,9 +70,9 @@ ListView::ListView(WinControl* parent, int left, int top, int width, int height)
     // Overlays are asked of the owner with the texts and images.
     SendMessageW(Handle(), LVM_SETCALLBACKMASK, LVIS_OVERLAYMASK, 0);
     // Under Wine the control works out the size of its rows at its first paint with items, and
-    // then sets the ranges of its scroll bars again; in the list and small-icon styles it measures
-    // every item's label for it, so that a list of 100,000 has its owner name every one. Painted
-    // here once with one item, in the large-icon style that measures no label, it is done with it.
+    // sets the ranges of its scroll bars again; in the list and small-icon styles it measures every
+    // item's label for that, so that a list of 100,000 has its owner name every one. Painted here
+    // once with one item, in the large-icon style that measures no label, it never does it again.
     SendMessageW(Handle(), LVM_SETITEMCOUNT, 1, 0);
     {
         const MemoryDC scratch(nullptr);
@@ -198,29 +217,6 @@ ViewStyle ListView::Style() const {
     }
     return ViewStyle::Icon;
 }
-
-namespace {
-
-// The selection of a list, its focus and the anchor of range selection, to be put back as they were.
-class KeptSelection {
-public:
-    explicit KeptSelection(const ListView& list) : focused_(list.Focused()), mark_(list.SelectionMark()) {
-        for (int index = list.FirstSelected(); index >= 0; index = list.NextSelected(index)) selected_.push_back(index);
-    }
-    void Restore(ListView& list) const {
-        list.ClearSelection();
-        for (const int index : selected_) list.AddToSelection(index);
-        list.SetFocused(focused_);
-        list.SetSelectionMark(mark_);
-    }
-
-private:
-    std::vector<int> selected_;
-    int focused_;
-    int mark_;
-};
-
-}  // namespace
 
 void ListView::SetStyle(ViewStyle style) {
     if (style == Style()) return;

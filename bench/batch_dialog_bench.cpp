@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "bench_support.h"
+#include "large_folders.h"
 #include "app/settings.h"
 #include "batch/batch_dialog.h"
 #include "ui/application.h"
@@ -91,12 +92,14 @@ private:
     std::optional<std::wstring> saved_;
 };
 
-// A folder of numbered .txt files beside the benchmark, made on first use and kept for the next
-// runs: opening the dialog changes nothing in it, and under Wine each new file of a large folder
-// costs a look through the whole folder (100,000 files take tens of minutes to make).
+// A folder of numbered .txt files: the one tools/bench.sh made from Linux when there is one
+// (MORVANE_BENCH_FOLDERS), or else one beside the benchmark, made on first use and kept for the
+// next runs. Opening the dialog changes nothing in it, and under Wine each new file of a large
+// folder costs a look through the whole folder (100,000 files take tens of minutes to make).
 class KeptBenchFolder {
 public:
-    explicit KeptBenchFolder(int files) {
+    explicit KeptBenchFolder(int files) : path_(MadeLargeFolder(false, files)) {
+        if (!path_.empty() && CountFiles() == files) return;
         const std::wstring parent = FileBesideExecutable(L"bench-folders");
         CreateDirectoryW(parent.c_str(), nullptr);
         path_ = parent + L"\\dialog-" + std::to_wstring(files);

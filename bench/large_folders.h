@@ -15,17 +15,29 @@
 
 namespace morvane::bench {
 
-// A folder as tools/bench.sh makes it: "files-N" holds N files f00000.txt, f00001.txt, ... (file i
-// of i % 2000 bytes), "folders-N" holds N empty subfolders d00000, d00001, ...
+// The name tools/bench.sh gives a folder: "files-N" holds N files f00000.txt, f00001.txt, ...
+// (file i of i % 2000 bytes), "folders-N" holds N empty subfolders d00000, d00001, ...
+inline std::wstring LargeFolderName(bool folders, int count) {
+    return std::wstring(folders ? L"folders-" : L"files-") + std::to_wstring(count);
+}
+
+// The path of that folder as tools/bench.sh made it, under MORVANE_BENCH_FOLDERS; empty when
+// there is none.
+inline std::wstring MadeLargeFolder(bool folders, int count) {
+    const wchar_t* root = _wgetenv(L"MORVANE_BENCH_FOLDERS");
+    if (!root || !*root) return {};
+    const std::wstring path = std::wstring(root) + L"\\" + LargeFolderName(folders, count);
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
+    return path;
+}
+
+// The folder tools/bench.sh made, or one made here like it and removed afterwards.
 class LargeFolder {
 public:
     LargeFolder(bool folders, int count)
-        : name_(std::wstring(folders ? L"folders-" : L"files-") + std::to_wstring(count)) {
-        if (const wchar_t* root = _wgetenv(L"MORVANE_BENCH_FOLDERS"); root && *root) {
-            path_ = std::wstring(root) + L"\\" + name_;
-            const DWORD attributes = GetFileAttributesW(path_.c_str());
-            if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
-        }
+        : name_(LargeFolderName(folders, count)), path_(MadeLargeFolder(folders, count)) {
+        if (!path_.empty()) return;
         made_ = std::make_unique<BenchFolder>(name_, folders ? 0 : count, std::vector<const wchar_t*>{L"txt"}, true);
         path_ = made_->Path();
         for (int i = 0; folders && i < count; ++i) {

@@ -127,6 +127,27 @@ int wmain() {
         std::printf("  by %-4s %6.3f s descending, %6.3f s ascending\n", columns[column], descending, ascending);
         std::fflush(stdout);
     }
+
+    std::printf("Switching the view of the 100,000 files from the report to each other style and back, each\n"
+                "painted; a style that sizes its columns by the captions has the shell name every file the first\n"
+                "time:\n");
+    struct Switch {
+        const char* Name;
+        ViewStyle Style;
+    };
+    for (const Switch& view : {Switch{"list", ViewStyle::List}, Switch{"small icons", ViewStyle::SmallIcon},
+                               Switch{"list again", ViewStyle::List}, Switch{"large icons", ViewStyle::Icon}}) {
+        const double to = Seconds([&] {
+            list.SetViewStyle(view.Style);
+            UpdateWindow(list.Handle());
+        });
+        const double back = Seconds([&] {
+            list.SetViewStyle(ViewStyle::Report);
+            UpdateWindow(list.Handle());
+        });
+        std::printf("  %-12s %7.3f s, back to the report %6.3f s\n", view.Name, to, back);
+        std::fflush(stdout);
+    }
     SetWindowLongPtrW(list.Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProc));
     list.Clear();
 

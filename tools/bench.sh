@@ -26,6 +26,7 @@ make_folder() {  # kind (files or folders), count
   : >"$made.complete"
 }
 mkdir -p "$bench_folders"
+make_folder files 1000
 make_folder files 10000
 make_folder files 100000
 make_folder folders 10000

@@ -126,7 +126,9 @@ void TFileView::FillList() {
 
     for (int& direction : SortDirections) direction = 1;
     const HourglassCursor hourglass;
-    const UpdateLock lock(*this);
+    // The control is touched only twice: emptied here, and given the new count at the end, which
+    // it settles out of sight. A lock on its drawing would only have it draw its scroll bars again
+    // when released.
     ClearItems();
     icons_ = folder.As<IShellIcon>();
     for (IDList id = contents.Next(); id; id = contents.Next()) {

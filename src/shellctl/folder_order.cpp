@@ -55,12 +55,30 @@ private:
     std::vector<unsigned char> keys_;
 };
 
+// Whether every item comes before its next neighbour (strictly after it, when descending) in the
+// folder's comparison. An unordered list is found out at its first disordered pair.
+bool InFolderOrder(IShellFolder* folder, const std::vector<LPCITEMIDLIST>& items, bool descending) {
+    for (size_t i = 1; i < items.size(); ++i) {
+        const int compared = CompareIDLists(folder, items[i - 1], items[i]);
+        if (descending ? compared <= 0 : compared > 0) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::vector<size_t> FolderOrder(IShellFolder* folder, const std::vector<LPCITEMIDLIST>& items, int direction) {
     std::vector<size_t> order(items.size());
     for (size_t i = 0; i < order.size(); ++i) order[i] = i;
     if (!folder || order.size() < 2) return order;
+    // A folder often enumerates its items in its own order already (Wine's file-system folders
+    // always do), and a list sorted once comes back in it or in its reverse: then the neighbours
+    // alone prove the order, and nothing is guessed or sorted.
+    const bool ascending = InFolderOrder(folder, items, false);
+    if (ascending || InFolderOrder(folder, items, true)) {
+        if (ascending != (direction > 0)) std::reverse(order.begin(), order.end());
+        return order;
+    }
     {
         const Guesses guesses(folder, items);
         std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return guesses.Before(a, b); });

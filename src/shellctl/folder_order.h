@@ -1,10 +1,12 @@
 #pragma once
 // The items of one shell folder in the folder's own order (its CompareIDs), reached with few calls
 // to the folder. A folder of 100,000 files compared pair by pair takes two million calls; here the
-// order the shell gives file-system folders is guessed first, from each item's find data: items
-// without find data (special folders), then folders, then files, by names as the system's sort
-// keys order them, ignoring case. One call per pair of neighbours then proves the guess, and only
-// a guess the folder disagrees with is sorted again by the folder's own comparisons.
+// items as given are tried first, since a folder often lists them in its order (or, sorted once,
+// in its reverse): one call per pair of neighbours proves that. Otherwise the order the shell
+// gives file-system folders is guessed from each item's find data: items without find data
+// (special folders), then folders, then files, by names as the system's sort keys order them,
+// ignoring case. One call per pair of neighbours then proves the guess, and only a guess the
+// folder disagrees with is sorted again by the folder's own comparisons.
 #include <windows.h>
 #include <shlobj.h>
 

@@ -68,8 +68,6 @@ Form::Form(const wchar_t* className, const FormStyle& style)
     const Form* main = App().MainForm();
     CreateHandle(className, false, WindowStyleFor(style), ExtendedStyleFor(style),
                  main ? main->Handle() : nullptr);
-    SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(ProgramIcon(32)));
-    SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(ProgramIcon(16)));
 }
 
 Form::~Form() = default;
@@ -194,6 +192,13 @@ LRESULT Form::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CLOSE) {
         Close();
         return 0;
+    }
+    if (message == WM_SHOWWINDOW && wParam && !iconsGiven_) {
+        // Given as the window first comes into sight: under Wine each icon costs a few
+        // milliseconds, and a dialog that is never opened needs none.
+        iconsGiven_ = true;
+        SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(ProgramIcon(32)));
+        SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(ProgramIcon(16)));
     }
     return WinControl::WndProc(message, wParam, lParam);
 }

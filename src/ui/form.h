@@ -78,6 +78,7 @@ private:
     UniqueFont font_;
     int modalResult_ = mrNone;
     bool modal_ = false;
+    bool iconsGiven_ = false;
     Button* defaultButton_ = nullptr;
     Button* cancelButton_ = nullptr;
 };

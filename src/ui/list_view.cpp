@@ -1,6 +1,10 @@
 #include "ui/list_view.h"
 
 #include <algorithm>
+#include <optional>
+#include <vector>
+
+#include "ui/gdi.h"
 
 namespace morvane {
 
@@ -20,6 +24,39 @@ constexpr DWORD StyleBits(ViewStyle style) {
     return LVS_REPORT;
 }
 
+// Keeps a visible window out of sight for as long as it lives, as the system's own WM_SETREDRAW
+// does (the list view answers that message itself and stays in sight). Nothing of the window is
+// drawn meanwhile, scroll bars included; it is left to be drawn again afterwards.
+class OutOfSight {
+public:
+    explicit OutOfSight(HWND window) : window_(window) { DefWindowProcW(window_, WM_SETREDRAW, FALSE, 0); }
+    ~OutOfSight() { DefWindowProcW(window_, WM_SETREDRAW, TRUE, 0); }
+    OutOfSight(const OutOfSight&) = delete;
+    OutOfSight& operator=(const OutOfSight&) = delete;
+
+private:
+    HWND window_;
+};
+
+// The selection of a list, its focus and the anchor of range selection, to be put back as they were.
+class KeptSelection {
+public:
+    explicit KeptSelection(const ListView& list) : focused_(list.Focused()), mark_(list.SelectionMark()) {
+        for (int index = list.FirstSelected(); index >= 0; index = list.NextSelected(index)) selected_.push_back(index);
+    }
+    void Restore(ListView& list) const {
+        list.ClearSelection();
+        for (const int index : selected_) list.AddToSelection(index);
+        list.SetFocused(focused_);
+        list.SetSelectionMark(mark_);
+    }
+
+private:
+    std::vector<int> selected_;
+    int focused_;
+    int mark_;
+};
+
 }  // namespace
 
 ListView::ListView(WinControl* parent, int left, int top, int width, int height) : WinControl(parent) {
@@ -32,6 +69,16 @@ ListView::ListView(WinControl* parent, int left, int top, int width, int height)
                  WS_EX_CLIENTEDGE);
     // Overlays are asked of the owner with the texts and images.
     SendMessageW(Handle(), LVM_SETCALLBACKMASK, LVIS_OVERLAYMASK, 0);
+    // Under Wine the control works out the size of its rows at its first paint with items, and
+    // sets the ranges of its scroll bars again; in the list and small-icon styles it measures every
+    // item's label for that, so that a list of 100,000 has its owner name every one. Painted here
+    // once with one item, in the large-icon style that measures no label, it never does it again.
+    SendMessageW(Handle(), LVM_SETITEMCOUNT, 1, 0);
+    {
+        const MemoryDC scratch(nullptr);
+        SendMessageW(Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(scratch.Get()), PRF_CLIENT);
+    }
+    SendMessageW(Handle(), LVM_SETITEMCOUNT, 0, 0);
 }
 
 int ListView::Count() const { return static_cast<int>(SendMessageW(Handle(), LVM_GETITEMCOUNT, 0, 0)); }
@@ -41,8 +88,18 @@ void ListView::SetCount(int count) {
         SendMessageW(Handle(), LVM_DELETEALLITEMS, 0, 0);  // the selection and focus go with the items
         return;
     }
-    SendMessageW(Handle(), LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0);
-    Invalidate();
+    if (!IsWindowVisible(Handle())) {
+        SendMessageW(Handle(), LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0);
+        return;
+    }
+    // Under Wine the control draws its scroll bars at every change of their ranges, a few
+    // milliseconds each: out of sight it changes them unseen, and is drawn once afterwards, with
+    // its scroll bars.
+    {
+        const OutOfSight unseen(Handle());
+        SendMessageW(Handle(), LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0);
+    }
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE);
 }
 
 void ListView::RedrawItems(int first, int last) {
@@ -163,8 +220,22 @@ ViewStyle ListView::Style() const {
 
 void ListView::SetStyle(ViewStyle style) {
     if (style == Style()) return;
+    // Under Wine the list style, coming in, sizes its columns by measuring every item's label
+    // (seconds for 100,000 items, whose owner names each one): it comes in without items, its
+    // columns keep the control's own width, and the items come back with their selection, focus
+    // and anchor.
+    const int count = style == ViewStyle::List ? Count() : 0;
+    std::optional<KeptSelection> kept;
+    if (count > 0) {
+        kept.emplace(*this);
+        SendMessageW(Handle(), LVM_SETITEMCOUNT, 0, 0);
+    }
     const LONG_PTR old = GetWindowLongPtrW(Handle(), GWL_STYLE);
     SetWindowLongPtrW(Handle(), GWL_STYLE, (old & ~static_cast<LONG_PTR>(LVS_TYPEMASK)) | StyleBits(style));
+    if (kept) {
+        SetCount(count);
+        kept->Restore(*this);
+    }
     Invalidate();
 }
 

@@ -21,7 +21,8 @@ public:
 
     int Count() const;
     // The owner now has count items, or other items: the control shows them anew, without a
-    // selection when the count is 0.
+    // selection when the count is 0. A visible control takes the count out of sight and is drawn
+    // once afterwards.
     void SetCount(int count);
     void Clear() { SetCount(0); }
     // Items whose texts or images changed are drawn again.

@@ -280,6 +280,18 @@ TEST_F(FileViewTest, ItemsComeInTheFoldersOwnOrder) {
     EXPECT_EQ(ascending, expected);
     EXPECT_EQ(ascending.front().size(), 1u);  // a folder
     EXPECT_EQ(names(FolderOrder(shellFolder.Get(), items, -1)), reversed(ascending));
+    // Given in the folder's order, in its reverse or in neither, they come in it all the same.
+    std::vector<LPCITEMIDLIST> mixed = byShell;
+    std::swap(mixed[0], mixed[mixed.size() / 2]);
+    for (const std::vector<LPCITEMIDLIST>& given :
+         {byShell, std::vector<LPCITEMIDLIST>(byShell.rbegin(), byShell.rend()), mixed}) {
+        for (int direction : {1, -1}) {
+            std::vector<std::wstring> shown;
+            for (size_t index : FolderOrder(shellFolder.Get(), given, direction))
+                shown.push_back(DisplayName(shellFolder.Get(), given[index], SHGDN_INFOLDER));
+            EXPECT_EQ(shown, direction > 0 ? ascending : reversed(ascending));
+        }
+    }
 
     // A folder that orders its items otherwise is followed, both ways.
     ReorderedFolder backwards(shellFolder.Get(), ReorderedFolder::Comparisons::Reversed);

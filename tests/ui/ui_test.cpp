@@ -9,6 +9,7 @@
 #include "ui/form.h"
 #include "ui/gdi.h"
 #include "ui/graphic_controls.h"
+#include "ui/list_view.h"
 #include "ui/menu.h"
 #include "ui/panel.h"
 #include "ui/std_controls.h"
@@ -331,6 +332,15 @@ TEST_F(Framework, SettersReachTheWindow) {
     label.SetCaption(L"ずっと長い見出しの文字列");
     EXPECT_GT(label.Width(), shortWidth);
     EXPECT_GT(label.Height(), 0);
+
+    // On screen, the form wears the program's icons, whichever way it came there.
+    TProbeForm shown;
+    ShowWindow(shown.Handle(), SW_SHOWNORMAL);
+    for (TProbeForm* on : {&form, &shown}) {
+        if (on == &form) on->Show();
+        EXPECT_EQ(SendMessageW(on->Handle(), WM_GETICON, ICON_BIG, 0), reinterpret_cast<LRESULT>(ProgramIcon(32)));
+        EXPECT_EQ(SendMessageW(on->Handle(), WM_GETICON, ICON_SMALL, 0), reinterpret_cast<LRESULT>(ProgramIcon(16)));
+    }
 }
 
 TEST_F(Framework, PopupMenuRunsTheChosenItemAndKeepsRadioGroupsExclusive) {
@@ -463,6 +473,80 @@ TEST_F(Framework, PanelBevelAndTimer) {
         Sleep(5);
     }
     EXPECT_EQ(ticks, 3);
+}
+
+// A list whose owner names its items by number, counting what the control asks for.
+class NumberedList : public ListView {
+public:
+    using ListView::ListView;
+    int Asked = 0;
+
+protected:
+    std::wstring ItemText(int index, int) override {
+        ++Asked;
+        return L"item " + std::to_wstring(index);
+    }
+};
+
+TEST_F(Framework, AListGivenItemsShowsTheFirstWithItsScrollBarAndAHiddenListStaysHidden) {
+    TProbeForm form;
+    NumberedList list(&form, 0, 0, 200, 120);
+    list.SetStyle(ViewStyle::Report);
+    list.AddColumn(L"名前", 150, LVCFMT_LEFT);
+    form.Show();
+    PumpMessages();
+
+    list.SetCount(1000);
+    EXPECT_TRUE(IsWindowVisible(list.Handle()));
+    EXPECT_TRUE(GetWindowLongPtrW(list.Handle(), GWL_STYLE) & WS_VSCROLL);
+    SCROLLINFO range{};
+    range.cbSize = sizeof range;
+    range.fMask = SIF_RANGE;
+    ASSERT_TRUE(GetScrollInfo(list.Handle(), SB_VERT, &range));
+    EXPECT_EQ(range.nMax, 999);
+    RECT pending{};
+    EXPECT_TRUE(GetUpdateRect(list.Handle(), &pending, FALSE)) << "the list is to be drawn again";
+    PumpMessages();
+    EXPECT_FALSE(GetUpdateRect(list.Handle(), &pending, FALSE));
+    EXPECT_GT(list.Asked, 0);
+    EXPECT_LT(list.Asked, 100) << "asked only for the rows on screen";
+    EXPECT_EQ(list.Text(999), L"item 999");
+
+    list.SetVisible(false);
+    list.SetCount(2000);
+    EXPECT_FALSE(IsWindowVisible(list.Handle()));
+    EXPECT_EQ(list.Count(), 2000);
+}
+
+TEST_F(Framework, TheListStyleAsksOnlyForTheItemsOnScreenAndKeepsTheSelection) {
+    TProbeForm form;
+    // A list that shows many items first in the list style, then one that comes to it with them.
+    NumberedList fresh(&form, 0, 0, 280, 80);
+    fresh.SetStyle(ViewStyle::List);
+    NumberedList switched(&form, 0, 80, 280, 80);
+    switched.SetStyle(ViewStyle::Report);
+    switched.AddColumn(L"名前", 150, LVCFMT_LEFT);
+    form.Show();
+    PumpMessages();
+    for (NumberedList* list : {&fresh, &switched}) list->SetCount(20000);
+    switched.Select(5000);
+    switched.AddToSelection(5002);
+    PumpMessages();
+
+    switched.SetStyle(ViewStyle::List);
+    PumpMessages();
+    EXPECT_EQ(switched.Style(), ViewStyle::List);
+    EXPECT_EQ(switched.Count(), 20000);
+    EXPECT_EQ(switched.SelectedCount(), 2);
+    EXPECT_EQ(switched.FirstSelected(), 5000);
+    EXPECT_EQ(switched.NextSelected(5000), 5002);
+    EXPECT_EQ(switched.Focused(), 5000);
+    EXPECT_EQ(switched.SelectionMark(), 5000);
+    for (NumberedList* list : {&fresh, &switched}) {
+        EXPECT_LT(list->Asked, 1000) << "asked for labels off the screen";
+        RECT first = list->ItemRect(0);
+        EXPECT_GT(first.right - first.left, 0);
+    }
 }
 
 TEST_F(Framework, AKeyCommandThatFailsReachesTheErrorBoxAndTheLoopGoesOn) {

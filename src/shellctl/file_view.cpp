@@ -8,6 +8,7 @@
 #include "shellctl/folder_view.h"
 #include "shellctl/shell_context_menu.h"
 #include "shellctl/shell_folder.h"
+#include "ui/gdi.h"
 #include "ui/screen_cursor.h"
 
 namespace morvane {
@@ -146,6 +147,38 @@ void TFileView::FillList() {
     }
     Sort(kName);
     SetCount(static_cast<int>(items_.size()));
+    FitListColumns();
+}
+
+void TFileView::SetViewStyle(ViewStyle style) {
+    SetStyle(style);
+    FitListColumns();
+}
+
+void TFileView::FitListColumns() {
+    if (Style() != ViewStyle::List || items_.empty()) return;
+    // The control would measure every item's label for this, which takes seconds for 100,000
+    // items whose captions each come from the shell. An identifier carries the item's name, so the
+    // longest identifiers hold the longest names, the widest but in odd cases: only those items'
+    // captions are measured.
+    constexpr size_t kMeasured = 64;
+    std::vector<std::pair<UINT, Item*>> lengths;
+    lengths.reserve(items_.size());
+    for (const auto& item : items_) lengths.emplace_back(GetIDListSize(item->Id.Get()), item.get());
+    const size_t measured = std::min(kMeasured, lengths.size());
+    std::partial_sort(lengths.begin(), lengths.begin() + static_cast<std::ptrdiff_t>(measured), lengths.end(),
+                      [](const auto& a, const auto& b) { return a.first > b.first; });
+    const WindowDC dc(Handle());
+    const SelectedObject font(dc, Font() ? Font() : GetStockObject(DEFAULT_GUI_FONT));
+    int widest = 0;
+    for (size_t i = 0; i < measured; ++i) {
+        const std::wstring& caption = CaptionOf(*lengths[i].second);
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
+        widest = std::max(widest, static_cast<int>(extent.cx));
+    }
+    // The small icon and the room around it and the label.
+    SetListColumnWidth(widest + GetSystemMetrics(SM_CXSMICON) + 12);
 }
 
 bool TFileView::FindDataOf(const Item& item, WIN32_FIND_DATAW& found) const {

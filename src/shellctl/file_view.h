@@ -53,7 +53,7 @@ public:
     TShellContextMenu* ContextMenu() const { return contextMenu_.Get(); }
     void SetContextMenu(TShellContextMenu* menu);
     TFolderView* FolderView() const { return folderView_.Get(); }
-    void SetViewStyle(ViewStyle style) { SetStyle(style); }
+    void SetViewStyle(ViewStyle style);
 
     // Sorts by a column as a click on its header does: that column's direction turns first.
     void SortByColumn(int column);
@@ -86,6 +86,8 @@ private:
     bool FindDataOf(const Item& item, WIN32_FIND_DATAW& found) const;
     // Puts the items in the order of the column and its direction, the selection moving with them.
     void Sort(int column);
+    // In the list style, columns as wide as the widest name.
+    void FitListColumns();
     std::vector<size_t> OrderBy(int column);
 
     ComPtr<IShellFolder> folder_;

@@ -218,6 +218,8 @@ ViewStyle ListView::Style() const {
     return ViewStyle::Icon;
 }
 
+void ListView::SetListColumnWidth(int width) { SendMessageW(Handle(), LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(width, 0)); }
+
 void ListView::SetStyle(ViewStyle style) {
     if (style == Style()) return;
     // Under Wine the list style, coming in, sizes its columns by measuring every item's label

@@ -55,6 +55,8 @@ public:
 
     ViewStyle Style() const;
     void SetStyle(ViewStyle style);
+    // In the list style: the width of its columns, the same for all of them.
+    void SetListColumnWidth(int width);
     void SetImageLists(HIMAGELIST large, HIMAGELIST small);  // not owned
     int ItemAt(POINT client) const;
     RECT ItemRect(int index) const;

@@ -12,6 +12,7 @@
 #include "shellctl/folder_order.h"
 #include "shellctl/shell_context_menu.h"
 #include "shellctl/shell_test_support.h"
+#include "ui/gdi.h"
 
 namespace morvane {
 namespace {
@@ -110,6 +111,23 @@ TEST_F(FileViewTest, ListsEveryItemWithItsTexts) {
     list_.Select(0);
     SendMessageW(list_.Handle(), WM_CHAR, L'K', 1);
     EXPECT_EQ(list_.GetSelectedPath(), folder.PathOf(L"k1023.txt"));
+
+    // In the list style the columns are as wide as the longest name, which shows whole; the
+    // report's name column keeps its width.
+    TempFolder wide(L"_wide");
+    const std::wstring longName = L"IMG_20240101_123456_a_rather_long_name.JPG";
+    for (const std::wstring& name : {longName, std::wstring(L"a.txt")}) wide.AddFile(name);
+    Show(wide.Path());
+    list_.SetViewStyle(ViewStyle::List);
+    SIZE extent{};
+    {
+        const WindowDC dc(list_.Handle());
+        const SelectedObject font(dc, reinterpret_cast<HFONT>(SendMessageW(list_.Handle(), WM_GETFONT, 0, 0)));
+        GetTextExtentPoint32W(dc, longName.c_str(), static_cast<int>(longName.size()), &extent);
+    }
+    EXPECT_GT(SendMessageW(list_.Handle(), LVM_GETCOLUMNWIDTH, 0, 0), extent.cx + GetSystemMetrics(SM_CXSMICON));
+    list_.SetViewStyle(ViewStyle::Report);
+    EXPECT_EQ(SendMessageW(list_.Handle(), LVM_GETCOLUMNWIDTH, 0, 0), 120);
 }
 
 TEST(FileTexts, SizesAndDatesOfAnyRange) {

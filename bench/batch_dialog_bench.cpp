@@ -114,17 +114,8 @@ public:
     }
     const std::wstring& Path() const { return path_; }
 
-    // The bare listing the engine's stands on: a FindFirstFileW loop over the mask, counting.
-    int CountFiles(const wchar_t* mask = L"*.txt") const {
-        WIN32_FIND_DATAW found;
-        const HANDLE search = FindFirstFileW((path_ + L"\\" + mask).c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE) return 0;
-        int count = 0;
-        do ++count;
-        while (FindNextFileW(search, &found));
-        FindClose(search);
-        return count;
-    }
+    // The bare listing the engine's stands on.
+    int CountFiles(const wchar_t* mask = L"*.txt") const { return CountByFindLoop(path_, mask); }
 
 private:
     std::wstring path_;

@@ -47,6 +47,19 @@ struct NullSink : ProgressSink {
     void Finish() override {}
 };
 
+// The bare listing every listing of a folder stands on: a FindFirstFileW loop over the mask,
+// counting the names it yields.
+inline int CountByFindLoop(const std::wstring& folder, const wchar_t* mask) {
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((folder + L"\\" + mask).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    int count = 0;
+    do ++count;
+    while (FindNextFileW(search, &found));
+    FindClose(search);
+    return count;
+}
+
 // "f00042.txt" for 42 and "txt".
 inline std::wstring FileName(int i, const wchar_t* extension) {
     wchar_t name[32];

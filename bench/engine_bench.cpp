@@ -34,17 +34,7 @@ int wmain() {
     std::vector<double> bareList, engineList;
     size_t listed = 0;
     for (int round = 0; round < kListRounds; ++round) {
-        bareList.push_back(Seconds([&] {
-            WIN32_FIND_DATAW found;
-            const HANDLE search = FindFirstFileW((folder + L"\\*.txt").c_str(), &found);
-            size_t count = 0;
-            if (search != INVALID_HANDLE_VALUE) {
-                do ++count;
-                while (FindNextFileW(search, &found));
-                FindClose(search);
-            }
-            listed = count;
-        }));
+        bareList.push_back(Seconds([&] { listed = static_cast<size_t>(CountByFindLoop(folder, L"*.txt")); }));
         engineList.push_back(Seconds([&] { listed = ListMatchingFiles(folder, L"*.txt").size(); }));
     }
 

@@ -45,17 +45,6 @@ bool Await(const std::function<bool()>& condition, DWORD timeoutMs = kPatienceMs
     return true;
 }
 
-int FindLoop(const std::wstring& folder, const wchar_t* mask) {
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW((folder + L"\\" + mask).c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return 0;
-    int count = 0;
-    do ++count;
-    while (FindNextFileW(search, &found));
-    FindClose(search);
-    return count;
-}
-
 // The shell's own enumeration of the folder, from its path, with each item's find data: what any
 // program listing it has to do.
 int ShellEnumeration(const std::wstring& path) {
@@ -260,7 +249,7 @@ int wmain() {
         std::printf("  the dialog could not be measured\n");
     }
     int found = 0;
-    const double findText = Seconds([&] { found = FindLoop(tenThousand, L"*.txt"); });
+    const double findText = Seconds([&] { found = CountByFindLoop(tenThousand, L"*.txt"); });
     std::printf("  bare listing: FindFirstFileW loop on *.txt %6.3f s (%d names)\n", findText, found);
 
     return 0;

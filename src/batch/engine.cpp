@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "batch/file_names.h"
 #include "ui/handles.h"
 
 namespace morvane {
@@ -29,11 +30,6 @@ constexpr size_t kMaxPathLength = MAX_PATH - 1;
 
 // Characters that end the extension of a name when searching backwards from its end.
 constexpr std::wstring_view kNameSeparators = L"\\/:";
-
-// A new extension with one of these would move the file out of its folder (or into a stream).
-bool LeavesFolder(std::wstring_view newExtension) {
-    return newExtension.find_first_of(kNameSeparators) != std::wstring_view::npos;
-}
 
 constexpr size_t kMaxTargetBytes = 256;
 constexpr UINT kShiftJis = 932;
@@ -68,14 +64,19 @@ std::wstring_view StoredName(std::wstring_view name) {
     return name.substr(0, last == std::wstring_view::npos ? 0 : last + 1);
 }
 
-// A name of the folder that nothing uses, for the middle step of a change of case.
-std::wstring UnusedTemporaryName(std::wstring_view folder) {
+bool Missing(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES && GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+// A name of the folder that nothing uses, for the middle step of a change of case: the file's own
+// name with a mark after it, so that whoever finds a file left there knows it at once.
+std::wstring UnusedTemporaryName(std::wstring_view folder, std::wstring_view name) {
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        std::wstring name = L"~morvane-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(attempt) +
-                            L".tmp";
-        if (GetFileAttributesW(JoinFolderPath(folder, name).c_str()) == INVALID_FILE_ATTRIBUTES &&
-            GetLastError() == ERROR_FILE_NOT_FOUND)
-            return name;
+        const std::wstring mark = L".morvane-tmp" + (attempt == 0 ? std::wstring() : std::to_wstring(attempt + 1));
+        std::wstring temporary = name.size() + mark.size() <= kMaxNameLength
+                                     ? std::wstring(name) + mark
+                                     : L"~morvane-" + std::to_wstring(attempt) + L".tmp";
+        if (Missing(JoinFolderPath(folder, temporary))) return temporary;
     }
     return {};
 }
@@ -85,7 +86,58 @@ bool Move(std::wstring_view folder, std::wstring_view from, std::wstring_view to
     return MoveFileW(JoinFolderPath(folder, from).c_str(), JoinFolderPath(folder, to).c_str()) != FALSE;
 }
 
-bool MatchesEveryName(std::wstring_view mask) { return mask == L"*" || mask == L"*.*"; }
+// A move out of or back from the temporary name: one that another program holds up for a moment
+// (a virus scanner, the indexer) is tried again rather than leaving the file under that name.
+bool MoveRetrying(std::wstring_view folder, std::wstring_view from, std::wstring_view to) {
+    for (int attempt = 0;; ++attempt) {
+        if (Move(folder, from, to)) return true;
+        const DWORD error = GetLastError();
+        if (attempt == 9 || (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION &&
+                             error != ERROR_ACCESS_DENIED))
+            return false;
+        Sleep(50);
+    }
+}
+
+// Whether an entry other than the file itself holds the new name in another case, as a folder that
+// tells case apart may (x.JPG beside x.jpg). The search carries a wildcard so that the file system
+// lists every entry of the name instead of looking one up.
+bool AnotherEntryHolds(std::wstring_view folder, std::wstring_view oldName, std::wstring_view newName) {
+    std::wstring pattern(newName);
+    pattern.back() = L'?';
+    WIN32_FIND_DATAW found;
+    UniqueFindHandle search(FindFirstFileW(JoinFolderPath(folder, pattern).c_str(), &found));
+    if (!search) return false;
+    do {
+        const std::wstring_view name = found.cFileName;
+        if (name != oldName && SameEntryName(name, newName)) return true;
+    } while (FindNextFileW(search.Get(), &found));
+    return false;
+}
+
+// Whether a file of the folder can take the name at all: a name longer than a file system keeps,
+// or a path longer than the file functions take, never reaches the file system.
+bool NameFits(std::wstring_view folder, std::wstring_view name) {
+    return name.size() <= kMaxNameLength && JoinFolderPath(folder, name).size() <= kMaxPathLength;
+}
+
+// A change of case only. Asked first as any rename; where the folder still shows the old case
+// afterwards (Wine, some file servers), the file goes to a temporary name and from there to the new
+// one, the temporary name told first so that whoever records the run knows where to look for it.
+RenameResult ChangeCase(std::wstring_view folder, std::wstring_view oldName, std::wstring_view newName,
+                        const TemporaryNotice& notice) {
+    if (!Move(folder, oldName, newName)) return RenameResult::NotRenamed;
+    if (FolderHoldsExactly(folder, newName)) return RenameResult::Renamed;
+    // Another entry of the new name in another case would take the move from the temporary name,
+    // and the move back too.
+    if (AnotherEntryHolds(folder, oldName, newName)) return RenameResult::NotRenamed;
+    const std::wstring temporary = UnusedTemporaryName(folder, oldName);
+    if (temporary.empty()) return RenameResult::NotRenamed;
+    if (notice) notice(temporary);
+    if (!Move(folder, oldName, temporary)) return RenameResult::NotRenamed;
+    if (MoveRetrying(folder, temporary, newName) && FolderHoldsExactly(folder, newName)) return RenameResult::Renamed;
+    return MoveRetrying(folder, temporary, oldName) ? RenameResult::NotRenamed : RenameResult::LeftUnderTemporary;
+}
 
 // Name order of a folder's subfolders, the same on every run: case aside, then case.
 bool NameOrder(const std::wstring& a, const std::wstring& b) {
@@ -98,27 +150,25 @@ bool NameOrder(const std::wstring& a, const std::wstring& b) {
 // entering its subfolders. The two paths grow and shrink with the walk instead of being copied.
 class TreeListing {
 public:
-    TreeListing(std::wstring_view mask, MatchList& list)
-        : mask_(mask), everyName_(MatchesEveryName(mask)), list_(list) {}
+    TreeListing(std::wstring_view mask, MatchList& list) : mask_(mask), list_(list) {}
 
     // folder: the full path of the folder, its separator at the end; relative: its path from the
     // listed folder, empty or with the separator at the end.
     void List(std::wstring& folder, std::wstring& relative) {
         std::vector<std::wstring> subFolders;
-        // A mask that takes every name lets one enumeration find both the files and the subfolders.
+        // One enumeration of every name finds both the files and the subfolders; the mask is
+        // applied to the long names here, as a search by the mask would also take short names.
         ForEachEntry(folder + L"*", [&](const WIN32_FIND_DATAW& found) {
             const std::wstring_view name = found.cFileName;
+            if (!IsAddressableName(name)) return;
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 // The subfolder's own search pattern ("...\name\*") must fit as well.
-                if (EnteredFolder(found) && name != L"." && name != L".." &&
-                    folder.size() + name.size() + 2 <= kMaxPathLength)
+                if (EnteredFolder(found) && folder.size() + name.size() + 2 <= kMaxPathLength)
                     subFolders.emplace_back(name);
-            } else if (everyName_) {
+            } else if (LongNameMatches(name, mask_)) {
                 Append(folder, relative, found);
             }
         });
-        if (!everyName_)
-            ForEachEntry(folder + mask_, [&](const WIN32_FIND_DATAW& found) { Append(folder, relative, found); });
 
         std::sort(subFolders.begin(), subFolders.end(), NameOrder);
         const size_t folderLength = folder.size();
@@ -150,7 +200,6 @@ private:
     }
 
     std::wstring mask_;
-    bool everyName_;
     MatchList& list_;
 };
 
@@ -175,27 +224,29 @@ bool FolderHoldsExactly(std::wstring_view folder, std::wstring_view name) {
     return search && SplitEntryPath(stored).Name == found.cFileName;
 }
 
-bool RenameInFolder(std::wstring_view folder, std::wstring_view oldName, std::wstring_view newName) {
+RenameResult RenameEntry(std::wstring_view folder, std::wstring_view oldName, std::wstring_view newName,
+                         const TemporaryNotice& notice) {
     const EntryPath from = SplitEntryPath(oldName);
     const EntryPath to = SplitEntryPath(newName);
     // A file changes its name in its own folder; it is never moved to another one.
-    if (from.SubFolder != to.SubFolder) return false;
-    if (!from.SubFolder.empty()) return RenameInFolder(JoinFolderPath(folder, from.SubFolder), from.Name, to.Name);
+    if (from.SubFolder != to.SubFolder) return RenameResult::NotRenamed;
+    if (!from.SubFolder.empty())
+        return RenameEntry(JoinFolderPath(folder, from.SubFolder), from.Name, to.Name, notice);
 
-    if (RenamesNothing(oldName, newName)) return false;
-    if (SameEntryName(oldName, newName)) {
-        const std::wstring temporary = UnusedTemporaryName(folder);
-        if (temporary.empty() || !Move(folder, oldName, temporary)) return false;
-        if (!Move(folder, temporary, newName)) {
-            Move(folder, temporary, oldName);
-            return false;
-        }
-        // Read back: the file system may have answered success and kept the old case.
-        return FolderHoldsExactly(folder, newName);
-    }
+    if (RenamesNothing(oldName, newName) || !NameFits(folder, StoredName(newName))) return RenameResult::NotRenamed;
+    if (SameEntryName(oldName, newName)) return ChangeCase(folder, oldName, newName, notice);
     // Any other rename the system answers with success has happened, also where a file system
     // that does not keep case stores the new name in a case of its own.
-    return Move(folder, oldName, newName);
+    return Move(folder, oldName, newName) ? RenameResult::Renamed : RenameResult::NotRenamed;
+}
+
+bool RenameInFolder(std::wstring_view folder, std::wstring_view oldName, std::wstring_view newName) {
+    return RenameEntry(folder, oldName, newName) == RenameResult::Renamed;
+}
+
+bool NewEntryNameFits(std::wstring_view folder, std::wstring_view entry) {
+    const EntryPath path = SplitEntryPath(entry);
+    return NameFits(JoinFolderPath(folder, path.SubFolder), StoredName(path.Name));
 }
 
 std::wstring BuildSearchMask(std::wstring_view target, TargetMode mode) {
@@ -213,21 +264,28 @@ std::wstring JoinFolderPath(std::wstring_view folder, std::wstring_view part) {
 
 MatchList ListMatchingFiles(std::wstring_view folder, std::wstring_view mask) {
     MatchList list;
-    // An empty path would search the root of the current drive.
-    if (folder.empty()) return list;
+    // An empty path would search the root of the current drive; a mask with a folder part would
+    // list another folder's files under this one's.
+    if (folder.empty() || MaskLeavesFolder(mask)) return list;
 
+    // The search by the mask also takes names whose short 8.3 name matches: only long names count.
+    const bool everyName = MatchesEveryName(mask);
     WIN32_FIND_DATAW found;
-    UniqueFindHandle search(FindFirstFileW(JoinFolderPath(folder, mask).c_str(), &found));
+    UniqueFindHandle search(FindFirstFileExW(JoinFolderPath(folder, mask).c_str(), FindExInfoBasic, &found,
+                                             FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
     if (!search) return list;
     do {
-        if ((found.dwFileAttributes & kUnlistedAttributes) == 0) list.push_back({found.cFileName});
+        const std::wstring_view name = found.cFileName;
+        if ((found.dwFileAttributes & kUnlistedAttributes) == 0 && IsAddressableName(name) &&
+            (everyName || LongNameMatches(name, mask)))
+            list.push_back({found.cFileName});
     } while (FindNextFileW(search.Get(), &found));
     return list;
 }
 
 MatchList ListMatchingFilesWithSubFolders(std::wstring_view folder, std::wstring_view mask) {
     MatchList list;
-    if (folder.empty()) return list;
+    if (folder.empty() || MaskLeavesFolder(mask)) return list;
     std::wstring path = JoinFolderPath(folder, L"");
     std::wstring relative;
     TreeListing(mask, list).List(path, relative);
@@ -262,7 +320,9 @@ std::wstring NewEntryName(std::wstring_view entry, std::wstring_view newExtensio
 
 void RenameCheckedFiles(std::wstring_view folder, const MatchList& list,
                         std::wstring_view newExtension, ProgressSink& progress) {
-    const bool refused = folder.empty() || LeavesFolder(newExtension);
+    // An extension that can never give a name of its own (a separator would move the file out of
+    // its folder) is refused for every file.
+    const bool refused = folder.empty() || CheckNewExtension(newExtension) != ExtensionFault::None;
     progress.Start(static_cast<int>(list.size()));
     for (std::size_t i = 0; i < list.size() && progress.Continue(); ++i) {
         const MatchEntry& entry = list[i];
@@ -273,7 +333,10 @@ void RenameCheckedFiles(std::wstring_view folder, const MatchList& list,
             continue;
         }
         // A failure leaves this file as it was.
-        progress.Renamed(i, RenameInFolder(folder, entry.Name, NewEntryName(entry.Name, newExtension)));
+        const RenameResult result =
+            RenameEntry(folder, entry.Name, NewEntryName(entry.Name, newExtension),
+                        [&](const std::wstring& temporary) { progress.MovingThrough(i, temporary); });
+        if (result != RenameResult::LeftUnderTemporary) progress.Renamed(i, result == RenameResult::Renamed);
     }
     progress.Finish();
 }

@@ -3,6 +3,7 @@
 // folder and every folder below it), new names, the rename run, and the target text derived from a
 // clicked file. It uses no window.
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,8 +32,10 @@ struct MatchEntry {
 };
 using MatchList = std::vector<MatchEntry>;
 
-// Names of the plain files of the folder that match the mask, in enumeration order, all checked.
-// Hidden and system files and folders never enter the list. An empty folder path lists nothing.
+// Names of the plain files of the folder whose long names match the mask, in enumeration order,
+// all checked. Hidden and system files and folders never enter the list, nor names that a path
+// cannot name as themselves (see IsAddressableName). An empty folder path, or a mask with a folder
+// part, lists nothing.
 MatchList ListMatchingFiles(std::wstring_view folder, std::wstring_view mask);
 
 // The matching plain files of the folder and of every folder below it, each named by its path
@@ -40,7 +43,8 @@ MatchList ListMatchingFiles(std::wstring_view folder, std::wstring_view mask);
 // each subfolder's in name order, depth first. Hidden and system files and folders are skipped,
 // reparse points (junctions, symbolic links) are never entered, so no link can make a loop, and
 // an entry whose full path would be longer than the system's limit (MAX_PATH) is left out rather
-// than cut. An empty folder path lists nothing.
+// than cut. The same names as in the folder alone are left out, and subfolders of such names are
+// not entered. An empty folder path, or a mask with a folder part, lists nothing.
 MatchList ListMatchingFilesWithSubFolders(std::wstring_view folder, std::wstring_view mask);
 
 // The path of a listed entry (a bare name, or a path relative to the listed folder) split into the
@@ -58,14 +62,32 @@ std::wstring NewFileName(std::wstring_view path, std::wstring_view newExtension)
 // subfolder.
 std::wstring NewEntryName(std::wstring_view entry, std::wstring_view newExtension);
 
-// Renames a file of the folder to a new bare name, never replacing another entry. A change of case
-// only goes through a temporary unused name of the same folder, because some file systems answer
-// success to it and keep the old name; it counts only when the folder then holds the new name, case
-// included. Any other rename counts when the system answers success. A new name equal to the old
-// one renames nothing and answers false. Both names may lead
-// through the same subfolder ("写真\a.JPG" to "写真\a.jpg"): the file is renamed in its own
-// folder; names in two different folders move nothing and answer false.
+// Told the temporary name a change of case is about to move a file to: until the rename's outcome
+// is known, the file may be found under that name.
+using TemporaryNotice = std::function<void(const std::wstring& temporary)>;
+
+enum class RenameResult {
+    Renamed,
+    NotRenamed,          // the file keeps its old name
+    LeftUnderTemporary,  // a change of case could move the file neither on nor back
+};
+
+// Renames a file of the folder to a new name, never replacing another entry. A change of case only
+// is asked of the file system first; where the folder still shows the old case afterwards (some
+// file systems answer success and keep it), the file goes through a temporary name of the same
+// folder, named after it and told to the notice first, unless another entry already holds the new
+// name in another case. It counts only when the folder then holds the new name, case included. Any
+// other rename counts when the system answers success. A new name equal to the old one, or one
+// longer than a name or a path may be, renames nothing. Both names may lead through the same
+// subfolder ("写真\a.JPG" to "写真\a.jpg"): the file is renamed in its own folder; names in two
+// different folders move nothing.
+RenameResult RenameEntry(std::wstring_view folder, std::wstring_view oldName, std::wstring_view newName,
+                         const TemporaryNotice& notice = {});
+// The same, true when the file was renamed.
 bool RenameInFolder(std::wstring_view folder, std::wstring_view oldName, std::wstring_view newName);
+
+// Whether a listed entry's new name fits the length a name and a path may have.
+bool NewEntryNameFits(std::wstring_view folder, std::wstring_view newEntryName);
 
 // Whether the folder holds an entry of this name (or path relative to it), its last part compared
 // case included, as the file system stores it (trailing dots and blanks of a new name are dropped).
@@ -81,9 +103,12 @@ bool RenamesNothing(std::wstring_view oldName, std::wstring_view newName);
 // Receives the progress of a rename run: Start(number of entries), one Step per entry, Finish.
 // Renamed tells, for each checked entry (by its index in the list), whether its rename happened.
 // Continue is asked before every entry; false stops the run there (Finish still comes).
+// MovingThrough comes before a change of case moves the entry's file to a temporary name; Renamed
+// follows it unless the file could be moved neither on nor back, and stays under that name.
 struct ProgressSink {
     virtual void Start(int max) = 0;
     virtual void Step() = 0;
+    virtual void MovingThrough(std::size_t /*entry*/, std::wstring_view /*temporary*/) {}
     virtual void Renamed(std::size_t /*entry*/, bool /*succeeded*/) {}
     virtual bool Continue() { return true; }
     virtual void Finish() = 0;
@@ -91,9 +116,9 @@ struct ProgressSink {
 };
 
 // Renames every checked entry of the list to the new extension, each in its own folder, never
-// replacing an existing file. Failed renames are silent: the file keeps its name and the run goes on. The progress steps once
-// for every entry, checked or not, until it tells the run to stop. A rename counts as done only
-// when the folder holds the new name.
+// replacing an existing file. Failed renames are silent: the file keeps its name and the run goes
+// on. A new extension that can never work (CheckNewExtension) renames nothing. The progress steps
+// once for every entry, checked or not, until it tells the run to stop.
 void RenameCheckedFiles(std::wstring_view folder, const MatchList& list,
                         std::wstring_view newExtension, ProgressSink& progress);
 

@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "batch/file_names.h"
 #include "ui/handles.h"
 
 namespace morvane {
@@ -20,26 +21,12 @@ std::vector<bool> AllChecks(const MatchList& list) {
 
 }  // namespace
 
-std::wstring FolderNames::Key(std::wstring_view name) {
-    std::wstring key(name);
-    // Plain ASCII names, the common case, need no call into the locale tables.
-    bool ascii = true;
-    for (wchar_t& c : key) {
-        if (c >= 0x80) {
-            ascii = false;
-            break;
-        }
-        if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
-    }
-    if (!ascii)
-        LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, key.data(), static_cast<int>(key.size()), key.data(),
-                      static_cast<int>(key.size()), nullptr, nullptr, 0);
-    return key;
-}
+std::wstring FolderNames::Key(std::wstring_view name) { return UpperCaseName(name); }
 
-FolderNames::FolderNames(std::wstring_view folder, const MatchList& list, std::wstring_view newExtension) {
-    // A new extension that would leave the folder is refused for every entry and meets nothing.
-    if (folder.empty() || newExtension.find_first_of(L"\\/:") != std::wstring_view::npos) return;
+FolderNames::FolderNames(std::wstring_view folder, const MatchList& list, std::wstring_view newExtension)
+    : folder_(folder) {
+    // A new extension that can never work is refused for every entry and meets nothing.
+    if (folder.empty() || CheckNewExtension(newExtension) != ExtensionFault::None) return;
     std::unordered_set<std::wstring_view> read;
     for (const MatchEntry& entry : list) {
         const std::wstring_view subFolder = SplitEntryPath(entry.Name).SubFolder;
@@ -56,7 +43,10 @@ void FolderNames::Read(std::wstring_view folder, std::wstring_view subFolder, st
     if (!search) return;
     do {
         const std::wstring_view name = found.cFileName;
-        if (name != L"." && name != L"..") keys_.insert(Key(std::wstring(subFolder) + found.cFileName));
+        if (name == L"." || name == L"..") continue;
+        std::wstring path = std::wstring(subFolder) + found.cFileName;
+        keys_.insert(Key(path));
+        exact_.insert(std::move(path));
     } while (FindNextFileW(search.Get(), &found));
 }
 
@@ -70,9 +60,16 @@ CollisionPlan::CollisionPlan(const FolderNames& folder, const MatchList& list, s
     };
     entries_.reserve(list.size());
     for (const MatchEntry& entry : list) {
+        const std::wstring newEntryName = NewEntryName(entry.Name, newExtension);
         const std::uint32_t oldName = number(FolderNames::Key(entry.Name));
-        const std::uint32_t newName = number(FolderNames::Key(NewEntryName(entry.Name, newExtension)));
-        entries_.push_back({oldName, newName, oldName == newName});
+        const std::uint32_t newName = number(FolderNames::Key(newEntryName));
+        // A name that differs only in case can still be taken by another entry, in a folder that
+        // tells case apart.
+        const bool takenInOtherCase =
+            oldName == newName && newEntryName != entry.Name && folder.HoldsExactly(newEntryName);
+        const bool keepsItsName = oldName == newName && !takenInOtherCase;
+        const bool cannotTake = takenInOtherCase || !NewEntryNameFits(folder.Folder(), newEntryName);
+        entries_.push_back({oldName, newName, keepsItsName, cannotTake});
     }
 }
 
@@ -82,7 +79,7 @@ std::vector<bool> CollisionPlan::Collisions(const std::vector<bool>& checked) co
     for (size_t i = 0; i < entries_.size(); ++i) {
         const Entry& entry = entries_[i];
         if (entry.KeepsItsName) continue;
-        collides[i] = taken[entry.NewName];
+        collides[i] = entry.CannotTakeName || taken[entry.NewName];
         // The run renames checked entries in list order: the old name frees up, the new one is taken.
         if (i < checked.size() && checked[i] && !collides[i]) {
             taken[entry.OldName] = false;

@@ -21,11 +21,16 @@ public:
     FolderNames(std::wstring_view folder, const MatchList& list, std::wstring_view newExtension);
     static std::wstring Key(std::wstring_view name);
     const std::unordered_set<std::wstring>& Keys() const { return keys_; }
+    // Whether the folder holds an entry of exactly this name, case included.
+    bool HoldsExactly(const std::wstring& name) const { return exact_.count(name) != 0; }
+    const std::wstring& Folder() const { return folder_; }
 
 private:
     void Read(std::wstring_view folder, std::wstring_view subFolder, std::wstring_view newExtension);
 
+    std::wstring folder_;
     std::unordered_set<std::wstring> keys_;
+    std::unordered_set<std::wstring> exact_;
 };
 
 // The collisions of one list, worked out from its names once: every name becomes a number, so that
@@ -36,14 +41,16 @@ public:
 
     // One flag per entry, given the check of every entry (in list order). An unchecked entry is
     // flagged when it would collide if it were checked; it never takes a name itself. A change of
-    // case only, or no change at all, is no collision.
+    // case only, or no change at all, is no collision, unless another entry holds the new name in
+    // another case; a new name too long for a name or a path always is.
     std::vector<bool> Collisions(const std::vector<bool>& checked) const;
 
 private:
     struct Entry {
         std::uint32_t OldName;
         std::uint32_t NewName;
-        bool KeepsItsName;  // the new name is the old one, case aside
+        bool KeepsItsName;    // the new name is the old one, case aside
+        bool CannotTakeName;  // held by another entry in another case, or too long for a name or path
     };
     std::vector<Entry> entries_;
     std::vector<bool> inFolder_;  // per name number: held by the folder before the run

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/file_names.h"
 #include "common/temp_folder.h"
 
 namespace morvane {
@@ -30,7 +31,11 @@ struct RecordingSink : ProgressSink {
     int steps = 0;
     int stopAfter = -1;  // entries before Continue says stop; -1: never
     std::vector<std::pair<size_t, bool>> renamed;  // entry, outcome
+    std::vector<std::pair<size_t, std::wstring>> temporaries;  // entry, the name told before the move
     void Start(int max) override { calls.push_back(L"start " + std::to_wstring(max)); }
+    void MovingThrough(size_t entry, std::wstring_view temporary) override {
+        temporaries.emplace_back(entry, temporary);
+    }
     void Step() override {
         ++steps;
         calls.push_back(L"step");
@@ -193,6 +198,102 @@ TEST(ListMatchingFiles, AllFilesMaskAndWildcards) {
               (std::vector<std::wstring>{L"ab.dat", L"abc.dot"}));
     EXPECT_EQ(NamesOf(ListMatchingFiles(folder.Path(), L"readme")),
               (std::vector<std::wstring>{L"readme"}));
+
+    // A mask with a folder or drive part names another folder's files: nothing is listed.
+    folder.AddFile(L"sub\\a.txt");
+    for (const std::wstring& mask : std::vector<std::wstring>{L"sub\\*.txt", L"..\\*", L"sub/*.txt", L"C:\\x\\*",
+                                                              L"C:*.txt", folder.PathOf(L"*.txt")}) {
+        EXPECT_TRUE(ListMatchingFiles(folder.Path(), mask).empty());
+        EXPECT_TRUE(ListMatchingFilesWithSubFolders(folder.Path(), mask).empty());
+    }
+}
+
+// A search by a mask also matches each file's short 8.3 name (under Wine always, on Windows where
+// short names are made): only files whose long names match are listed, in either scope.
+TEST(ListMatchingFiles, OnlyLongNamesMatch) {
+    TempFolder folder;
+    const std::vector<std::wstring> names{L"report.doc", L"report2.docx", L"a.txt", L"d.txtold", L"i.txt~",
+                                          L"b.JPG", L"c.jpg2", L"index.html", L"photo.jpeg", L"noext", L"x.JPG"};
+    folder.AddFolder(L"sub");
+    for (const std::wstring& name : names) {
+        folder.AddFile(name);
+        folder.AddFile(L"sub\\" + name);
+    }
+    const std::vector<std::pair<std::wstring, std::vector<std::wstring>>> cases{
+        {L"*.doc", {L"report.doc"}},
+        {L"*.txt", {L"a.txt"}},
+        {L"*.jpg", {L"b.JPG", L"x.JPG"}},
+        {L"*.htm", {}},
+        {L"*.jpe", {}},
+        {L"*.", {L"noext"}},  // the names without an extension
+        {L"*.*", Sorted(names)},
+        {L"report*.doc", {L"report.doc"}},
+    };
+    for (const auto& [mask, expected] : cases) {
+        EXPECT_EQ(Sorted(NamesOf(ListMatchingFiles(folder.Path(), mask))), expected);
+        std::vector<std::wstring> tree = expected;
+        for (const std::wstring& name : expected) tree.push_back(L"sub\\" + name);
+        EXPECT_EQ(Sorted(NamesOf(ListMatchingFilesWithSubFolders(folder.Path(), mask))), Sorted(tree));
+    }
+}
+
+TEST(LongNameMatches, FollowsTheRulesOfLongNames) {
+    const std::vector<std::tuple<const wchar_t*, const wchar_t*, bool>> cases{
+        {L"a.txt", L"*.txt", true},         {L"A.TXT", L"*.txt", true},
+        {L"report2.docx", L"*.doc", false}, {L"d.txtold", L"*.txt", false},
+        {L"a.tar.gz", L"*.tar.gz", true},   {L"a.tar.gz", L"*.gz", true},
+        {L"a.b.txt", L"*.txt", true},       {L"readme", L"*.", true},
+        {L"a.txt", L"*.", false},           {L"readme", L"readme.*", true},
+        {L"readme.txt", L"readme.*", true}, {L"a.txt", L"a?.txt", true},
+        {L"ab.txt", L"?.txt", false},       {L"abc.dot", L"a*.d?t", true},
+        {L"abc", L"*.*", true},             {L"x", L"*", true},
+        {L"日本語.TXT", L"*.txt", true},    {L"\u00C4.txt", L"\u00E4.TXT", true},
+        {L"x.jpg2", L"*.JPG", false},       {L"a.b", L"a*b", true},
+        {L"txt", L"txt", true},             {L"a.txt", L"txt", false},
+        {L"a.txt", L"*.txt ", false},       {L"a<b.txt", L"a<b.txt", true},
+    };
+    for (const auto& [name, mask, expected] : cases)
+        EXPECT_EQ(LongNameMatches(name, mask), expected) << static_cast<int>(std::wstring(name).size());
+}
+
+// Names that a path cannot hold as themselves (seen under Wine and over shares from other
+// systems): joined to the folder's path they would name another file, so they are never listed.
+TEST(ListMatchingFiles, LeavesOutNamesAPathWouldReadAsAnotherFile) {
+    TempFolder folder;
+    folder.AddFolder(L"sub");
+    for (const wchar_t* name : {L"b.txt", L"sub\\b.txt", L"trail.txt", L"x.txt"}) folder.AddFile(name);
+    folder.AddFile(L".JPG", FILE_ATTRIBUTE_HIDDEN);
+    if (!folder.AddHostFile(L"sub\\b.txt")) GTEST_SKIP() << "only the host can make such names";
+    for (const wchar_t* name : {L"a:b.txt", L"\\.JPG", L"trail.txt.", L"blank.txt ", L"st*r.txt", L"q?.txt"})
+        folder.AddHostFile(name);
+    folder.AddFolder(L"sub2");
+    folder.AddFile(L"sub2\\c.txt");
+    folder.AddHostFile(L"sub2\\c.txt");  // sub2\c.txt in the folder itself
+
+    const std::vector<std::wstring> plain{L"b.txt", L"trail.txt", L"x.txt"};
+    EXPECT_EQ(Sorted(NamesOf(ListMatchingFiles(folder.Path(), L"*.*"))), plain);
+    EXPECT_EQ(Sorted(NamesOf(ListMatchingFiles(folder.Path(), L"*.txt"))), plain);
+    EXPECT_EQ(NamesOf(ListMatchingFiles(folder.Path(), L"*.JPG")), std::vector<std::wstring>{});
+    EXPECT_EQ(Sorted(NamesOf(ListMatchingFilesWithSubFolders(folder.Path(), L"*.*"))),
+              Sorted({L"b.txt", L"trail.txt", L"x.txt", L"sub\\b.txt", L"sub2\\c.txt"}));
+
+    // Converted, only the listed files change, each in its own folder.
+    RecordingSink sink;
+    RenameCheckedFiles(folder.Path(), ListMatchingFiles(folder.Path(), L"*.*"), L"bak", sink);
+    EXPECT_EQ(test::NamesInFolder(folder.PathOf(L"sub")), std::vector<std::wstring>{L"b.txt"});
+    EXPECT_EQ(test::NamesInFolder(folder.PathOf(L"sub2")), std::vector<std::wstring>{L"c.txt"});
+    EXPECT_EQ(folder.Names(), Sorted({L".JPG", L"\\.JPG", L"a:b.txt", L"b.bak", L"blank.txt ", L"q?.txt",
+                                      L"st*r.txt", L"sub", L"sub\\b.txt", L"sub2", L"sub2\\c.txt", L"trail.bak",
+                                      L"trail.txt.", L"x.bak"}));
+
+    // A folder whose name a path cannot hold is not entered: its path would lead elsewhere.
+    TempFolder tree;
+    tree.AddFolder(L"dot");
+    tree.AddFile(L"dot\\inner.txt");
+    ASSERT_TRUE(tree.RunOnHost(L"mkdir dot. && touch dot./in.txt && touch x.txt",
+                               [&] { return tree.Names().size() == 3; }));
+    EXPECT_EQ(NamesOf(ListMatchingFilesWithSubFolders(tree.Path(), L"*.txt")),
+              (std::vector<std::wstring>{L"x.txt", L"dot\\inner.txt"}));
 }
 
 TEST(ListMatchingFiles, NothingForNoMatchMissingFolderOrEmptyPath) {
@@ -364,6 +465,29 @@ TEST(RenameCheckedFiles, AChangeOfCaseOnlyRenamesAndOnlyWhatHappenedCounts) {
     EXPECT_EQ(test::ReadFileBytes(folder.PathOf(L"x.jpg")), "x");
     // The name already right and the file that is gone were not renamed.
     EXPECT_EQ(sink.renamed, (std::vector<std::pair<size_t, bool>>{{0, true}, {1, false}, {2, true}, {3, false}}));
+    // Where a temporary name was needed (Wine keeps the case of a direct rename), it was told
+    // before the file moved there, and it is named after the file.
+    for (const auto& [entry, temporary] : sink.temporaries) {
+        EXPECT_TRUE(temporary.starts_with(entry == 0 ? L"x.JPG" : L"z.Jpg")) << entry;
+        EXPECT_NE(temporary.find(L"morvane"), std::wstring::npos);
+    }
+
+    // In a folder that tells case apart (here made by the host), another entry may hold the new
+    // name in another case: that file keeps its name, and nothing is left under a temporary one.
+    TempFolder pair;
+    if (!pair.AddHostFile(L"x.JPG")) return;
+    pair.AddHostFile(L"x.jpg");
+    RecordingSink both;
+    RenameCheckedFiles(pair.Path(), {{L"x.JPG"}, {L"x.jpg"}}, L"jpg", both);
+    EXPECT_EQ(both.renamed, (std::vector<std::pair<size_t, bool>>{{0, false}, {1, false}}));
+    EXPECT_EQ(pair.Names(), (std::vector<std::wstring>{L"x.JPG", L"x.jpg"}));
+    EXPECT_EQ(RenameEntry(pair.Path(), L"x.jpg", L"x.JPG"), RenameResult::NotRenamed);
+    EXPECT_EQ(pair.Names(), (std::vector<std::wstring>{L"x.JPG", L"x.jpg"}));
+    // The same where the name is held in a third case.
+    for (const wchar_t* name : {L"y.JPG", L"y.Jpg", L"y.jPG"}) pair.AddHostFile(name);
+    EXPECT_EQ(RenameEntry(pair.Path(), L"y.JPG", L"y.jpg"), RenameResult::NotRenamed);
+    EXPECT_EQ(RenameEntry(pair.Path(), L"y.jPG", L"y.jpg"), RenameResult::NotRenamed);
+    EXPECT_EQ(pair.Names(), (std::vector<std::wstring>{L"x.JPG", L"x.jpg", L"y.JPG", L"y.Jpg", L"y.jPG"}));
 }
 
 // Files of subfolders, named by their paths from the listed folder: each is renamed in its own
@@ -410,23 +534,42 @@ TEST(RenameCheckedFiles, SameExtensionMissingFilesAndEmptyListChangeNothing) {
     EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.txt"}));
 }
 
-TEST(RenameCheckedFiles, RefusesExtensionsThatLeaveTheFolder) {
+// An extension that can never give a file a name of its own is refused for every file: nothing
+// leaves the folder, nothing is cut from a name, no extension is dropped.
+TEST(RenameCheckedFiles, RefusesExtensionsThatCanNeverWork) {
     TempFolder outer;
     outer.AddFolder(L"in");
     const std::wstring inner = outer.PathOf(L"in");
-    const HANDLE file = CreateFileW((inner + L"\\a.txt").c_str(), GENERIC_WRITE, 0, nullptr,
-                                    CREATE_NEW, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    CloseHandle(file);
+    outer.AddFile(L"in\\a.txt");
 
-    for (const wchar_t* extension : {L"\\..\\x", L"/../x", L"x\\y", L"x:stream", L":"}) {
+    const std::vector<std::pair<std::wstring, ExtensionFault>> refused{
+        {L"\\..\\x", ExtensionFault::ForbiddenCharacter}, {L"/../x", ExtensionFault::ForbiddenCharacter},
+        {L"x\\y", ExtensionFault::ForbiddenCharacter},     {L"x:stream", ExtensionFault::ForbiddenCharacter},
+        {L":", ExtensionFault::ForbiddenCharacter},          {L"*", ExtensionFault::ForbiddenCharacter},
+        {L"a?b", ExtensionFault::ForbiddenCharacter},        {L"<\">|", ExtensionFault::ForbiddenCharacter},
+        {L"x\ty", ExtensionFault::ForbiddenCharacter},      {L"bak.", ExtensionFault::EndsInDotOrBlank},
+        {L"bak ", ExtensionFault::EndsInDotOrBlank},         {L"   ", ExtensionFault::OnlyBlanks},
+        {std::wstring(255, L'x'), ExtensionFault::TooLong},
+    };
+    for (const auto& [extension, fault] : refused) {
+        EXPECT_EQ(CheckNewExtension(extension), fault) << extension.size();
         RecordingSink sink;
         RenameCheckedFiles(inner, {{L"a.txt"}}, extension, sink);
-        EXPECT_EQ(sink.steps, 1) << extension;
-        EXPECT_NE(GetFileAttributesW((inner + L"\\a.txt").c_str()), INVALID_FILE_ATTRIBUTES)
-            << extension;
-        EXPECT_EQ(outer.Names(), (std::vector<std::wstring>{L"in"})) << extension;
+        EXPECT_EQ(sink.steps, 1);
+        EXPECT_EQ(sink.renamed, (std::vector<std::pair<size_t, bool>>{{0, false}}));
+        EXPECT_EQ(test::NamesInFolder(inner), std::vector<std::wstring>{L"a.txt"}) << extension.size();
+        EXPECT_EQ(outer.Names(), (std::vector<std::wstring>{L"in"}));
     }
+    for (const wchar_t* usable : {L"", L"bak", L" bak", L"b.a.k", L"表ソ", L"x y"})
+        EXPECT_EQ(CheckNewExtension(usable), ExtensionFault::None);
+
+    // A new name longer than a name may be is never asked for; a shorter one still works.
+    const std::wstring longName = std::wstring(250, L'n') + L".t";
+    outer.AddFile(L"in\\" + longName);
+    RecordingSink sink;
+    RenameCheckedFiles(inner, {{longName}, {L"a.txt"}}, L"longer", sink);
+    EXPECT_EQ(sink.renamed, (std::vector<std::pair<size_t, bool>>{{0, false}, {1, true}}));
+    EXPECT_EQ(test::NamesInFolder(inner), Sorted({L"a.longer", longName}));
 }
 
 TEST(RenameCheckedFiles, EmptyFolderPathRenamesNothing) {

@@ -25,7 +25,7 @@ bool UnderWine() { return GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "win
 
 // Runs one of the host's programs (under Wine, which runs those too) in the folder, then waits until
 // the work is seen done: the handle Wine gives for a host's process does not wait for its end.
-void RunOnHost(const wchar_t* program, std::wstring commandLine, const std::wstring& folder,
+void RunHostProgram(const wchar_t* program, std::wstring commandLine, const std::wstring& folder,
                const std::function<bool()>& done) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -43,7 +43,13 @@ void RunOnHost(const wchar_t* program, std::wstring commandLine, const std::wstr
 void RemoveLink(const std::wstring& folder, const std::wstring& name) {
     const std::wstring path = folder + L"\\" + name;
     if (RemoveDirectoryW(path.c_str()) || !UnderWine()) return;
-    RunOnHost(L"Z:\\bin\\rm", L"rm \"" + name + L"\"", folder, [&] { return !IsFolderLink(path); });
+    RunHostProgram(L"Z:\\bin\\rm", L"rm \"" + name + L"\"", folder, [&] { return !IsFolderLink(path); });
+}
+
+// Whether a path of the folder and the name reaches that entry; otherwise only the host can remove it.
+bool ReachableByPath(std::wstring_view name) {
+    return name.find_first_of(L"\\/:*?\"<>|") == std::wstring_view::npos && !name.ends_with(L'.') &&
+           !name.ends_with(L' ');
 }
 
 void RemoveTree(const std::wstring& folder) {
@@ -65,6 +71,14 @@ void RemoveTree(const std::wstring& folder) {
         const std::wstring path = folder + L"\\" + entry.cFileName;
         if ((entry.dwFileAttributes & kFolderLink) == kFolderLink) {
             RemoveLink(folder, entry.cFileName);
+            continue;
+        }
+        if (!ReachableByPath(entry.cFileName)) {
+            const std::wstring name = entry.cFileName;
+            RunHostProgram(L"Z:\\bin\\rm", L"rm -rf \"" + name + L"\"", folder, [&] {
+                const std::vector<std::wstring> left = NamesInFolder(folder);
+                return std::find(left.begin(), left.end(), name) == left.end();
+            });
             continue;
         }
         SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -126,10 +140,15 @@ TempFolder::TempFolder(std::wstring_view suffix) {
     static std::atomic<int> counter{0};
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
-    path_ = std::wstring(temp) + L"morvane-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-            std::to_wstring(counter++) + std::wstring(suffix);
-    if (!CreateDirectoryW(path_.c_str(), nullptr))
-        ADD_FAILURE() << "cannot create the test folder, error " << GetLastError();
+    // A run that was cut short leaves its folders behind, and Wine gives small process numbers
+    // again: the next free name is taken.
+    for (int attempt = 0;; ++attempt) {
+        path_ = std::wstring(temp) + L"morvane-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                std::to_wstring(counter++) + std::wstring(suffix);
+        if (CreateDirectoryW(path_.c_str(), nullptr)) return;
+        if (GetLastError() != ERROR_ALREADY_EXISTS || attempt == 1000) break;
+    }
+    ADD_FAILURE() << "cannot create the test folder, error " << GetLastError();
 }
 
 TempFolder::~TempFolder() { RemoveTree(path_); }
@@ -191,10 +210,26 @@ void TempFolder::AddFolderLink(std::wstring_view name, std::wstring_view target)
     if (!junction && UnderWine()) {
         // Wine cannot make a junction; ln, in this folder, links the name to the target.
         RemoveDirectoryW(link.c_str());
-        RunOnHost(L"Z:\\bin\\ln", L"ln -s \"" + std::wstring(target) + L"\" \"" + std::wstring(name) + L"\"", path_,
-                  [&] { return IsFolderLink(link); });
+        RunHostProgram(L"Z:\\bin\\ln", L"ln -s \"" + std::wstring(target) + L"\" \"" + std::wstring(name) + L"\"",
+                       path_, [&] { return IsFolderLink(link); });
     }
     if (!IsFolderLink(link)) ADD_FAILURE() << "cannot make a link to a folder";
+}
+
+bool TempFolder::RunOnHost(std::wstring_view command, const std::function<bool()>& done) const {
+    if (!UnderWine()) return false;
+    RunHostProgram(L"Z:\\bin\\sh", L"sh -c \"" + std::wstring(command) + L"\"", path_, done);
+    return done();
+}
+
+bool TempFolder::AddHostFile(std::wstring_view name) const {
+    const std::wstring wanted(name);
+    const bool made = RunOnHost(L"touch '" + wanted + L"'", [&] {
+        const std::vector<std::wstring> names = Names();
+        return std::find(names.begin(), names.end(), wanted) != names.end();
+    });
+    if (UnderWine() && !made) ADD_FAILURE() << "the host made no file of the name";
+    return made;
 }
 
 std::vector<std::wstring> TempFolder::Names() const { return NamesInFolder(path_); }

@@ -3,6 +3,7 @@
 // link in it is removed, never followed).
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,6 +44,13 @@ public:
     // Creates an empty file (or one holding the text) and sets its attributes when given.
     void AddFile(std::wstring_view name, DWORD attributes = 0, std::string_view content = {}) const;
     void AddFolder(std::wstring_view name) const;
+    // An empty file made by the host's file system, under a name that Windows itself would not
+    // make (sub\b.txt, a:b.txt, "trail.txt.", x.jpg beside x.JPG): only under Wine, which
+    // shows such names as they are; false elsewhere.
+    bool AddHostFile(std::wstring_view name) const;
+    // Runs a command of the host's shell in this folder and waits until done() holds (only under
+    // Wine; false elsewhere, and when done() never comes).
+    bool RunOnHost(std::wstring_view command, const std::function<bool()>& done) const;
     // A link to a folder inside this one (or to this one itself, as "."): a junction, made as any
     // user can make one; under Wine, which cannot make one, a symbolic link of the host's file
     // system, which Wine shows as a reparse point. Fails the test when no link comes.

@@ -4,9 +4,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cwctype>
 #include <new>
 #include <unordered_map>
 
+#include "batch/file_names.h"
 #include "batch/name_collisions.h"
 #include "ui/error.h"
 
@@ -14,10 +16,97 @@ namespace morvane {
 
 namespace {
 
-// The journal is UTF-16 text, one record a line, fields separated by tabs: file names can hold
-// neither, and no conversion can lose a name.
-constexpr std::wstring_view kHeader = L"Morvane last-batch 1";
+// The journal is UTF-16 text, one record a line, fields separated by tabs, so that no conversion
+// can lose a name. A name may hold a tab or a line break too (Wine and shares from other systems
+// allow them): in the fields of this version "%", tab, CR and LF are written as "%25", "%09", "%0D"
+// and "%0A". The first version wrote every field as it is; its journals are still read.
+constexpr std::wstring_view kHeader = L"Morvane last-batch 2";
+constexpr std::wstring_view kFirstHeader = L"Morvane last-batch 1";
 constexpr wchar_t kByteOrderMark = 0xFEFF;
+constexpr wchar_t kTemporaryKind = L'T';
+
+std::wstring Escaped(std::wstring_view field) {
+    std::wstring text;
+    text.reserve(field.size());
+    for (const wchar_t c : field) {
+        switch (c) {
+        case L'%': text += L"%25"; break;
+        case L'\t': text += L"%09"; break;
+        case L'\r': text += L"%0D"; break;
+        case L'\n': text += L"%0A"; break;
+        default: text += c;
+        }
+    }
+    return text;
+}
+
+std::optional<std::wstring> Unescaped(std::wstring_view field) {
+    std::wstring text;
+    text.reserve(field.size());
+    for (size_t i = 0; i < field.size(); ++i) {
+        if (field[i] != L'%') {
+            text += field[i];
+            continue;
+        }
+        const std::wstring_view code = field.substr(i + 1, 2);
+        if (code == L"25") text += L'%';
+        else if (code == L"09") text += L'\t';
+        else if (code == L"0D") text += L'\r';
+        else if (code == L"0A") text += L'\n';
+        else return std::nullopt;
+        i += 2;
+    }
+    return text;
+}
+
+// Whether a name (or path relative to the folder) stays inside the folder: every part a name of
+// its own, no "." or "..", no drive, stream or root. A new name may end in dots or blanks, which the
+// file system drops (an empty new extension leaves "a.").
+bool StaysInFolder(std::wstring_view path, bool newName) {
+    for (;;) {
+        const size_t separator = path.find(L'\\');
+        std::wstring_view part = path.substr(0, separator);
+        if (separator == std::wstring_view::npos && newName) {
+            const size_t kept = part.find_last_not_of(L". ");
+            part = part.substr(0, kept == std::wstring_view::npos ? 0 : kept + 1);
+        }
+        if (!IsAddressableName(part)) return false;
+        if (separator == std::wstring_view::npos) return true;
+        path.remove_prefix(separator + 1);
+    }
+}
+
+// Whether the journal's folder is a full path of a drive ("C:\...") or a share ("\\server\share\..."),
+// of named parts only.
+bool IsFullFolderPath(std::wstring_view folder) {
+    std::wstring_view parts;
+    if (folder.size() >= 3 && iswalpha(folder[0]) && folder[1] == L':' && folder[2] == L'\\') {
+        parts = folder.substr(3);
+    } else if (folder.size() > 2 && folder.starts_with(L"\\\\") && folder[2] != L'?' && folder[2] != L'.') {
+        parts = folder.substr(2);
+        if (parts.find(L'\\') == std::wstring_view::npos) return false;  // a server without a share
+    } else {
+        return false;
+    }
+    if (parts.ends_with(L'\\')) parts.remove_suffix(1);
+    return parts.empty() || StaysInFolder(parts, false);
+}
+
+bool IsSafe(const BatchJournal& journal) {
+    if (!IsFullFolderPath(journal.Folder)) return false;
+    for (const JournalEntry& entry : journal.Entries) {
+        if (!StaysInFolder(entry.OldName, false) || !StaysInFolder(entry.NewName, true) ||
+            SplitEntryPath(entry.OldName).SubFolder != SplitEntryPath(entry.NewName).SubFolder)
+            return false;
+        if (!entry.Temporary.empty() && !IsAddressableName(entry.Temporary)) return false;
+    }
+    return true;
+}
+
+// The temporary name of an entry as a path relative to the journal's folder.
+std::wstring TemporaryPath(const JournalEntry& entry) {
+    return std::wstring(SplitEntryPath(entry.OldName).SubFolder) + entry.Temporary;
+}
 
 std::wstring FolderOf(const std::wstring& path) {
     const size_t separator = path.find_last_of(L"\\/");
@@ -59,13 +148,17 @@ std::wstring OutcomeRecord(std::size_t entry, RenameOutcome outcome) {
     return std::wstring(1, RecordKind(outcome)) + L"\t" + std::to_wstring(entry) + L"\n";
 }
 
+std::wstring TemporaryRecord(std::size_t entry, std::wstring_view temporary) {
+    return std::wstring(1, kTemporaryKind) + L"\t" + std::to_wstring(entry) + L"\t" + Escaped(temporary) + L"\n";
+}
+
 std::wstring Serialize(const BatchJournal& journal) {
     std::wstring text(1, kByteOrderMark);
     text += kHeader;
-    text += L"\nfolder\t" + journal.Folder + L"\ncount\t" + std::to_wstring(journal.Entries.size()) + L"\n";
+    text += L"\nfolder\t" + Escaped(journal.Folder) + L"\ncount\t" + std::to_wstring(journal.Entries.size()) + L"\n";
     for (const JournalEntry& entry : journal.Entries)
-        text += std::wstring(L"E\t") + (entry.Blocked ? L"1" : L"0") + L"\t" + entry.OldName + L"\t" +
-                entry.NewName + L"\n";
+        text += std::wstring(L"E\t") + (entry.Blocked ? L"1" : L"0") + L"\t" + Escaped(entry.OldName) + L"\t" +
+                Escaped(entry.NewName) + L"\n";
     // Outcomes already known are kept as records, so a rewritten journal tells the same. The batch's
     // own come first: an older version of the program reads records only up to the first kind it
     // does not know, and so still reads every outcome of the batch.
@@ -75,6 +168,11 @@ std::wstring Serialize(const BatchJournal& journal) {
     }
     for (size_t i = 0; i < journal.Entries.size(); ++i)
         if (journal.Entries[i].Outcome == RenameOutcome::Restored) text += OutcomeRecord(i, RenameOutcome::Restored);
+    for (size_t i = 0; i < journal.Entries.size(); ++i) {
+        const JournalEntry& entry = journal.Entries[i];
+        if (entry.Outcome == RenameOutcome::Unknown && !entry.Temporary.empty())
+            text += TemporaryRecord(i, entry.Temporary);
+    }
     return text;
 }
 
@@ -182,32 +280,53 @@ std::optional<BatchJournal> ReadBatchJournal(const std::wstring& path) {
     for (size_t end; (end = text.find(L'\n')) != std::wstring_view::npos; text.remove_prefix(end + 1))
         lines.push_back(text.substr(0, end));
 
-    if (lines.size() < 3 || lines[0] != kHeader) return std::nullopt;
+    if (lines.size() < 3 || (lines[0] != kHeader && lines[0] != kFirstHeader)) return std::nullopt;
+    const bool escaped = lines[0] == kHeader;
+    const auto field = [escaped](std::wstring_view raw) {
+        return escaped ? Unescaped(raw) : std::optional<std::wstring>(std::wstring(raw));
+    };
     const auto folder = SplitFields(lines[1]);
     const auto count = SplitFields(lines[2]);
     if (folder.size() != 2 || folder[0] != L"folder" || count.size() != 2 || count[0] != L"count")
         return std::nullopt;
     const std::optional<size_t> entries = ParseIndex(count[1]);
-    if (!entries || lines.size() < 3 + *entries) return std::nullopt;
+    const std::optional<std::wstring> folderPath = field(folder[1]);
+    if (!entries || !folderPath || lines.size() < 3 + *entries) return std::nullopt;
 
     BatchJournal journal;
-    journal.Folder = folder[1];
+    journal.Folder = *folderPath;
+    journal.Entries.reserve(*entries);
     for (size_t i = 0; i < *entries; ++i) {
         const auto fields = SplitFields(lines[3 + i]);
         if (fields.size() != 4 || fields[0] != L"E" || (fields[1] != L"0" && fields[1] != L"1"))
             return std::nullopt;
-        journal.Entries.push_back({std::wstring(fields[2]), std::wstring(fields[3]), fields[1] == L"1",
-                                   RenameOutcome::Unknown});
+        std::optional<std::wstring> oldName = field(fields[2]);
+        std::optional<std::wstring> newName = field(fields[3]);
+        if (!oldName || !newName) return std::nullopt;
+        journal.Entries.push_back(
+            {std::move(*oldName), std::move(*newName), fields[1] == L"1", RenameOutcome::Unknown});
     }
     // Outcomes follow, a later record of an entry in place of an earlier one; anything after the
     // first damaged record is not trusted.
     for (size_t i = 3 + *entries; i < lines.size(); ++i) {
         const auto fields = SplitFields(lines[i]);
-        const std::optional<size_t> entry = fields.size() == 2 ? ParseIndex(fields[1]) : std::nullopt;
+        const std::optional<size_t> entry = fields.size() >= 2 ? ParseIndex(fields[1]) : std::nullopt;
+        if (!entry || *entry >= journal.Entries.size()) break;
+        JournalEntry& journalEntry = journal.Entries[*entry];
+        if (escaped && fields.size() == 3 && fields[0].size() == 1 && fields[0][0] == kTemporaryKind) {
+            std::optional<std::wstring> temporary = field(fields[2]);
+            if (!temporary || temporary->empty()) break;
+            journalEntry.Outcome = RenameOutcome::Unknown;
+            journalEntry.Temporary = std::move(*temporary);
+            continue;
+        }
         const std::optional<RenameOutcome> outcome = fields.size() == 2 ? OutcomeOfKind(fields[0]) : std::nullopt;
-        if (!entry || *entry >= journal.Entries.size() || !outcome) break;
-        journal.Entries[*entry].Outcome = *outcome;
+        if (!outcome) break;
+        journalEntry.Outcome = *outcome;
+        // An undo about to put the file back ("?") leaves the file where the temporary record said.
+        if (*outcome != RenameOutcome::Unknown) journalEntry.Temporary.clear();
     }
+    if (!IsSafe(journal)) return std::nullopt;
     return journal;
 }
 
@@ -224,6 +343,16 @@ void JournalRecorder::Record(std::size_t entry, RenameOutcome outcome) {
     WriteAll(file_.Get(), OutcomeRecord(entry, outcome));
 }
 
+void JournalRecorder::RecordTemporary(std::size_t entry, std::wstring_view temporary) {
+    WriteAll(file_.Get(), TemporaryRecord(entry, temporary));
+}
+
+void JournalRecorder::RecordNotReached(const std::vector<std::size_t>& entries) {
+    std::wstring records;
+    for (const size_t entry : entries) records += OutcomeRecord(entry, RenameOutcome::Failed);
+    if (!records.empty()) WriteAll(file_.Get(), records);
+}
+
 std::vector<std::size_t> UndoableEntries(const BatchJournal& journal) {
     // Judged last entry first, as the undo goes: an entry put back frees its new name and takes its
     // old one again, which decides for the entries before it (a.b.c -> a.b.b.c, then a.q -> a.b.c).
@@ -235,24 +364,45 @@ std::vector<std::size_t> UndoableEntries(const BatchJournal& journal) {
     std::vector<std::size_t> undoable;
     for (size_t i = journal.Entries.size(); i-- > 0;) {
         const JournalEntry& entry = journal.Entries[i];
-        if (entry.Blocked || entry.Outcome == RenameOutcome::Failed || entry.Outcome == RenameOutcome::Restored)
-            continue;
-        if (entry.Outcome == RenameOutcome::Unknown) {
+        if (entry.Outcome == RenameOutcome::Failed || entry.Outcome == RenameOutcome::Restored) continue;
+        // What a record says holds over the plan: a file renamed although its new name looked
+        // taken (the file that held it failed first) is undone as any other.
+        std::wstring freed = entry.NewName;
+        if (entry.Outcome == RenameOutcome::Unknown && !entry.Temporary.empty()) {
+            // A change of case was cut short: the file is under the temporary name, if anywhere.
+            freed = TemporaryPath(entry);
+            if (!taken(freed)) continue;
+        } else if (entry.Outcome == RenameOutcome::Unknown) {
             // Without a record the names tell whether the rename happened. A new name that is the
-            // old one changed nothing, whatever the folder holds.
-            if (RenamesNothing(entry.OldName, entry.NewName)) continue;
+            // old one changed nothing, whatever the folder holds, and one the plan found taken
+            // belongs to another file.
+            if (entry.Blocked || RenamesNothing(entry.OldName, entry.NewName)) continue;
             const bool happened = SameEntryName(entry.OldName, entry.NewName)
                                       ? FolderHoldsExactly(journal.Folder, entry.NewName)
                                       : taken(entry.NewName) && !taken(entry.OldName);
             if (!happened) continue;
         }
         undoable.push_back(i);
-        takenAfterUndo[FolderNames::Key(entry.NewName)] = false;
+        takenAfterUndo[FolderNames::Key(freed)] = false;
         takenAfterUndo[FolderNames::Key(entry.OldName)] = true;
     }
     std::reverse(undoable.begin(), undoable.end());
     return undoable;
 }
+
+namespace {
+
+// Moves a file found under the temporary name of a change of case back to its old name, or where
+// that is taken, on to its new one: what it answers is where the file is now (Restored: the old
+// name; Renamed: the new one; Unknown: still the temporary name).
+RenameOutcome MoveOffTemporary(const std::wstring& folder, const JournalEntry& entry) {
+    const std::wstring temporary = TemporaryPath(entry);
+    if (RenameInFolder(folder, temporary, entry.OldName)) return RenameOutcome::Restored;
+    if (RenameInFolder(folder, temporary, entry.NewName)) return RenameOutcome::Renamed;
+    return RenameOutcome::Unknown;
+}
+
+}  // namespace
 
 UndoResult UndoBatch(const std::wstring& path, ProgressSink& progress) {
     UndoResult result;
@@ -273,43 +423,63 @@ UndoResult UndoBatch(const std::wstring& path, ProgressSink& progress) {
         if (recorder) recorder->Record(entry, outcome);
     };
 
-    // Last entry first; the entries before notReached are those a stop leaves.
-    std::vector<bool> notRestored(journal->Entries.size(), false);
+    // Last entry first; the entries before notReached are those a stop leaves. Each entry undone
+    // is changed here as it is in the folder.
+    std::vector<JournalEntry> entries = journal->Entries;
+    std::vector<bool> left(entries.size(), false);
     size_t notReached = undoable.size();
     progress.Start(static_cast<int>(undoable.size()));
     for (; notReached > 0 && progress.Continue(); --notReached) {
         const size_t index = undoable[notReached - 1];
-        const JournalEntry& entry = journal->Entries[index];
+        JournalEntry& entry = entries[index];
         progress.Step();
         // Cut short during the rename, the undo leaves the names to tell whether it happened.
         record(index, RenameOutcome::Unknown);
-        // Never replaces: a taken old name leaves the file as it is.
-        if (RenameInFolder(journal->Folder, entry.NewName, entry.OldName)) {
-            record(index, RenameOutcome::Restored);
+        RenameOutcome now = RenameOutcome::Renamed;
+        if (!entry.Temporary.empty()) {
+            now = MoveOffTemporary(journal->Folder, entry);
+        } else {
+            // Never replaces: a taken old name leaves the file as it is.
+            const RenameResult renamed = RenameEntry(journal->Folder, entry.NewName, entry.OldName,
+                                                     [&](const std::wstring& temporary) {
+                                                         if (recorder) recorder->RecordTemporary(index, temporary);
+                                                         entry.Temporary = temporary;
+                                                     });
+            now = renamed == RenameResult::Renamed              ? RenameOutcome::Restored
+                  : renamed == RenameResult::LeftUnderTemporary ? RenameOutcome::Unknown
+                                                                : RenameOutcome::Renamed;
+        }
+        // Still under the temporary name, the entry keeps the record that says so.
+        if (now != RenameOutcome::Unknown) {
+            record(index, now);
+            entry.Temporary.clear();
+        }
+        entry.Outcome = now;
+        if (now == RenameOutcome::Restored) {
             ++result.Restored;
         } else {
-            record(index, RenameOutcome::Renamed);
-            notRestored[index] = true;
+            left[index] = true;
             ++result.NotRestored;
         }
     }
+    result.Stopped = notReached > 0;
     progress.Finish();
     recorder.reset();  // the journal is replaced or removed next: no handle may stay open on it
 
     // Left for the next undo, in the journal's order: the entries not reached as they were, and
     // those that could not be put back, which the batch did rename.
-    std::vector<bool> left = notRestored;
     for (size_t i = 0; i < notReached; ++i) left[undoable[i]] = true;
     BatchJournal remaining{journal->Folder, {}};
-    for (size_t i = 0; i < left.size(); ++i) {
-        if (!left[i]) continue;
-        remaining.Entries.push_back(journal->Entries[i]);
-        if (notRestored[i]) remaining.Entries.back().Outcome = RenameOutcome::Renamed;
+    for (size_t i = 0; i < left.size(); ++i)
+        if (left[i]) remaining.Entries.push_back(std::move(entries[i]));
+    try {
+        if (remaining.Entries.empty())
+            DeleteFileW(path.c_str());
+        else
+            WriteBatchJournal(path, remaining);
+    } catch (const Error& error) {
+        result.JournalError = error.Message();
     }
-    if (remaining.Entries.empty())
-        DeleteFileW(path.c_str());
-    else
-        WriteBatchJournal(path, remaining);
     return result;
 }
 
@@ -322,16 +492,59 @@ UndoResult UndoBatch(const std::wstring& path) {
     return UndoBatch(path, silent);
 }
 
+int RecoverTemporaryNames(const std::wstring& path) {
+    // Read at every start: a journal without a temporary record, the rule, is not parsed at all.
+    const std::optional<std::wstring> content = ReadWholeFile(path);
+    if (!content || content->find(std::wstring(L"\n") + kTemporaryKind + L"\t") == std::wstring::npos) return 0;
+    std::optional<BatchJournal> journal = ReadBatchJournal(path);
+    if (!journal) return 0;
+    int recovered = 0;
+    for (JournalEntry& entry : journal->Entries) {
+        if (entry.Outcome != RenameOutcome::Unknown || entry.Temporary.empty()) continue;
+        if (!Exists(JoinFolderPath(journal->Folder, TemporaryPath(entry)))) continue;
+        const RenameOutcome now = MoveOffTemporary(journal->Folder, entry);
+        if (now == RenameOutcome::Unknown) continue;
+        // Back under its old name the file is as before the batch: nothing to undo.
+        entry.Outcome = now == RenameOutcome::Restored ? RenameOutcome::Failed : RenameOutcome::Renamed;
+        entry.Temporary.clear();
+        ++recovered;
+    }
+    if (recovered > 0) WriteBatchJournal(path, *journal);
+    return recovered;
+}
+
 JournalingSink::JournalingSink(ProgressSink& progress, JournalRecorder* recorder, const MatchList& list)
     : progress_(progress), recorder_(recorder), journalIndex_(list.size(), 0) {
     size_t next = 0;
     for (size_t i = 0; i < list.size(); ++i)
         if (list[i].Checked) journalIndex_[i] = next++;
+    told_.assign(next, false);
+}
+
+void JournalingSink::MovingThrough(std::size_t entry, std::wstring_view temporary) {
+    progress_.MovingThrough(entry, temporary);
+    if (!recorder_ || entry >= journalIndex_.size()) return;
+    recorder_->RecordTemporary(journalIndex_[entry], temporary);
+    told_[journalIndex_[entry]] = true;
 }
 
 void JournalingSink::Renamed(std::size_t entry, bool succeeded) {
     progress_.Renamed(entry, succeeded);
-    if (recorder_ && entry < journalIndex_.size()) recorder_->Record(journalIndex_[entry], succeeded);
+    if (!recorder_ || entry >= journalIndex_.size()) return;
+    recorder_->Record(journalIndex_[entry], succeeded);
+    told_[journalIndex_[entry]] = true;
+}
+
+void JournalingSink::Finish() {
+    // A stopped run leaves entries it never reached: recorded as not renamed, so that nobody's
+    // later rename of such a file is taken for this batch's, and the undo need not look for them.
+    if (recorder_) {
+        std::vector<size_t> notReached;
+        for (size_t i = 0; i < told_.size(); ++i)
+            if (!told_[i]) notReached.push_back(i);
+        recorder_->RecordNotReached(notReached);
+    }
+    progress_.Finish();
 }
 
 }  // namespace morvane

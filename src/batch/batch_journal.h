@@ -1,9 +1,11 @@
 #pragma once
 // The journal of the last batch, so that it can be undone: the folder and, for every checked entry,
 // its old and new name (paths relative to the folder for files of its subfolders), written before
-// the first rename; then, as the run goes, the outcome of each rename, and as an undo goes, each
-// file it puts back. Replacing the journal is atomic, so after a crash there is either the old
-// journal or the new one; outcomes are appended one line each, and a torn last line is ignored.
+// the first rename; then, as the run goes, the outcome of each rename (and the temporary name a
+// change of case moves a file through, before it moves there), and as an undo goes, each file it
+// puts back. Replacing the journal is atomic, so after a crash there is either the old journal or
+// the new one; outcomes are appended one line each, and a torn last line is ignored. A journal that
+// names anything outside its folder is no journal: it is never acted on.
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -22,8 +24,11 @@ enum class RenameOutcome { Unknown, Renamed, Failed, Restored };
 struct JournalEntry {
     std::wstring OldName;  // names within the folder, or paths relative to it ("写真\a.JPG")
     std::wstring NewName;
-    bool Blocked = false;  // the new name was taken when the entry's turn came: it cannot be renamed
+    bool Blocked = false;  // the plan found the new name taken: without a record, it was not renamed
     RenameOutcome Outcome = RenameOutcome::Unknown;
+    // With an unknown outcome: the name in the entry's folder that a change of case was moving the
+    // file through when the record ends.
+    std::wstring Temporary = {};
 };
 
 struct BatchJournal {
@@ -48,12 +53,18 @@ public:
     void Record(std::size_t entry, bool renamed) {
         Record(entry, renamed ? RenameOutcome::Renamed : RenameOutcome::Failed);
     }
+    // Before the file moves to a temporary name.
+    void RecordTemporary(std::size_t entry, std::wstring_view temporary);
+    // Entries a stopped run never reached: not renamed. One write for all of them.
+    void RecordNotReached(const std::vector<std::size_t>& entries);
 
 private:
     UniqueFileHandle file_;
 };
 
-// The journal stored at the path, or nothing when there is none or it is not a journal.
+// The journal stored at the path, or nothing when there is none, it is not a journal, or it names
+// a file outside its folder (a folder that is no absolute path, a name with "." or ".." parts, a
+// drive or a stream).
 std::optional<BatchJournal> ReadBatchJournal(const std::wstring& path);
 
 // Writes the journal whole (temporary file, then moved over the old one); throws on failure.
@@ -66,6 +77,10 @@ std::vector<std::size_t> UndoableEntries(const BatchJournal& journal);
 struct UndoResult {
     int Restored = 0;
     int NotRestored = 0;  // renamed by the batch, but the new name is gone or the old one is taken
+    bool Stopped = false;  // the progress stopped the undo before its end
+    // Why the journal could not be written again at the end, or empty. What each file did is
+    // recorded in it all the same, as it happened.
+    std::wstring JournalError = {};
 };
 
 // Renames back, last first, every undoable entry whose new name exists and whose old name is free,
@@ -73,9 +88,15 @@ struct UndoResult {
 // the journal as it happens, so that an undo cut short by a crash leaves a journal that offers
 // exactly what is still to restore. At the end the journal keeps only the entries that could not
 // be restored and those the undo did not reach (so that a second undo tries them) and is removed
-// when none is left. The progress steps once per undoable entry.
+// when none is left. The progress steps once per undoable entry. A file found under the temporary
+// name of a change of case goes back to its old name, or where that is taken, to its new one.
 UndoResult UndoBatch(const std::wstring& path, ProgressSink& progress);
 UndoResult UndoBatch(const std::wstring& path);
+
+// Puts every file the journal finds under the temporary name of a change of case cut short (a crash,
+// a power cut) back to its old name, or where that is taken, to its new one, and records it. The
+// number of files put back.
+int RecoverTemporaryNames(const std::wstring& path);
 
 // Sink that records the outcomes of a run in the journal while another sink shows the progress.
 // Match-list indexes are mapped to journal entries (the journal holds only checked entries).
@@ -84,14 +105,17 @@ public:
     JournalingSink(ProgressSink& progress, JournalRecorder* recorder, const MatchList& list);
     void Start(int max) override { progress_.Start(max); }
     void Step() override { progress_.Step(); }
+    void MovingThrough(std::size_t entry, std::wstring_view temporary) override;
     void Renamed(std::size_t entry, bool succeeded) override;
     bool Continue() override { return progress_.Continue(); }
-    void Finish() override { progress_.Finish(); }
+    // Records the entries the run never reached as not renamed.
+    void Finish() override;
 
 private:
     ProgressSink& progress_;
     JournalRecorder* recorder_;
     std::vector<std::size_t> journalIndex_;
+    std::vector<bool> told_;  // per journal entry: an outcome or a temporary name has been recorded
 };
 
 }  // namespace morvane

@@ -108,6 +108,79 @@ TEST(BatchJournal, IsWrittenBeforeTheRunAndRecordsEveryOutcome) {
     EXPECT_FALSE(ReadBatchJournal(journalPath));
     WriteFileBytes(journalPath, "not a journal");
     EXPECT_FALSE(ReadBatchJournal(journalPath));
+
+    // Any name the folder can hold comes back as it was written: tabs, line breaks and the escape
+    // character itself included, in the folder path too.
+    const BatchJournal odd{L"C:\\a%20b\\tab\there", {{L"x\ty.txt", L"x\ty.bak", false, RenameOutcome::Renamed},
+                                                 {L"l\nf%0A.txt", L"l\nf%0A.bak", true, RenameOutcome::Unknown,
+                                                  L"l\nf%0A.txt.morvane-tmp"},
+                                                 {L"写真\\c\r.txt", L"写真\\c\r.", false, RenameOutcome::Failed}}};
+    WriteBatchJournal(journalPath, odd);
+    const std::optional<BatchJournal> back = ReadBatchJournal(journalPath);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->Folder, odd.Folder);
+    ASSERT_EQ(back->Entries.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(back->Entries[i].OldName, odd.Entries[i].OldName);
+        EXPECT_EQ(back->Entries[i].NewName, odd.Entries[i].NewName);
+        EXPECT_EQ(back->Entries[i].Blocked, odd.Entries[i].Blocked);
+        EXPECT_EQ(back->Entries[i].Outcome, odd.Entries[i].Outcome);
+        EXPECT_EQ(back->Entries[i].Temporary, odd.Entries[i].Temporary);
+    }
+    // A journal of the first version, which wrote every field as it is, is still read.
+    const auto utf16 = [](std::wstring_view text) {
+        return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+    };
+    WriteFileBytes(journalPath, utf16(L"\xFEFFMorvane last-batch 1\nfolder\tC:\\d%25\ncount\t1\n"
+                                      L"E\t0\t写真\\a%25.JPG\t写真\\a%25.jpg\nR\t0\n"));
+    ASSERT_TRUE(ReadBatchJournal(journalPath));
+    EXPECT_EQ(ReadBatchJournal(journalPath)->Folder, L"C:\\d%25");
+    EXPECT_EQ(ReadBatchJournal(journalPath)->Entries[0].NewName, L"写真\\a%25.jpg");
+    EXPECT_EQ(ReadBatchJournal(journalPath)->Entries[0].Outcome, RenameOutcome::Renamed);
+}
+
+// A damaged or edited journal never leads a rename outside its folder: a folder that is no full
+// path, a name with "." or ".." parts, a drive, a stream, a root, two names in two folders, or a
+// temporary name with a folder part make it no journal at all.
+TEST(BatchJournal, OneThatNamesAnythingOutsideItsFolderIsNoJournal) {
+    TempFolder store;
+    const std::wstring journalPath = store.PathOf(L"last-batch");
+    TempFolder sibling;
+    sibling.AddFile(L"a.bak");
+    TempFolder folder;
+    folder.AddFolder(L"sub");
+    folder.AddFile(L"sub\\a.bak");
+    const std::wstring up = L"..\\" + sibling.Path().substr(sibling.Path().find_last_of(L'\\') + 1) + L"\\";
+    const JournalEntry fine{L"a.txt", L"a.bak", false, RenameOutcome::Renamed};
+    const std::vector<BatchJournal> hostile{
+        {L"relative\\folder", {fine}},
+        {L"C:relative", {fine}},
+        {L"\\\\?\\" + folder.Path(), {fine}},
+        {folder.Path() + L"\\..\\x", {fine}},
+        {L"", {fine}},
+        {folder.Path(), {{up + L"a.txt", up + L"a.bak", false, RenameOutcome::Renamed}}},
+        {folder.Path(), {{L"sub\\..\\..\\a.txt", L"sub\\..\\..\\a.bak", false, RenameOutcome::Renamed}}},
+        {folder.Path(), {{L".\\a.txt", L".\\a.bak", false, RenameOutcome::Renamed}}},
+        {folder.Path(), {{L"a.txt", sibling.PathOf(L"a.bak"), false, RenameOutcome::Renamed}}},
+        {folder.Path(), {{L"\\a.txt", L"\\a.bak", false, RenameOutcome::Renamed}}},
+        {folder.Path(), {{L"a/b.txt", L"a/b.bak", false, RenameOutcome::Renamed}}},
+        {folder.Path(), {{L"a.txt", L"a:b.bak", false, RenameOutcome::Renamed}}},
+        {folder.Path(), {{L"a.txt", L"sub\\a.bak", false, RenameOutcome::Renamed}}},
+        {folder.Path(), {{L"sub\\a.txt", L"sub\\a.bak", false, RenameOutcome::Unknown, L"..\\a.bak"}}},
+    };
+    for (size_t i = 0; i < hostile.size(); ++i) {
+        WriteBatchJournal(journalPath, hostile[i]);
+        EXPECT_FALSE(ReadBatchJournal(journalPath)) << i;
+        EXPECT_EQ(UndoBatch(journalPath).Restored, 0) << i;
+    }
+    EXPECT_EQ(sibling.Names(), Names{L"a.bak"});
+    EXPECT_EQ(folder.Names(), Names{L"sub"});
+    EXPECT_EQ(test::NamesInFolder(folder.PathOf(L"sub")), Names{L"a.bak"});
+    // The same journal with names that stay inside is one; a share's path is a full path too.
+    WriteBatchJournal(journalPath, {folder.Path(), {{L"sub\\a.txt", L"sub\\a.bak", false, RenameOutcome::Renamed}}});
+    EXPECT_TRUE(ReadBatchJournal(journalPath));
+    WriteBatchJournal(journalPath, {L"\\\\server\\share\\写真", {fine}});
+    EXPECT_TRUE(ReadBatchJournal(journalPath));
 }
 
 TEST(BatchJournal, AFailedReplacementLeavesTheOldJournal) {
@@ -189,6 +262,24 @@ TEST(BatchUndo, RestoresEveryRenameAndNeverUndoesAFailedOne) {
     EXPECT_EQ(folder.Names(), (Names{L"a.txt", L"b.bak", L"b.txt", L"c.txt", L"u.txt", L"x.bak"}));
     EXPECT_EQ(ReadFileBytes(folder.PathOf(L"b.bak")), "precious");
     EXPECT_EQ(ReadFileBytes(folder.PathOf(L"x.bak")), "another");
+
+    // The plan dims report.pdf, since report.docx would take report.bak first; report.docx is open
+    // in another program, so report.pdf is renamed after all. What was recorded holds: it is undone,
+    // also when it is the only file the batch renamed.
+    TempFolder reports;
+    reports.AddFile(L"report.docx", 0, "docx");
+    reports.AddFile(L"report.pdf", 0, "pdf");
+    const MatchList both = Checked({L"report.docx", L"report.pdf"});
+    ASSERT_EQ(FindNameCollisions(reports.Path(), both, L"bak"), (std::vector<bool>{false, true}));
+    {
+        test::FileLock open(reports.PathOf(L"report.docx"));
+        RunJournaledBatch(journalPath, reports.Path(), both, L"bak");
+    }
+    ASSERT_EQ(reports.Names(), (Names{L"report.bak", L"report.docx"}));
+    EXPECT_EQ(UndoableEntries(*ReadBatchJournal(journalPath)), std::vector<size_t>{1});
+    EXPECT_EQ(UndoBatch(journalPath).Restored, 1);
+    EXPECT_EQ(reports.Names(), (Names{L"report.docx", L"report.pdf"}));
+    EXPECT_EQ(ReadFileBytes(reports.PathOf(L"report.pdf")), "pdf");
 }
 
 TEST(BatchUndo, ANameOneFileGaveUpAndAnotherTookIsUndoneLastRenameFirst) {
@@ -238,6 +329,64 @@ TEST(BatchUndo, AChangeOfCaseIsRecordedAndUndoneToTheOldCase) {
     EXPECT_EQ(result.NotRestored, 0);
     EXPECT_FALSE(ReadBatchJournal(journalPath)) << "nothing is left to undo";
     EXPECT_EQ(folder.Names(), (Names{L"x.JPG", L"y.jpg", L"z.Jpg"}));
+}
+
+// A change of case cut short (a crash between its two moves) leaves the file under the temporary
+// name the journal recorded first: the undo, or else the next start, puts it back under its old
+// name, or where that is taken, under its new one.
+TEST(BatchUndo, AFileLeftUnderATemporaryNameIsPutBack) {
+    TempFolder folder;
+    TempFolder store;
+    const std::wstring journalPath = store.PathOf(L"last-batch");
+    // Under Wine a change of case goes through the temporary name: recorded before the move.
+    folder.AddFile(L"w.JPG");
+    RunJournaledBatch(journalPath, folder.Path(), Checked({L"w.JPG"}), L"jpg");
+    ASSERT_EQ(folder.Names(), Names{L"w.jpg"});
+    const std::string text = ReadFileBytes(journalPath);
+    const auto utf16 = [](std::wstring_view part) {
+        return std::string(reinterpret_cast<const char*>(part.data()), part.size() * sizeof(wchar_t));
+    };
+    if (text.find(utf16(L"\nT\t0\tw.JPG.morvane-tmp\n")) != std::string::npos) {
+        EXPECT_LT(text.find(utf16(L"\nT\t0\t")), text.find(utf16(L"\nR\t0\n")));
+    }
+    EXPECT_EQ(UndoBatch(journalPath).Restored, 1);
+    ASSERT_EQ(folder.Names(), Names{L"w.JPG"});
+
+    folder.AddFolder(L"写真");
+    const BatchJournal cut{folder.Path(),
+                           {{L"x.JPG", L"x.jpg", false, RenameOutcome::Unknown, L"x.JPG.morvane-tmp"},
+                            {L"写真\\y.JPG", L"写真\\y.jpg", false, RenameOutcome::Unknown, L"y.JPG.morvane-tmp"},
+                            {L"z.JPG", L"z.jpg", false, RenameOutcome::Unknown, L"z.JPG.morvane-tmp"}}};
+    const auto leaveUnderTemporaryNames = [&] {
+        for (const wchar_t* name : {L"x.JPG.morvane-tmp", L"写真\\y.JPG.morvane-tmp"}) folder.AddFile(name);
+        WriteBatchJournal(journalPath, cut);  // z's temporary name is gone: nothing to put back
+    };
+    leaveUnderTemporaryNames();
+    EXPECT_EQ(UndoableEntries(*ReadBatchJournal(journalPath)), (std::vector<size_t>{0, 1}));
+    const UndoResult undone = UndoBatch(journalPath);
+    EXPECT_EQ(undone.Restored, 2);
+    EXPECT_EQ(folder.Names(), (Names{L"w.JPG", L"x.JPG", L"写真"}));
+    EXPECT_EQ(test::NamesInFolder(folder.PathOf(L"写真")), Names{L"y.JPG"});
+
+    // At the next start. x's old name is taken by now (and so is its new one, the same name but
+    // for case): it stays under the temporary name, still recorded, until the name is free.
+    DeleteFileW(folder.PathOf(L"写真\\y.JPG").c_str());
+    DeleteFileW(folder.PathOf(L"x.JPG").c_str());
+    leaveUnderTemporaryNames();
+    folder.AddFile(L"x.JPG", 0, "another");
+    EXPECT_EQ(RecoverTemporaryNames(journalPath), 1);
+    EXPECT_EQ(folder.Names(), (Names{L"w.JPG", L"x.JPG", L"x.JPG.morvane-tmp", L"写真"}));
+    EXPECT_EQ(test::NamesInFolder(folder.PathOf(L"写真")), Names{L"y.JPG"});
+    EXPECT_EQ(ReadFileBytes(folder.PathOf(L"x.JPG")), "another");
+    std::optional<BatchJournal> recovered = ReadBatchJournal(journalPath);
+    ASSERT_TRUE(recovered);
+    EXPECT_EQ(recovered->Entries[0].Temporary, L"x.JPG.morvane-tmp");
+    EXPECT_EQ(recovered->Entries[1].Outcome, RenameOutcome::Failed);
+    DeleteFileW(folder.PathOf(L"x.JPG").c_str());
+    EXPECT_EQ(RecoverTemporaryNames(journalPath), 1);
+    EXPECT_EQ(folder.Names(), (Names{L"w.JPG", L"x.JPG", L"写真"}));
+    EXPECT_EQ(RecoverTemporaryNames(journalPath), 0);
+    EXPECT_TRUE(UndoableEntries(*ReadBatchJournal(journalPath)).empty());
 }
 
 // A batch over subfolders: the journal holds the paths relative to the folder, and the undo puts

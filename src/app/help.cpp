@@ -16,7 +16,7 @@ HtmlHelpFunction loadedEngine = nullptr;
 
 HtmlHelpFunction HtmlHelpEngine() {
     static const HtmlHelpFunction engine = loadedEngine = [] {
-        const HMODULE module = LoadLibraryW(L"hhctrl.ocx");
+        const HMODULE module = LoadSystemLibrary(L"hhctrl.ocx");
         return module ? reinterpret_cast<HtmlHelpFunction>(
                             reinterpret_cast<void*>(GetProcAddress(module, "HtmlHelpW")))
                       : nullptr;

@@ -9,10 +9,14 @@
 #include "batch/batch_dialog.h"
 #include "batch/extension_list_dialog.h"
 #include "ui/application.h"
+#include "ui/executable.h"
 
 using namespace morvane;
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // Before anything loads a library on the program's behalf: none comes from the folder the
+    // program was started from.
+    LoadLibrariesFromTheSystemOnly();
     Application& app = App();
     app.SetTitle(L"Morvane");
     app.SetHelpFile(HelpFileBesideExecutable());

@@ -21,6 +21,15 @@ namespace {
 constexpr int kTreeWidth = 177;
 constexpr int kSplitterWidth = 4;
 constexpr int kStatusBarHeight = 19;
+// More than any target or new extension can use (a name holds 255 characters at most): a stored
+// text of hundreds of thousands would hold the start for seconds.
+constexpr size_t kMaxFieldText = 512;
+
+std::wstring FieldText(std::wstring text) {
+    if (text.size() > kMaxFieldText)
+        text.resize(IS_LOW_SURROGATE(text[kMaxFieldText]) ? kMaxFieldText - 1 : kMaxFieldText);
+    return text;
+}
 
 bool IsExistingFile(const std::wstring& path) {
     const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
@@ -155,6 +164,9 @@ void TForm1::Show() {
         // Drawn before the list reads its folder: the user sees the program at once, and a large
         // folder fill in.
         RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        // A file that a crash left under the temporary name of a change of case gets its name back
+        // before any folder is listed.
+        Reported([&] { RecoverTemporaryNames(journalPath_); });
         if (const TreeView::Node folder = FolderView1.Selected())
             FileView1.SetFolderIDList(FolderView1.GetNodeIDList(folder).Get());
     }
@@ -208,8 +220,8 @@ void TForm1::LoadSettings() {
     };
 
     Reported([&] { FolderView1.SetFolderPath(readString(L"Directory", L"")); });
-    Edit1.SetText(readString(L"ExtFrom", kAllFilesKeyword));
-    Edit2.SetText(readString(L"ExtTo", L"AIFF"));
+    Edit1.SetText(FieldText(readString(L"ExtFrom", kAllFilesKeyword)));
+    Edit2.SetText(FieldText(readString(L"ExtTo", L"AIFF")));
     switch (readInteger(L"FileView", 3)) {
     case 0: K5Click(); break;
     case 1: K6Click(); break;
@@ -363,9 +375,20 @@ void TForm1::UndoLastBatch() {
         result = UndoBatch(journalPath_, progress);
         FileView1.FillList();
     }
-    std::wstring report = std::to_wstring(result.Restored) + L"個のﾌｧｲﾙを元に戻しました。";
-    if (result.NotRestored > 0) report += std::to_wstring(result.NotRestored) + L"個は戻せませんでした。";
+    std::wstring report;
+    if (result.Stopped) {
+        // What the next Ctrl+Z still offers, as the journal now stands.
+        const std::optional<BatchJournal> rest = ReadBatchJournal(journalPath_);
+        const size_t left = rest ? UndoableEntries(*rest).size() : 0;
+        report = std::to_wstring(result.Restored) + L"個を元に戻して中止しました。残り" + std::to_wstring(left) +
+                 L"個はCtrl+Zで戻せます。";
+    } else {
+        report = std::to_wstring(result.Restored) + L"個のﾌｧｲﾙを元に戻しました。";
+        if (result.NotRestored > 0) report += std::to_wstring(result.NotRestored) + L"個は戻せませんでした。";
+    }
     StatusBar1.SetPanelText(1, report);
+    // Every file put back was recorded as it went; the error only says the journal is not tidied.
+    if (!result.JournalError.empty()) App().ShowError(result.JournalError);
 }
 
 }  // namespace morvane

@@ -5,6 +5,7 @@
 
 #include "app/settings.h"
 #include "batch/batch_journal.h"
+#include "batch/file_names.h"
 #include "batch/live_progress.h"
 #include "ui/error.h"
 #include "ui/screen_cursor.h"
@@ -16,6 +17,19 @@ namespace {
 constexpr int kExpandedHeight = 254;
 constexpr int kCollapsedHeight = 117;
 constexpr wchar_t kDetailsValue[] = L"Meisai";
+constexpr wchar_t kQuestion[] = L"本当によろしいですか？";
+
+// Said in place of the question when the new extension can never work.
+const wchar_t* FaultText(ExtensionFault fault) {
+    switch (fault) {
+    case ExtensionFault::ForbiddenCharacter: return L"変換拡張子に使えない文字があります（\\/:*?\"<>|）。";
+    case ExtensionFault::EndsInDotOrBlank: return L"変換拡張子の最後にﾋﾟﾘｵﾄﾞや空白は使えません。";
+    case ExtensionFault::OnlyBlanks: return L"変換拡張子が空白だけです。";
+    case ExtensionFault::TooLong: return L"変換拡張子が長すぎます。";
+    case ExtensionFault::None: break;
+    }
+    return kQuestion;
+}
 
 // Shows the bar at 0 of the given maximum for as long as it lives: from before the journal is
 // written until the list has been read again.
@@ -90,7 +104,7 @@ TForm2::TForm2(BatchDialogOpener& opener)
       Image1(this, ProgramIcon(32), 11, 16, 33, 33),
       Label2(this, 56, 16, L"", true),
       Label1(this, 56, 32),
-      Label3(this, 56, 48, L"本当によろしいですか？"),
+      Label3(this, 56, 48, kQuestion),
       Bevel1(this, BevelShape::TopLine, 8, 93, 385, 2),
       opener_(opener),
       journalPath_(BatchJournalPath()) {
@@ -122,6 +136,9 @@ int TForm2::Open(std::wstring_view target, TargetMode mode, FolderScope scope) {
     const std::wstring folder = opener_.FolderPath();
     const std::wstring newExtension = opener_.NewExtension();
     const std::wstring mask = BuildSearchMask(target, mode);
+    // A new extension that can never work is refused here, before anything is renamed; the marks
+    // would only guess at names no file can take.
+    const ExtensionFault fault = CheckNewExtension(newExtension);
     std::vector<bool> dimmed;
     MatchList matches;
     {
@@ -129,8 +146,11 @@ int TForm2::Open(std::wstring_view target, TargetMode mode, FolderScope scope) {
         const HourglassCursor hourglass;
         matches = scope == FolderScope::WithSubFolders ? ListMatchingFilesWithSubFolders(folder, mask)
                                                        : ListMatchingFiles(folder, mask);
-        collisions_.emplace(FolderNames(folder, matches, newExtension), matches, newExtension);
-        dimmed = collisions_->Collisions(std::vector<bool>(matches.size(), true));
+        collisions_.reset();
+        if (fault == ExtensionFault::None) {
+            collisions_.emplace(FolderNames(folder, matches, newExtension), matches, newExtension);
+            dimmed = collisions_->Collisions(std::vector<bool>(matches.size(), true));
+        }
     }
     std::vector<std::wstring> names;
     names.reserve(matches.size());
@@ -142,6 +162,8 @@ int TForm2::Open(std::wstring_view target, TargetMode mode, FolderScope scope) {
     Label2.SetCaption(L"拡張子変更" + std::wstring(scopeText) + L"　[" + std::wstring(target) + L"] → [" +
                       newExtension + L"]");
     Label1.SetCaption(std::to_wstring(matches.size()) + L"個のファイルの拡張子を変更します。");
+    Label3.SetCaption(FaultText(fault));
+    Button2.SetEnabled(fault == ExtensionFault::None);
     return ShowModal();
 }
 
@@ -157,8 +179,9 @@ void TForm2::MarkCollisions() {
 }
 
 void TForm2::Button2Click() {
-    // A click sent to the disabled button while the run lets messages through starts no second run.
-    if (running_) return;
+    // A click sent to the disabled button while the run lets messages through starts no second run,
+    // and none starts for an extension refused at the opening.
+    if (running_ || CheckNewExtension(opener_.NewExtension()) != ExtensionFault::None) return;
     running_ = true;
     const struct Done {
         bool& running;

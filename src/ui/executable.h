@@ -27,4 +27,14 @@ inline std::wstring FileBesideExecutable(const std::wstring& name) {
     return executable.substr(0, executable.find_last_of(L'\\') + 1) + name;
 }
 
+// A library of the system's own folder, never a file of the same name that sits beside the program
+// (a planted hhctrl.ocx in the Downloads folder the program was started from); null without one.
+inline HMODULE LoadSystemLibrary(const wchar_t* name) {
+    return LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+// From here on, every library the process loads by its name alone (the system's own, loaded on a
+// component's behalf) comes from the system's folder.
+inline void LoadLibrariesFromTheSystemOnly() { SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32); }
+
 }  // namespace morvane

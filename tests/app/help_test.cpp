@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "ui/executable.h"
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -120,6 +122,28 @@ BOOL CALLBACK FindTree(HWND child, LPARAM found) {
     if (std::wstring(name) != WC_TREEVIEWW) return TRUE;
     *reinterpret_cast<HWND*>(found) = child;
     return FALSE;
+}
+
+// A library of the same name beside the program (a planted hhctrl.ocx in the Downloads folder)
+// is never loaded: the help engine, and every library loaded by name once the program has started,
+// come from the system's folder.
+TEST(Help, TheEngineAndOtherLibrariesComeOnlyFromTheSystemFolder) {
+    const wchar_t planted[] = L"morvane-planted.dll";
+    const HMODULE found = LoadLibraryW(planted);
+    ASSERT_NE(found, nullptr) << "the planted library is not beside the test program";
+    FreeLibrary(found);
+    EXPECT_EQ(LoadSystemLibrary(planted), nullptr);
+
+    ASSERT_NE(ShowHelpContents(nullptr, HelpFileBesideExecutable()), nullptr);
+    wchar_t system[MAX_PATH] = {}, engine[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    GetModuleFileNameW(GetModuleHandleW(L"hhctrl.ocx"), engine, MAX_PATH);
+    EXPECT_EQ(CompareStringOrdinal(engine, static_cast<int>(wcslen(system)), system, -1, TRUE), CSTR_EQUAL);
+    CloseHelpWindows();
+
+    LoadLibrariesFromTheSystemOnly();
+    EXPECT_EQ(LoadLibraryW(planted), nullptr);
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);  // as the other tests expect it
 }
 
 TEST(Help, ContentsWindowOpensOnTheProgramsTopics) {

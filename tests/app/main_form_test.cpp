@@ -244,6 +244,13 @@ TEST_F(MainWindow, StoredValuesComeBackAndTheStartFolderFollowsItsMode) {
     Store(L"FirstDirectory", chosen.Path());
     Store(L"SubFolders", L"1");
     {
+        // A stored text far longer than a target or an extension can use: only what they can.
+        Store(L"ExtFrom", std::wstring(300000, L'x'));
+        auto form = Create();
+        EXPECT_EQ(form->Edit1.Text(), std::wstring(512, L'x'));
+    }
+    Store(L"ExtFrom", L"txt");
+    {
         auto form = Create();
         EXPECT_TRUE(form->IncludeSubFolders.Checked());
         EXPECT_EQ(form->Scope(), FolderScope::WithSubFolders);
@@ -643,6 +650,29 @@ TEST_F(MainWindow, CtrlZInTheTreeOrTheListUndoesTheLastBatchAlsoAfterARestart) {
     form->FileView1.SetFocus();
     PressKeys({VK_CONTROL, 'Z', -'Z', -VK_CONTROL});
     EXPECT_EQ(boxes.Boxes().size(), 2u);
+
+    // A journal that cannot be written again at the end: the list is still read again, the status
+    // says what was put back, and the error box why the journal stays as it was.
+    {
+        struct Silent : ProgressSink {
+            void Start(int) override {}
+            void Step() override {}
+            void Finish() override {}
+        } silent;
+        const MatchList list = ListMatchingFiles(folder.Path(), L"*.txt");
+        JournalRecorder recorder(journal, PlanBatch(folder.Path(), list, L"bak"));
+        JournalingSink sink(silent, &recorder, list);
+        RenameCheckedFiles(folder.Path(), list, L"bak", sink);
+    }
+    folder.AddFile(L"a.txt", 0, "new");  // a cannot go back
+    store.AddFolder(L"last-batch.new");
+    form->FileView1.SetFocus();
+    PressKeys({VK_CONTROL, 'Z', -'Z', -VK_CONTROL});
+    ASSERT_EQ(boxes.Boxes().size(), 4u);
+    EXPECT_EQ(boxes.Boxes()[3].Text, L"ﾌｧｲﾙ " + journal + L" を作成できません.");
+    EXPECT_EQ(form->StatusBar1.PanelText(1), L"2個のﾌｧｲﾙを元に戻しました。1個は戻せませんでした。");
+    EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.bak", L"a.txt", L"b.txt", L"c.txt"}));
+    EXPECT_GE(ItemNamed(form->FileView1, L"b.txt"), 0);
 }
 
 // A long undo keeps the window painting and shows in the status bar how far it is; no input reaches
@@ -697,6 +727,9 @@ TEST_F(MainWindow, ALongUndoShowsHowFarItIsTakesNoInputAndStopsOnEsc) {
             // A character typed into the target field, and a click on a file, which would take its
             // extension as the target.
             PostMessageW(form->Edit1.Handle(), WM_CHAR, L'x', 1);
+            // Keys other than Esc do not stop it.
+            for (const WPARAM key : {WPARAM{'X'}, WPARAM{VK_SPACE}, WPARAM{VK_RETURN}, WPARAM{VK_F1}})
+                test::PostKey(form->FileView1.Handle(), key);
             const RECT item = form->FileView1.ItemRect(0);
             PostClickAt(form->FileView1.Handle(), item.left + 8, (item.top + item.bottom) / 2);
             script.Then(stopOnceSomeAreRestored);
@@ -708,7 +741,9 @@ TEST_F(MainWindow, ALongUndoShowsHowFarItIsTakesNoInputAndStopsOnEsc) {
     ASSERT_LT(restoredAtStop, kFiles);
     EXPECT_EQ(statusAtStop, L"元に戻しています… " + std::to_wstring(restoredAtStop) + L"/1000個");
     EXPECT_EQ(restoredSoFar(), restoredAtStop);
-    EXPECT_EQ(form->StatusBar1.PanelText(1), std::to_wstring(restoredAtStop) + L"個のﾌｧｲﾙを元に戻しました。");
+    // Stopped, the status says so and what the next Ctrl+Z still puts back.
+    EXPECT_EQ(form->StatusBar1.PanelText(1), std::to_wstring(restoredAtStop) + L"個を元に戻して中止しました。残り" +
+                                                 std::to_wstring(kFiles - restoredAtStop) + L"個はCtrl+Zで戻せます。");
     EXPECT_TRUE(IsWindowEnabled(form->Handle()));
     EXPECT_EQ(GetFocus(), form->FileView1.Handle());
     EXPECT_EQ(form->Edit1.Text(), L"txt");

@@ -9,6 +9,7 @@
 
 #include "app/settings.h"
 #include "batch/batch_journal.h"
+#include "batch/live_progress.h"
 #include "common/temp_folder.h"
 #include "common/ui_driver.h"
 #include "ui/application.h"
@@ -94,6 +95,7 @@ protected:
 
 TEST_F(BatchDialog, ListsMatchesCheckedWithSummaryAndCount) {
     folder.AddFile(L"a.txt");
+    folder.AddFile(L"ab.txt");
     folder.AddFile(L"写真.txt");
     folder.AddFile(L"c.doc");
     folder.AddFile(L"hidden.txt", FILE_ATTRIBUTE_HIDDEN);
@@ -106,29 +108,42 @@ TEST_F(BatchDialog, ListsMatchesCheckedWithSummaryAndCount) {
         for (const MatchEntry& match : ListMatchingFiles(folder.Path(), L"*.txt")) expected.emplace_back(match.Name, true);
         EXPECT_EQ(EntriesOf(dialog.CheckListBox1), expected);
         EXPECT_EQ(dialog.Label2.Caption(), L"拡張子変更　[txt] → [bak]");
-        EXPECT_EQ(dialog.Label1.Caption(), L"2個のファイルの拡張子を変更します。");
+        EXPECT_EQ(dialog.Label1.Caption(), L"3個のファイルの拡張子を変更します。");
         EXPECT_EQ(dialog.Label3.Caption(), L"本当によろしいですか？");
         EXPECT_TRUE(IsWindowVisible(dialog.Handle()));
         EXPECT_FALSE(IsWindowVisible(dialog.ProgressBar1.Handle()));
-        // A typed character selects the next entry that begins with it.
+        // A typed character selects the next entry that begins with it, past the one selected,
+        // which may begin with it too.
         PostMessageW(dialog.CheckListBox1.Handle(), WM_CHAR, L'写', 1);
         script.Then([&] {
-            const auto selected = static_cast<int>(SendMessageW(dialog.CheckListBox1.Handle(), LB_GETCURSEL, 0, 0));
+            const HWND list = dialog.CheckListBox1.Handle();
+            const auto selected = static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0));
             EXPECT_EQ(dialog.CheckListBox1.Item(selected), L"写真.txt");
-            PostKey(dialog.Handle(), VK_ESCAPE);
+            PostMessageW(list, WM_CHAR, L'A', 1);
+            script.Then([&, list] {
+                const auto first = static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0));
+                EXPECT_EQ(dialog.CheckListBox1.Item(first).front(), L'a');
+                PostMessageW(list, WM_CHAR, L'a', 1);
+                script.Then([&, list, first] {
+                    const auto second = static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0));
+                    EXPECT_NE(second, first);
+                    EXPECT_EQ(dialog.CheckListBox1.Item(second).front(), L'a');
+                    PostKey(dialog.Handle(), VK_ESCAPE);
+                });
+            });
         });
     });
     EXPECT_EQ(dialog.Open(L"txt", TargetMode::ByExtension), mrCancel);
     EXPECT_TRUE(script.Done());
     EXPECT_FALSE(IsWindowVisible(dialog.Handle()));
-    EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.txt", L"c.doc", L"hidden.txt", L"写真.txt"}));
+    EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.txt", L"ab.txt", L"c.doc", L"hidden.txt", L"写真.txt"}));
     EXPECT_EQ(opener.refreshes, 0);
 
     // The summary shows the raw target text, not the mask.
     PostKey(dialog.Handle(), VK_ESCAPE);
     dialog.Open(L"すべて", TargetMode::ByWildcard);
     EXPECT_EQ(dialog.Label2.Caption(), L"拡張子変更　[すべて] → [bak]");
-    EXPECT_EQ(dialog.Label1.Caption(), L"3個のファイルの拡張子を変更します。");
+    EXPECT_EQ(dialog.Label1.Caption(), L"4個のファイルの拡張子を変更します。");
 
     // With subfolders: the files of every folder below by their relative paths, and a summary that
     // says so within the labels' column, left of the buttons.
@@ -141,16 +156,16 @@ TEST_F(BatchDialog, ListsMatchesCheckedWithSummaryAndCount) {
     std::vector<std::pair<std::wstring, bool>> expected;
     for (const MatchEntry& match : ListMatchingFilesWithSubFolders(folder.Path(), L"*.txt"))
         expected.emplace_back(match.Name, true);
-    ASSERT_EQ(expected.size(), 4u);
+    ASSERT_EQ(expected.size(), 5u);
     EXPECT_EQ(expected.back().first, L"写真\\2024\\c.TXT");
     EXPECT_EQ(EntriesOf(dialog.CheckListBox1), expected);
     EXPECT_EQ(dialog.Label2.Caption(), L"拡張子変更(ｻﾌﾞﾌｫﾙﾀﾞも)　[txt] → [bak]");
-    EXPECT_EQ(dialog.Label1.Caption(), L"4個のファイルの拡張子を変更します。");
+    EXPECT_EQ(dialog.Label1.Caption(), L"5個のファイルの拡張子を変更します。");
     EXPECT_LE(dialog.Label2.Left() + dialog.Label2.Width(), RectInParent(dialog.ProgressBar1.Handle()).right);
     PostKey(dialog.Handle(), VK_ESCAPE);
     dialog.Open(L"txt", TargetMode::ByExtension);
     EXPECT_EQ(dialog.Label2.Caption(), L"拡張子変更　[txt] → [bak]");
-    EXPECT_EQ(dialog.CheckListBox1.Count(), 2);
+    EXPECT_EQ(dialog.CheckListBox1.Count(), 3);
 }
 
 TEST_F(BatchDialog, ConvertsOnlyCheckedEntries) {
@@ -242,6 +257,53 @@ TEST_F(BatchDialog, DimsTheEntriesThatWillKeepTheirNames) {
     // Dimming never touches a check box.
     for (int i = 0; i < dialog.CheckListBox1.Count(); ++i)
         EXPECT_EQ(dialog.CheckListBox1.Checked(i), i != firstA);
+
+    // A mark that changes is repainted wherever its entry is, the last one unchanged.
+    CheckListBox& list = dialog.CheckListBox1;
+    ASSERT_GE(list.Count(), 3);
+    std::vector<bool> marks(static_cast<size_t>(list.Count()));
+    for (int i = 0; i < list.Count(); ++i) marks[static_cast<size_t>(i)] = list.Dimmed(i);
+    ShowWindow(dialog.Handle(), SW_SHOWNOACTIVATE);
+    UpdateWindow(list.Handle());
+    marks[0] = !marks[0];
+    list.SetDimmedFlags(marks);
+    RECT pending{}, firstRow{};
+    SendMessageW(list.Handle(), LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&firstRow));
+    EXPECT_TRUE(GetUpdateRect(list.Handle(), &pending, FALSE));
+    EXPECT_TRUE(IntersectRect(&pending, &pending, &firstRow));
+    ShowWindow(dialog.Handle(), SW_HIDE);
+
+    // A new extension that can never work: said in place of the question, 変換 refused, and no
+    // mark guessing at names no file can take. Nothing is renamed, even by a click sent anyway.
+    for (const wchar_t* extension : {L"..\\x", L"   ", L"bak."}) {
+        opener.newExtension = extension;
+        std::wstring question;
+        bool convertEnabled = true;
+        int dimmedCount = 0;
+        ModalScript refused;
+        refused.Then([&] {
+            question = dialog.Label3.Caption();
+            convertEnabled = IsWindowEnabled(dialog.Button2.Handle());
+            for (int i = 0; i < list.Count(); ++i) dimmedCount += list.Dimmed(i) ? 1 : 0;
+            dialog.Button2Click();
+            PostKey(dialog.Handle(), VK_ESCAPE);
+        });
+        EXPECT_EQ(dialog.Open(L"すべて", TargetMode::ByExtension), mrCancel);
+        EXPECT_NE(question, L"本当によろしいですか？") << question.size();
+        EXPECT_EQ(question.rfind(L"変換拡張子", 0), 0u);
+        EXPECT_FALSE(convertEnabled);
+        EXPECT_EQ(dimmedCount, 0);
+        EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.doc", L"a.txt", L"b.BAK", L"b.txt", L"c.txt"}));
+    }
+    opener.newExtension = L"bak";
+    ModalScript usable;
+    usable.Then([&] {
+        EXPECT_EQ(dialog.Label3.Caption(), L"本当によろしいですか？");
+        EXPECT_TRUE(IsWindowEnabled(dialog.Button2.Handle()));
+        PostKey(dialog.Handle(), VK_ESCAPE);
+    });
+    dialog.Open(L"すべて", TargetMode::ByExtension);
+    EXPECT_TRUE(usable.Done());
 }
 
 TEST_F(BatchDialog, AConversionLeavesTheJournalThatUndoesIt) {
@@ -260,6 +322,22 @@ TEST_F(BatchDialog, AConversionLeavesTheJournalThatUndoesIt) {
     EXPECT_EQ(journal->Entries[1].Outcome, RenameOutcome::Renamed);
     EXPECT_EQ(UndoBatch(dialog.JournalPath()).Restored, 2);
     EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.txt", L"b.txt"}));
+
+    // A batch that renames something is the one to undo, also when its last file fails.
+    WriteBatchJournal(dialog.JournalPath(), *journal);
+    folder.AddFile(L"z.txt");
+    folder.AddFile(L"z.doc");
+    PostButtonClick(dialog.Button2.Handle());
+    opener.newExtension = L"doc";
+    EXPECT_EQ(dialog.Open(L"txt", TargetMode::ByExtension), mrOk);
+    ASSERT_TRUE(ReadBatchJournal(dialog.JournalPath()));
+    EXPECT_EQ(ReadBatchJournal(dialog.JournalPath())->Entries.size(), 3u);
+    EXPECT_EQ(ReadBatchJournal(dialog.JournalPath())->Entries.back().OldName, L"z.txt");
+    EXPECT_EQ(UndoBatch(dialog.JournalPath()).Restored, 2);
+    DeleteFileW(folder.PathOf(L"z.txt").c_str());
+    DeleteFileW(folder.PathOf(L"z.doc").c_str());
+    opener.newExtension = L"bak";
+    ASSERT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.txt", L"b.txt"}));
 
     // A batch that renames nothing (here nothing matches) leaves the journal of the batch before
     // it, so that Ctrl+Z still undoes the last batch that changed something.
@@ -385,6 +463,13 @@ TEST_F(BatchDialog, ALongRunPaintsAndStopsAfterTheFileInHandOnCancel) {
     const std::optional<BatchJournal> journal = ReadBatchJournal(dialog.JournalPath());
     ASSERT_TRUE(journal);
     EXPECT_EQ(UndoableEntries(*journal).size(), renamedAtCancel);
+    // What the run never reached is recorded as not renamed: a file renamed by hand later is never
+    // taken for this batch's, and the undo need not look for any of them.
+    EXPECT_TRUE(std::none_of(journal->Entries.begin(), journal->Entries.end(),
+                             [](const JournalEntry& entry) { return entry.Outcome == RenameOutcome::Unknown; }));
+    MoveFileW(folder.PathOf(L"f1999.txt").c_str(), folder.PathOf(L"f1999.bak").c_str());
+    EXPECT_EQ(UndoableEntries(*ReadBatchJournal(dialog.JournalPath())).size(), renamedAtCancel);
+    MoveFileW(folder.PathOf(L"f1999.bak").c_str(), folder.PathOf(L"f1999.txt").c_str());
     EXPECT_EQ(UndoBatch(dialog.JournalPath()).Restored, static_cast<int>(renamedAtCancel));
     EXPECT_EQ(renamedSoFar(), 0u);
     // The next opening finds every control as it was.
@@ -394,6 +479,20 @@ TEST_F(BatchDialog, ALongRunPaintsAndStopsAfterTheFileInHandOnCancel) {
     });
     dialog.Open(L"txt", TargetMode::ByExtension);
     EXPECT_TRUE(script.Done());
+}
+
+// The program told to quit during a long run (the session ends): the run stops after the entry in
+// hand, and the quit is left for the loop that owns it.
+TEST(LiveProgress, AQuitStopsTheRunAndIsLeftForTheLoop) {
+    LiveProgress progress([](int, int) {}, [] { return false; });
+    progress.Start(10);
+    EXPECT_TRUE(progress.Continue());
+    Sleep(40);  // the next breath handles what waits
+    PostQuitMessage(7);
+    EXPECT_FALSE(progress.Continue());
+    MSG quit{};
+    ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(quit.wParam, 7u);
 }
 
 TEST_F(BatchDialog, NoMatchConvertsNothingButRefreshesAndCloses) {

@@ -9,6 +9,7 @@
 #include "shellctl/shell_context_menu.h"
 #include "shellctl/shell_folder.h"
 #include "ui/gdi.h"
+#include "ui/handles.h"
 #include "ui/screen_cursor.h"
 
 namespace morvane {
@@ -34,12 +35,20 @@ constexpr SHCONTF kListedItems = SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_
 constexpr ULONG kShownAttributes = SFGAO_FOLDER | SFGAO_LINK;
 constexpr int kShortcutOverlay = 2;
 
-ULONGLONG SizeOf(const WIN32_FIND_DATAW& found) {
-    return (static_cast<ULONGLONG>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+ULONGLONG Joined(DWORD high, DWORD low) { return (static_cast<ULONGLONG>(high) << 32) | low; }
+
+FILETIME TimeOf(ULONGLONG value) {
+    return FILETIME{static_cast<DWORD>(value), static_cast<DWORD>(value >> 32)};
 }
 
-ULONGLONG LastWriteOf(const WIN32_FIND_DATAW& found) {
-    return (static_cast<ULONGLONG>(found.ftLastWriteTime.dwHighDateTime) << 32) | found.ftLastWriteTime.dwLowDateTime;
+// The folder of an absolute list in the file system, or empty.
+std::wstring FileSystemPath(LPCITEMIDLIST list) {
+    wchar_t path[MAX_PATH] = {};
+    return list && SHGetPathFromIDListW(list, path) ? std::wstring(path) : std::wstring();
+}
+
+std::wstring JoinPath(const std::wstring& folder, const wchar_t* name) {
+    return folder.empty() || folder.back() == L'\\' ? folder + name : folder + L'\\' + name;
 }
 
 bool StartsWithIgnoringCase(const std::wstring& text, const std::wstring& start, bool whole) {
@@ -64,6 +73,12 @@ struct TFileView::Item {
     bool CaptionKnown = false;
     bool AttributesKnown = false;
     bool Selected = false;  // while the items move in a sort
+    // Size and last-write time, once asked for: those of the file system where the item is one of
+    // its entries (the find data an identifier carries holds a 32-bit size), else of the find data.
+    bool FactsKnown = false;
+    bool HasFacts = false;
+    ULONGLONG Size = 0;
+    ULONGLONG LastWrite = 0;
 };
 
 int TFileView::SortDirections[4] = {1, 1, 1, 1};
@@ -111,6 +126,7 @@ void TFileView::SetFolderIDList(LPCITEMIDLIST list) {
         return;
     }
     folderList_ = IDList::Copy(list);
+    folderPath_ = FileSystemPath(folderList_.Get());
     folder_ = std::move(folder);
     FillList();
 }
@@ -185,6 +201,51 @@ bool TFileView::FindDataOf(const Item& item, WIN32_FIND_DATAW& found) const {
     return SUCCEEDED(SHGetDataFromIDListW(folder_.Get(), item.Id.Get(), SHGDFIL_FINDDATA, &found, sizeof found));
 }
 
+bool TFileView::FactsOf(Item& item) {
+    if (item.FactsKnown) return item.HasFacts;
+    item.FactsKnown = true;
+    WIN32_FIND_DATAW found{};
+    item.HasFacts = FindDataOf(item, found);
+    if (!item.HasFacts) return false;
+    item.Size = Joined(found.nFileSizeHigh, found.nFileSizeLow);
+    item.LastWrite = Joined(found.ftLastWriteTime.dwHighDateTime, found.ftLastWriteTime.dwLowDateTime);
+    // A row shown asks the file system for its one entry, by its exact name: quick, also in a large
+    // folder.
+    WIN32_FILE_ATTRIBUTE_DATA entry{};
+    if (!folderPath_.empty() && found.cFileName[0] &&
+        GetFileAttributesExW(JoinPath(folderPath_, found.cFileName).c_str(), GetFileExInfoStandard, &entry)) {
+        item.Size = Joined(entry.nFileSizeHigh, entry.nFileSizeLow);
+        item.LastWrite = Joined(entry.ftLastWriteTime.dwHighDateTime, entry.ftLastWriteTime.dwLowDateTime);
+    }
+    return true;
+}
+
+void TFileView::LearnAllFacts() {
+    if (folderPath_.empty()) return;
+    // A sort needs every item's: one pass through the folder instead of one question per item.
+    std::unordered_map<std::wstring, std::pair<ULONGLONG, ULONGLONG>> entries;
+    WIN32_FIND_DATAW found;
+    UniqueFindHandle search(FindFirstFileExW(JoinPath(folderPath_, L"*").c_str(), FindExInfoBasic, &found,
+                                             FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!search) return;
+    do {
+        entries.try_emplace(found.cFileName, Joined(found.nFileSizeHigh, found.nFileSizeLow),
+                            Joined(found.ftLastWriteTime.dwHighDateTime, found.ftLastWriteTime.dwLowDateTime));
+    } while (FindNextFileW(search.Get(), &found));
+    for (const auto& owned : items_) {
+        Item& item = *owned;
+        if (item.FactsKnown) continue;
+        item.FactsKnown = true;
+        item.HasFacts = FindDataOf(item, found);
+        if (!item.HasFacts) continue;
+        const auto entry = entries.find(found.cFileName);
+        item.Size = entry != entries.end() ? entry->second.first : Joined(found.nFileSizeHigh, found.nFileSizeLow);
+        item.LastWrite = entry != entries.end()
+                             ? entry->second.second
+                             : Joined(found.ftLastWriteTime.dwHighDateTime, found.ftLastWriteTime.dwLowDateTime);
+    }
+}
+
 ULONG TFileView::AttributesOf(Item& item) {
     if (!item.AttributesKnown) {
         item.Attributes = ItemAttributes(folder_.Get(), item.Id.Get(), kShownAttributes);
@@ -244,16 +305,15 @@ const TypeLooks::Look& TFileView::LookOf(Item& item) {
 std::wstring TFileView::ItemText(int index, int column) {
     Item* item = ItemAt(index);
     if (!item) return {};
-    WIN32_FIND_DATAW found{};
     switch (column) {
     case kName:
         return CaptionOf(*item);
     case kSize:
-        return FindDataOf(*item, found) ? SizeText(SizeOf(found)) : std::wstring();
+        return FactsOf(*item) ? SizeText(item->Size) : std::wstring();
     case kType:
         return LookOf(*item).TypeName;
     case kDate:
-        return FindDataOf(*item, found) ? DateText(found.ftLastWriteTime) : std::wstring();
+        return FactsOf(*item) ? DateText(TimeOf(item->LastWrite)) : std::wstring();
     }
     return {};
 }
@@ -327,9 +387,10 @@ std::vector<size_t> TFileView::OrderBy(int column) {
                                     : i;
         for (size_t i = 0; i < items_.size(); ++i) keys[i] = {true, rank[looks[i]]};
     } else {
+        LearnAllFacts();
         for (size_t i = 0; i < items_.size(); ++i) {
-            WIN32_FIND_DATAW found{};
-            if (FindDataOf(*items_[i], found)) keys[i] = {true, column == kSize ? SizeOf(found) : LastWriteOf(found)};
+            Item& item = *items_[i];
+            if (FactsOf(item)) keys[i] = {true, column == kSize ? item.Size : item.LastWrite};
         }
     }
     std::vector<size_t> order(items_.size());
@@ -447,6 +508,7 @@ void TFileView::Edited(int index, const std::wstring& text) {
     // had, undoing the edit on screen.
     item->Caption = DisplayName(folder.Get(), item->Id.Get(), SHGDN_NORMAL);
     item->CaptionKnown = true;
+    item->FactsKnown = false;
     RedrawItems(index, index);
 }
 

@@ -4,7 +4,8 @@
 // time. Driven by a folder tree, which it tells of double-clicked and renamed subfolders.
 // Reading a folder keeps only each item's identifier; what a row shows is asked of the shell when
 // the row is first shown (the caption, the type's look) or read from the find data the identifier
-// carries (size and date), so that a folder of 100,000 files lists at the shell's own speed.
+// carries (size and date, from the file system where the item is a file or folder of it), so that
+// a folder of 100,000 files lists at the shell's own speed.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -84,6 +85,9 @@ private:
     ULONG AttributesOf(Item& item);
     const TypeLooks::Look& LookOf(Item& item);
     bool FindDataOf(const Item& item, WIN32_FIND_DATAW& found) const;
+    // Whether the item has a size and a date; they are then in the item.
+    bool FactsOf(Item& item);
+    void LearnAllFacts();
     // Puts the items in the order of the column and its direction, the selection moving with them.
     void Sort(int column);
     // In the list style, columns as wide as the widest name.
@@ -92,6 +96,7 @@ private:
 
     ComPtr<IShellFolder> folder_;
     IDList folderList_;
+    std::wstring folderPath_;  // in the file system; empty for a folder of other items
     ComPtr<IShellIcon> icons_;  // the folder's own icons, when it has them
     bool fileExecute_ = true;
     std::vector<std::wstring> mask_;

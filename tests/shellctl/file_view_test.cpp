@@ -76,19 +76,21 @@ TEST_F(FileViewTest, ListsEveryItemWithItsTexts) {
     folder.AddFile(L"한국어.txt");
     folder.AddFolder(L"サブ");
     MakeLargeFile(folder.PathOf(L"huge.iso"), 3 * kGiB);
+    MakeLargeFile(folder.PathOf(L"huger.iso"), 5 * kGiB);  // past what 32 bits hold
     list_.SetViewStyle(ViewStyle::Report);
     Show(folder.Path());
 
     std::vector<std::wstring> names = Captions(list_);
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::wstring>{L"empty.txt", L"huge.iso", L"k1023.txt", L"k1024.dat", L"k2048.bin",
-                                                L"secret.txt", L"サブ", L"日本語.txt", L"한국어.txt"}));
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"empty.txt", L"huge.iso", L"huger.iso", L"k1023.txt", L"k1024.dat",
+                                                L"k2048.bin", L"secret.txt", L"サブ", L"日本語.txt", L"한국어.txt"}));
     const auto size = [&](const wchar_t* name) { return list_.Text(IndexOf(list_, name), 1); };
     EXPECT_EQ(size(L"empty.txt"), L"       1KB");
     EXPECT_EQ(size(L"k1023.txt"), L"       1KB");
     EXPECT_EQ(size(L"k1024.dat"), L"       2KB");
     EXPECT_EQ(size(L"k2048.bin"), L"       3KB");
     EXPECT_EQ(size(L"huge.iso"), L" 3145729KB");  // from the whole 64-bit size
+    EXPECT_EQ(size(L"huger.iso"), L" 5242881KB");
     EXPECT_EQ(size(L"サブ"), L"       1KB");
     SHFILEINFOW type{};
     SHGetFileInfoW(folder.PathOf(L"日本語.txt").c_str(), 0, &type, sizeof type, SHGFI_TYPENAME);
@@ -117,6 +119,7 @@ TEST_F(FileViewTest, ListsEveryItemWithItsTexts) {
     TempFolder wide(L"_wide");
     const std::wstring longName = L"IMG_20240101_123456_a_rather_long_name.JPG";
     for (const std::wstring& name : {longName, std::wstring(L"a.txt")}) wide.AddFile(name);
+    for (int i = 0; i < 80; ++i) wide.AddFile(L"s" + std::to_wstring(i) + L".txt");  // many short names
     Show(wide.Path());
     list_.SetViewStyle(ViewStyle::List);
     SIZE extent{};
@@ -404,31 +407,45 @@ TEST_F(FileViewTest, ColumnClicksSortEachColumnByItsValuesAndDirection) {
     folder.AddFile(L"a10k.txt", 0, std::string(10 * 1024, 'x'));
     folder.AddFile(L"b1k.txt", 0, std::string(10, 'x'));
     MakeLargeFile(folder.PathOf(L"d3g.bin"), 3 * kGiB);
+    MakeLargeFile(folder.PathOf(L"e5g.bin"), 5 * kGiB);
     SetLastWrite(folder.PathOf(L"a10k.txt"), 2005);
     SetLastWrite(folder.PathOf(L"b1k.txt"), 1999);
     SetLastWrite(folder.PathOf(L"c9k.txt"), 1985);
     SetLastWrite(folder.PathOf(L"d3g.bin"), 2030);
+    SetLastWrite(folder.PathOf(L"e5g.bin"), 1970);
     list_.SetViewStyle(ViewStyle::Report);
     form_.Show();
     Show(folder.Path());
 
-    EXPECT_EQ(Captions(list_), (std::vector<std::wstring>{L"a10k.txt", L"b1k.txt", L"c9k.txt", L"d3g.bin"}));
+    EXPECT_EQ(Captions(list_),
+              (std::vector<std::wstring>{L"a10k.txt", L"b1k.txt", L"c9k.txt", L"d3g.bin", L"e5g.bin"}));
     EXPECT_EQ(list_.Text(IndexOf(list_, L"b1k.txt"), 3).substr(0, 9), L"99/06/15 ");
     list_.Select(IndexOf(list_, L"c9k.txt"));  // the selection moves with its item in every sort
+    // So do the focus and the anchor of a Shift+click, each with its own item.
+    list_.SetFocused(IndexOf(list_, L"b1k.txt"));
+    list_.SetSelectionMark(IndexOf(list_, L"a10k.txt"));
     EXPECT_EQ(list_.Text(IndexOf(list_, L"a10k.txt"), 3).substr(0, 9), L"05/06/15 ");
     EXPECT_EQ(list_.Text(IndexOf(list_, L"a10k.txt"), 3).size(), 14u);
 
     ClickHeader(1);  // size, first click after a fill: descending
-    EXPECT_EQ(Captions(list_), (std::vector<std::wstring>{L"d3g.bin", L"a10k.txt", L"c9k.txt", L"b1k.txt"}));
+    EXPECT_EQ(Captions(list_),
+              (std::vector<std::wstring>{L"e5g.bin", L"d3g.bin", L"a10k.txt", L"c9k.txt", L"b1k.txt"}));
+    EXPECT_EQ(list_.Focused(), IndexOf(list_, L"b1k.txt"));
+    EXPECT_EQ(list_.SelectionMark(), IndexOf(list_, L"a10k.txt"));
     ClickHeader(1);
-    EXPECT_EQ(Captions(list_), (std::vector<std::wstring>{L"b1k.txt", L"c9k.txt", L"a10k.txt", L"d3g.bin"}));
+    EXPECT_EQ(Captions(list_),
+              (std::vector<std::wstring>{L"b1k.txt", L"c9k.txt", L"a10k.txt", L"d3g.bin", L"e5g.bin"}));
     ClickHeader(3);  // the date keeps its own direction: descending first, by time ("99" before "05")
-    EXPECT_EQ(Captions(list_), (std::vector<std::wstring>{L"d3g.bin", L"a10k.txt", L"b1k.txt", L"c9k.txt"}));
+    EXPECT_EQ(Captions(list_),
+              (std::vector<std::wstring>{L"d3g.bin", L"a10k.txt", L"b1k.txt", L"c9k.txt", L"e5g.bin"}));
+    EXPECT_EQ(list_.SelectionMark(), IndexOf(list_, L"a10k.txt"));
     ClickHeader(3);
-    EXPECT_EQ(Captions(list_), (std::vector<std::wstring>{L"c9k.txt", L"b1k.txt", L"a10k.txt", L"d3g.bin"}));
+    EXPECT_EQ(Captions(list_),
+              (std::vector<std::wstring>{L"e5g.bin", L"c9k.txt", L"b1k.txt", L"a10k.txt", L"d3g.bin"}));
     ClickHeader(0);
-    EXPECT_EQ(Captions(list_), (std::vector<std::wstring>{L"d3g.bin", L"c9k.txt", L"b1k.txt", L"a10k.txt"}));
-    ClickHeader(2);  // by type name, descending: the text files before the binary one
+    EXPECT_EQ(Captions(list_),
+              (std::vector<std::wstring>{L"e5g.bin", L"d3g.bin", L"c9k.txt", L"b1k.txt", L"a10k.txt"}));
+    ClickHeader(2);  // by type name, descending: the text files before the binary ones
     EXPECT_EQ(Captions(list_).back(), L"d3g.bin");
     const std::vector<std::wstring> types = Captions(list_, 2);
     EXPECT_TRUE(std::is_sorted(types.rbegin(), types.rend(),
@@ -439,11 +456,27 @@ TEST_F(FileViewTest, ColumnClicksSortEachColumnByItsValuesAndDirection) {
 
     // A fill resets every direction: the size column starts descending again.
     list_.FillList();
-    EXPECT_EQ(Captions(list_), (std::vector<std::wstring>{L"a10k.txt", L"b1k.txt", L"c9k.txt", L"d3g.bin"}));
+    EXPECT_EQ(Captions(list_),
+              (std::vector<std::wstring>{L"a10k.txt", L"b1k.txt", L"c9k.txt", L"d3g.bin", L"e5g.bin"}));
     ClickHeader(1);
-    EXPECT_EQ(Captions(list_).front(), L"d3g.bin");
+    EXPECT_EQ(Captions(list_).front(), L"e5g.bin");
     list_.SortByColumn(4);  // no such column: nothing happens
-    EXPECT_EQ(Captions(list_).front(), L"d3g.bin");
+    EXPECT_EQ(Captions(list_).front(), L"e5g.bin");
+
+    // Files that each look their own (programs, icons, shortcuts) share a type name: among them
+    // the order they had, here by name, stays.
+    TempFolder own(L"_種類");
+    for (const wchar_t* name : {L"b.exe", L"a.exe", L"c.exe", L"b.ico", L"a.ico", L"m.txt"}) own.AddFile(name);
+    Show(own.Path());
+    list_.SortByColumn(2);
+    list_.SortByColumn(2);  // ascending
+    std::vector<std::wstring> exe, ico;
+    for (const std::wstring& name : Captions(list_)) {
+        if (name.ends_with(L".exe")) exe.push_back(name);
+        if (name.ends_with(L".ico")) ico.push_back(name);
+    }
+    EXPECT_EQ(exe, (std::vector<std::wstring>{L"a.exe", L"b.exe", L"c.exe"}));
+    EXPECT_EQ(ico, (std::vector<std::wstring>{L"a.ico", L"b.ico"}));
 
     // Items the shell gives no size (the drives under the computer) sort where their empty texts
     // would: last descending, first ascending.

@@ -93,10 +93,12 @@ void PressKeys(std::initializer_list<int> keys) {
 
 // Paths dropped on a window the classic way: the shell's DROPFILES block, posted as WM_DROPFILES.
 // The window frees the block.
-void PostDrop(HWND window, const std::vector<std::wstring>& paths) {
+// Unterminated, the block ends right after the last path's characters.
+void PostDrop(HWND window, const std::vector<std::wstring>& paths, bool terminated = true) {
     std::wstring names;
     for (const std::wstring& path : paths) names += path + L'\0';
     names += L'\0';
+    if (!terminated) names.resize(names.size() - 2);
     const HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
     ASSERT_NE(memory, nullptr);
     auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
@@ -782,6 +784,7 @@ TEST_F(MainWindow, AFolderOrFileDroppedOnTheWindowOpensItsFolder) {
     EXPECT_EQ(tree.FolderPath(), other.Path());
     PostDrop(form->Handle(), {root.PathOf(L"gone"), root.PathOf(L"写真")});
     PostDrop(form->Handle(), {});
+    PostDrop(form->Handle(), {root.PathOf(L"写真")}, false);  // a path without its end is no path
     EXPECT_EQ(tree.FolderPath(), other.Path());
     EnableWindow(form->Handle(), FALSE);
     PostDrop(form->Handle(), {root.PathOf(L"写真")});

@@ -375,16 +375,18 @@ void TForm1::UndoLastBatch() {
         result = UndoBatch(journalPath_, progress);
         FileView1.FillList();
     }
+    // Each report fits the panel it is shown in (250 pixels wide).
     std::wstring report;
     if (result.Stopped) {
         // What the next Ctrl+Z still offers, as the journal now stands.
         const std::optional<BatchJournal> rest = ReadBatchJournal(journalPath_);
         const size_t left = rest ? UndoableEntries(*rest).size() : 0;
-        report = std::to_wstring(result.Restored) + L"個を元に戻して中止しました。残り" + std::to_wstring(left) +
-                 L"個はCtrl+Zで戻せます。";
+        report = L"中止しました。残り" + std::to_wstring(left) + L"個はCtrl+Zで戻せます。";
+    } else if (result.NotRestored > 0) {
+        report = std::to_wstring(result.Restored) + L"個を戻し、" + std::to_wstring(result.NotRestored) +
+                 L"個は戻せませんでした。";
     } else {
         report = std::to_wstring(result.Restored) + L"個のﾌｧｲﾙを元に戻しました。";
-        if (result.NotRestored > 0) report += std::to_wstring(result.NotRestored) + L"個は戻せませんでした。";
     }
     StatusBar1.SetPanelText(1, report);
     // Every file put back was recorded as it went; the error only says the journal is not tidied.

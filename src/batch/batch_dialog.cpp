@@ -22,8 +22,8 @@ constexpr wchar_t kQuestion[] = L"本当によろしいですか？";
 // Said in place of the question when the new extension can never work.
 const wchar_t* FaultText(ExtensionFault fault) {
     switch (fault) {
-    case ExtensionFault::ForbiddenCharacter: return L"変換拡張子に使えない文字があります（\\/:*?\"<>|）。";
-    case ExtensionFault::EndsInDotOrBlank: return L"変換拡張子の最後にﾋﾟﾘｵﾄﾞや空白は使えません。";
+    case ExtensionFault::ForbiddenCharacter: return L"変換拡張子に使えない文字があります。";
+    case ExtensionFault::EndsInDotOrBlank: return L"変換拡張子の最後に . や空白は使えません。";
     case ExtensionFault::OnlyBlanks: return L"変換拡張子が空白だけです。";
     case ExtensionFault::TooLong: return L"変換拡張子が長すぎます。";
     case ExtensionFault::None: break;

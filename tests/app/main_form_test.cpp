@@ -639,7 +639,7 @@ TEST_F(MainWindow, CtrlZInTheTreeOrTheListUndoesTheLastBatchAlsoAfterARestart) {
     EXPECT_NE(boxes.Boxes()[0].Text.find(folder.Path()), std::wstring::npos);
     EXPECT_NE(boxes.Boxes()[0].Text.find(L"ﾌｧｲﾙ: 3個"), std::wstring::npos);
     EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.txt", L"b.txt", L"c.bak", L"c.txt"}));
-    EXPECT_EQ(form->StatusBar1.PanelText(1), L"2個のﾌｧｲﾙを元に戻しました。1個は戻せませんでした。");
+    EXPECT_EQ(form->StatusBar1.PanelText(1), L"2個を戻し、1個は戻せませんでした。");
     EXPECT_GE(ItemNamed(form->FileView1, L"a.txt"), 0);
 
     // The file that could not go back is tried again; once it can, the journal is done with.
@@ -672,7 +672,7 @@ TEST_F(MainWindow, CtrlZInTheTreeOrTheListUndoesTheLastBatchAlsoAfterARestart) {
     PressKeys({VK_CONTROL, 'Z', -'Z', -VK_CONTROL});
     ASSERT_EQ(boxes.Boxes().size(), 4u);
     EXPECT_EQ(boxes.Boxes()[3].Text, L"ﾌｧｲﾙ " + journal + L" を作成できません.");
-    EXPECT_EQ(form->StatusBar1.PanelText(1), L"2個のﾌｧｲﾙを元に戻しました。1個は戻せませんでした。");
+    EXPECT_EQ(form->StatusBar1.PanelText(1), L"2個を戻し、1個は戻せませんでした。");
     EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.bak", L"a.txt", L"b.txt", L"c.txt"}));
     EXPECT_GE(ItemNamed(form->FileView1, L"b.txt"), 0);
 }
@@ -744,8 +744,21 @@ TEST_F(MainWindow, ALongUndoShowsHowFarItIsTakesNoInputAndStopsOnEsc) {
     EXPECT_EQ(statusAtStop, L"元に戻しています… " + std::to_wstring(restoredAtStop) + L"/1000個");
     EXPECT_EQ(restoredSoFar(), restoredAtStop);
     // Stopped, the status says so and what the next Ctrl+Z still puts back.
-    EXPECT_EQ(form->StatusBar1.PanelText(1), std::to_wstring(restoredAtStop) + L"個を元に戻して中止しました。残り" +
-                                                 std::to_wstring(kFiles - restoredAtStop) + L"個はCtrl+Zで戻せます。");
+    const std::wstring stopped = L"中止しました。残り" + std::to_wstring(kFiles - restoredAtStop) + L"個はCtrl+Zで戻せます。";
+    EXPECT_EQ(form->StatusBar1.PanelText(1), stopped);
+    {
+        // Said whole in its panel at the window's designed width.
+        const HWND bar = form->StatusBar1.Handle();
+        RECT panel{};
+        SendMessageW(bar, SB_GETRECT, 1, reinterpret_cast<LPARAM>(&panel));
+        const HDC dc = GetDC(bar);
+        const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(bar, WM_GETFONT, 0, 0)));
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, stopped.c_str(), static_cast<int>(stopped.size()), &extent);
+        SelectObject(dc, old);
+        ReleaseDC(bar, dc);
+        EXPECT_LT(extent.cx, panel.right - panel.left);
+    }
     EXPECT_TRUE(IsWindowEnabled(form->Handle()));
     EXPECT_EQ(GetFocus(), form->FileView1.Handle());
     EXPECT_EQ(form->Edit1.Text(), L"txt");

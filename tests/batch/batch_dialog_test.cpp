@@ -275,7 +275,8 @@ TEST_F(BatchDialog, DimsTheEntriesThatWillKeepTheirNames) {
 
     // A new extension that can never work: said in place of the question, 変換 refused, and no
     // mark guessing at names no file can take. Nothing is renamed, even by a click sent anyway.
-    for (const wchar_t* extension : {L"..\\x", L"   ", L"bak."}) {
+    const std::wstring tooLong(300, L'x');
+    for (const wchar_t* extension : {L"..\\x", L"   ", L"bak.", tooLong.c_str()}) {
         opener.newExtension = extension;
         std::wstring question;
         bool convertEnabled = true;
@@ -283,6 +284,8 @@ TEST_F(BatchDialog, DimsTheEntriesThatWillKeepTheirNames) {
         ModalScript refused;
         refused.Then([&] {
             question = dialog.Label3.Caption();
+            // Said whole left of the buttons.
+            EXPECT_LE(dialog.Label3.Left() + dialog.Label3.Width(), RectInParent(dialog.Button2.Handle()).left);
             convertEnabled = IsWindowEnabled(dialog.Button2.Handle());
             for (int i = 0; i < list.Count(); ++i) dimmedCount += list.Dimmed(i) ? 1 : 0;
             dialog.Button2Click();

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/settings.h"
+#include "batch/batch_history.h"
 #include "batch/batch_journal.h"
 #include "batch/file_names.h"
 #include "batch/live_progress.h"
@@ -68,28 +69,30 @@ private:
     std::vector<WinControl*> blocked_;
 };
 
-// The journal of the batch before, set aside while this one runs. It comes back when this batch
-// renamed nothing (stopped at once, no match, every rename failed), so that Ctrl+Z still undoes
-// the last batch that changed something; otherwise it goes.
+// The journal of the batch before goes into the history while this one runs. It comes back as the
+// last batch's when this batch renamed nothing (stopped at once, no match, every rename failed),
+// so that Ctrl+Z still undoes the last batch that changed something, and such a batch is not kept.
 class EarlierJournal {
 public:
-    explicit EarlierJournal(const std::wstring& path) : path_(path), aside_(path + L".earlier") {
-        held_ = !path_.empty() && MoveFileExW(path_.c_str(), aside_.c_str(), MOVEFILE_REPLACE_EXISTING);
-    }
-    ~EarlierJournal() {
-        if (held_) DeleteFileW(aside_.c_str());
-    }
+    explicit EarlierJournal(const std::wstring& path) : history_(path), archived_(history_.Archive()) {}
     EarlierJournal(const EarlierJournal&) = delete;
     EarlierJournal& operator=(const EarlierJournal&) = delete;
 
     void Settle(bool renamedAny) {
-        if (held_ && !renamedAny) held_ = !MoveFileExW(aside_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING);
+        const std::wstring& path = history_.JournalPath();
+        if (renamedAny) {
+            BatchHistory::Summarize(path);
+        } else if (!archived_.empty()) {
+            history_.Unarchive(archived_);
+        } else if (!path.empty()) {
+            DeleteFileW(path.c_str());
+            DeleteFileW((path + L".summary").c_str());
+        }
     }
 
 private:
-    std::wstring path_;
-    std::wstring aside_;
-    bool held_ = false;
+    BatchHistory history_;
+    std::wstring archived_;
 };
 
 }  // namespace
@@ -136,6 +139,8 @@ int TForm2::Open(std::wstring_view target, TargetMode mode, FolderScope scope) {
     const std::wstring folder = opener_.FolderPath();
     const std::wstring newExtension = opener_.NewExtension();
     const std::wstring mask = BuildSearchMask(target, mode);
+    target_ = target;
+    scope_ = scope;
     // A new extension that can never work is refused here, before anything is renamed; the marks
     // would only guess at names no file can take.
     const ExtensionFault fault = CheckNewExtension(newExtension);
@@ -201,7 +206,14 @@ void TForm2::Button2Click() {
     std::optional<JournalRecorder> recorder;
     if (!journalPath_.empty()) {
         try {
-            recorder.emplace(journalPath_, PlanBatch(folder, list, newExtension));
+            BatchJournal plan = PlanBatch(folder, list, newExtension);
+            FILETIME now;
+            GetSystemTimeAsFileTime(&now);
+            plan.Time = (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+            plan.Target = target_;
+            plan.NewExtension = newExtension;
+            plan.SubFolders = scope_ == FolderScope::WithSubFolders;
+            recorder.emplace(journalPath_, plan);
         } catch (const Error&) {
             DeleteFileW(journalPath_.c_str());
         }

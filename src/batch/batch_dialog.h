@@ -67,6 +67,9 @@ private:
     // Of the folder and new extension the list was filled with.
     std::optional<CollisionPlan> collisions_;
     bool running_ = false;  // a conversion is under way
+    // What the list was filled for, kept with the batch in its journal.
+    std::wstring target_;
+    FolderScope scope_ = FolderScope::FolderOnly;
 };
 
 }  // namespace morvane

@@ -9,6 +9,7 @@
 #include <unordered_map>
 
 #include "batch/file_names.h"
+#include "batch/journal_text.h"
 #include "batch/name_collisions.h"
 #include "ui/error.h"
 
@@ -24,40 +25,6 @@ constexpr std::wstring_view kHeader = L"Morvane last-batch 2";
 constexpr std::wstring_view kFirstHeader = L"Morvane last-batch 1";
 constexpr wchar_t kByteOrderMark = 0xFEFF;
 constexpr wchar_t kTemporaryKind = L'T';
-
-std::wstring Escaped(std::wstring_view field) {
-    std::wstring text;
-    text.reserve(field.size());
-    for (const wchar_t c : field) {
-        switch (c) {
-        case L'%': text += L"%25"; break;
-        case L'\t': text += L"%09"; break;
-        case L'\r': text += L"%0D"; break;
-        case L'\n': text += L"%0A"; break;
-        default: text += c;
-        }
-    }
-    return text;
-}
-
-std::optional<std::wstring> Unescaped(std::wstring_view field) {
-    std::wstring text;
-    text.reserve(field.size());
-    for (size_t i = 0; i < field.size(); ++i) {
-        if (field[i] != L'%') {
-            text += field[i];
-            continue;
-        }
-        const std::wstring_view code = field.substr(i + 1, 2);
-        if (code == L"25") text += L'%';
-        else if (code == L"09") text += L'\t';
-        else if (code == L"0D") text += L'\r';
-        else if (code == L"0A") text += L'\n';
-        else return std::nullopt;
-        i += 2;
-    }
-    return text;
-}
 
 // Whether a name (or path relative to the folder) stays inside the folder: every part a name of
 // its own, no "." or "..", no drive, stream or root. A new name may end in dots or blanks, which the
@@ -108,22 +75,7 @@ std::wstring TemporaryPath(const JournalEntry& entry) {
     return std::wstring(SplitEntryPath(entry.OldName).SubFolder) + entry.Temporary;
 }
 
-std::wstring FolderOf(const std::wstring& path) {
-    const size_t separator = path.find_last_of(L"\\/");
-    return separator == std::wstring::npos ? std::wstring() : path.substr(0, separator);
-}
-
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-[[noreturn]] void CannotCreate(const std::wstring& path) {
-    throw Error(L"ﾌｧｲﾙ " + path + L" を作成できません");
-}
-
-bool WriteAll(HANDLE file, std::wstring_view text) {
-    const auto bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-    DWORD written = 0;
-    return WriteFile(file, text.data(), bytes, &written, nullptr) && written == bytes;
-}
 
 // The record of each outcome, one letter: "?" stands for an undo about to put the file back.
 wchar_t RecordKind(RenameOutcome outcome) {
@@ -155,7 +107,9 @@ std::wstring TemporaryRecord(std::size_t entry, std::wstring_view temporary) {
 std::wstring Serialize(const BatchJournal& journal) {
     std::wstring text(1, kByteOrderMark);
     text += kHeader;
-    text += L"\nfolder\t" + Escaped(journal.Folder) + L"\ncount\t" + std::to_wstring(journal.Entries.size()) + L"\n";
+    text += L"\nfolder\t" + Escaped(journal.Folder) + L"\nbatch\t" + std::to_wstring(journal.Time) + L"\t" +
+            Escaped(journal.Target) + L"\t" + Escaped(journal.NewExtension) + L"\t" + (journal.SubFolders ? L"1" : L"0") +
+            L"\ncount\t" + std::to_wstring(journal.Entries.size()) + L"\n";
     for (const JournalEntry& entry : journal.Entries)
         text += std::wstring(L"E\t") + (entry.Blocked ? L"1" : L"0") + L"\t" + Escaped(entry.OldName) + L"\t" +
                 Escaped(entry.NewName) + L"\n";
@@ -174,53 +128,6 @@ std::wstring Serialize(const BatchJournal& journal) {
             text += TemporaryRecord(i, entry.Temporary);
     }
     return text;
-}
-
-std::vector<std::wstring_view> SplitFields(std::wstring_view line) {
-    std::vector<std::wstring_view> fields;
-    size_t start = 0;
-    for (;;) {
-        const size_t tab = line.find(L'\t', start);
-        fields.push_back(line.substr(start, tab == std::wstring_view::npos ? std::wstring_view::npos : tab - start));
-        if (tab == std::wstring_view::npos) return fields;
-        start = tab + 1;
-    }
-}
-
-std::optional<size_t> ParseIndex(std::wstring_view text) {
-    if (text.empty() || text.size() > 9) return std::nullopt;
-    size_t value = 0;
-    for (const wchar_t c : text) {
-        if (c < L'0' || c > L'9') return std::nullopt;
-        value = value * 10 + static_cast<size_t>(c - L'0');
-    }
-    return value;
-}
-
-std::optional<std::wstring> ReadWholeFile(const std::wstring& path) {
-    UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return std::nullopt;
-    LARGE_INTEGER size{};
-    // A journal is read whatever its size (a batch over a whole tree may hold millions of names),
-    // as far as memory allows, in pieces that one read can take.
-    if (!GetFileSizeEx(file.Get(), &size) ||
-        static_cast<ULONGLONG>(size.QuadPart) / sizeof(wchar_t) >= std::wstring().max_size())
-        return std::nullopt;
-    try {
-        std::wstring text(static_cast<size_t>(static_cast<ULONGLONG>(size.QuadPart) / sizeof(wchar_t)), L'\0');
-        auto* at = reinterpret_cast<char*>(text.data());
-        for (size_t left = text.size() * sizeof(wchar_t); left > 0;) {
-            const auto piece = static_cast<DWORD>(std::min<size_t>(left, 64 * 1024 * 1024));
-            DWORD read = 0;
-            if (!ReadFile(file.Get(), at, piece, &read, nullptr) || read != piece) return std::nullopt;
-            at += read;
-            left -= read;
-        }
-        return text;
-    } catch (const std::bad_alloc&) {
-        return std::nullopt;
-    }
 }
 
 }  // namespace
@@ -249,29 +156,11 @@ BatchJournal PlanBatch(std::wstring_view folder, const MatchList& list, std::wst
 }
 
 void WriteBatchJournal(const std::wstring& path, const BatchJournal& journal) {
-    // An empty path would put the temporary file ".new" into the current folder.
-    if (path.empty()) CannotCreate(path);
-    const std::wstring folder = FolderOf(path);
-    if (!folder.empty()) CreateDirectoryW(folder.c_str(), nullptr);
-    const std::wstring temporary = path + L".new";
-    {
-        UniqueFileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) CannotCreate(path);
-        if (!WriteAll(file.Get(), Serialize(journal)) || !FlushFileBuffers(file.Get())) {
-            file.Reset();
-            DeleteFileW(temporary.c_str());
-            CannotCreate(path);
-        }
-    }
-    if (!MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileW(temporary.c_str());
-        CannotCreate(path);
-    }
+    WriteWholeTextFile(path, Serialize(journal));
 }
 
 std::optional<BatchJournal> ReadBatchJournal(const std::wstring& path) {
-    const std::optional<std::wstring> content = ReadWholeFile(path);
+    const std::optional<std::wstring> content = ReadWholeTextFile(path);
     if (!content || content->empty() || content->front() != kByteOrderMark) return std::nullopt;
     std::wstring_view text = std::wstring_view(*content).substr(1);
 
@@ -286,18 +175,36 @@ std::optional<BatchJournal> ReadBatchJournal(const std::wstring& path) {
         return escaped ? Unescaped(raw) : std::optional<std::wstring>(std::wstring(raw));
     };
     const auto folder = SplitFields(lines[1]);
-    const auto count = SplitFields(lines[2]);
+    // What the batch was, in journals of this version.
+    size_t first = 2;
+    std::vector<std::wstring_view> batch;
+    if (escaped && lines[2].starts_with(L"batch\t")) {
+        batch = SplitFields(lines[2]);
+        if (batch.size() != 5 || !ParseNumber(batch[1]) || (batch[4] != L"0" && batch[4] != L"1")) return std::nullopt;
+        ++first;
+    }
+    if (lines.size() <= first) return std::nullopt;
+    const auto count = SplitFields(lines[first++]);
     if (folder.size() != 2 || folder[0] != L"folder" || count.size() != 2 || count[0] != L"count")
         return std::nullopt;
     const std::optional<size_t> entries = ParseIndex(count[1]);
     const std::optional<std::wstring> folderPath = field(folder[1]);
-    if (!entries || !folderPath || lines.size() < 3 + *entries) return std::nullopt;
+    if (!entries || !folderPath || lines.size() < first + *entries) return std::nullopt;
 
     BatchJournal journal;
     journal.Folder = *folderPath;
+    if (!batch.empty()) {
+        std::optional<std::wstring> target = field(batch[2]);
+        std::optional<std::wstring> newExtension = field(batch[3]);
+        if (!target || !newExtension) return std::nullopt;
+        journal.Time = *ParseNumber(batch[1]);
+        journal.Target = std::move(*target);
+        journal.NewExtension = std::move(*newExtension);
+        journal.SubFolders = batch[4] == L"1";
+    }
     journal.Entries.reserve(*entries);
     for (size_t i = 0; i < *entries; ++i) {
-        const auto fields = SplitFields(lines[3 + i]);
+        const auto fields = SplitFields(lines[first + i]);
         if (fields.size() != 4 || fields[0] != L"E" || (fields[1] != L"0" && fields[1] != L"1"))
             return std::nullopt;
         std::optional<std::wstring> oldName = field(fields[2]);
@@ -308,7 +215,7 @@ std::optional<BatchJournal> ReadBatchJournal(const std::wstring& path) {
     }
     // Outcomes follow, a later record of an entry in place of an earlier one; anything after the
     // first damaged record is not trusted.
-    for (size_t i = 3 + *entries; i < lines.size(); ++i) {
+    for (size_t i = first + *entries; i < lines.size(); ++i) {
         const auto fields = SplitFields(lines[i]);
         const std::optional<size_t> entry = fields.size() >= 2 ? ParseIndex(fields[1]) : std::nullopt;
         if (!entry || *entry >= journal.Entries.size()) break;
@@ -426,7 +333,6 @@ UndoResult UndoBatch(const std::wstring& path, ProgressSink& progress) {
     // Last entry first; the entries before notReached are those a stop leaves. Each entry undone
     // is changed here as it is in the folder.
     std::vector<JournalEntry> entries = journal->Entries;
-    std::vector<bool> left(entries.size(), false);
     size_t notReached = undoable.size();
     progress.Start(static_cast<int>(undoable.size()));
     for (; notReached > 0 && progress.Continue(); --notReached) {
@@ -455,28 +361,22 @@ UndoResult UndoBatch(const std::wstring& path, ProgressSink& progress) {
             entry.Temporary.clear();
         }
         entry.Outcome = now;
-        if (now == RenameOutcome::Restored) {
+        if (now == RenameOutcome::Restored)
             ++result.Restored;
-        } else {
-            left[index] = true;
+        else
             ++result.NotRestored;
-        }
     }
     result.Stopped = notReached > 0;
     progress.Finish();
     recorder.reset();  // the journal is replaced or removed next: no handle may stay open on it
 
-    // Left for the next undo, in the journal's order: the entries not reached as they were, and
-    // those that could not be put back, which the batch did rename.
-    for (size_t i = 0; i < notReached; ++i) left[undoable[i]] = true;
-    BatchJournal remaining{journal->Folder, {}};
-    for (size_t i = 0; i < left.size(); ++i)
-        if (left[i]) remaining.Entries.push_back(std::move(entries[i]));
+    // The journal is kept whole, each entry as it now stands: the files put back as restored, so
+    // that the history shows the batch as undone, and the rest (not reached, not restored, still
+    // under a temporary name) for the next undo.
+    BatchJournal kept = *journal;
+    kept.Entries = std::move(entries);
     try {
-        if (remaining.Entries.empty())
-            DeleteFileW(path.c_str());
-        else
-            WriteBatchJournal(path, remaining);
+        WriteBatchJournal(path, kept);
     } catch (const Error& error) {
         result.JournalError = error.Message();
     }
@@ -494,7 +394,7 @@ UndoResult UndoBatch(const std::wstring& path) {
 
 int RecoverTemporaryNames(const std::wstring& path) {
     // Read at every start: a journal without a temporary record, the rule, is not parsed at all.
-    const std::optional<std::wstring> content = ReadWholeFile(path);
+    const std::optional<std::wstring> content = ReadWholeTextFile(path);
     if (!content || content->find(std::wstring(L"\n") + kTemporaryKind + L"\t") == std::wstring::npos) return 0;
     std::optional<BatchJournal> journal = ReadBatchJournal(path);
     if (!journal) return 0;

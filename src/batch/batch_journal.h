@@ -34,6 +34,12 @@ struct JournalEntry {
 struct BatchJournal {
     std::wstring Folder;
     std::vector<JournalEntry> Entries;
+    // What the batch was: when it ran (a FILETIME in UTC, 0 when not known), the target text, the
+    // new extension and whether it took the subfolders. Journals of the first version hold none.
+    ULONGLONG Time = 0;
+    std::wstring Target = {};
+    std::wstring NewExtension = {};
+    bool SubFolders = false;
 };
 
 // "Morvane\last-batch" in the user's local application-data folder.

@@ -233,7 +233,7 @@ TEST(BatchUndo, RestoresTheBatchOnceAndNeverReplacesAFile) {
     EXPECT_EQ(second.Restored, 2);
     EXPECT_EQ(second.NotRestored, 0);
     EXPECT_EQ(folder.Names(), (Names{L"a.txt", L"b.txt", L"c.txt", L"d.bak", L"d.txt"}));
-    EXPECT_EQ(GetFileAttributesW(journalPath.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(UndoableEntries(*ReadBatchJournal(journalPath)).empty()) << "nothing is left to undo";
     const UndoResult third = UndoBatch(journalPath);
     EXPECT_EQ(third.Restored + third.NotRestored, 0);
 }
@@ -327,7 +327,7 @@ TEST(BatchUndo, AChangeOfCaseIsRecordedAndUndoneToTheOldCase) {
     const UndoResult result = UndoBatch(journalPath);
     EXPECT_EQ(result.Restored, 1);
     EXPECT_EQ(result.NotRestored, 0);
-    EXPECT_FALSE(ReadBatchJournal(journalPath)) << "nothing is left to undo";
+    EXPECT_TRUE(UndoableEntries(*ReadBatchJournal(journalPath)).empty()) << "nothing is left to undo";
     EXPECT_EQ(folder.Names(), (Names{L"x.JPG", L"y.jpg", L"z.Jpg"}));
 }
 
@@ -489,7 +489,7 @@ TEST(BatchUndo, AfterACrashOnlyTheRenamesThatHappenedAreUndone) {
     const UndoResult rest = UndoBatch(journalPath);
     EXPECT_EQ(rest.Restored, 3);
     EXPECT_EQ(rest.NotRestored, 0);
-    EXPECT_FALSE(ReadBatchJournal(journalPath));
+    EXPECT_TRUE(UndoableEntries(*ReadBatchJournal(journalPath)).empty());
     EXPECT_EQ(folder.Names(), (Names{L"a.txt", L"b.txt", L"c.bak", L"d.bak", L"d.txt", L"e.txt", L"f.txt", L"g.txt",
                                      L"h.txt", L"i.txt"}));
 }

@@ -1,0 +1,70 @@
+#pragma once
+// The batches kept for undoing and for the record. The newest is the journal of the last batch
+// itself; each older one is a journal of its own in the folder "history" beside it, moved there
+// when the next batch began. Beside every journal a short summary (when, where, the rule, how many
+// files were renamed and put back) lets a list of a hundred large batches be read at once.
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+namespace morvane {
+
+enum class HistoryState {
+    Undoable,        // 元に戻せます: nothing put back yet
+    Undone,          // 元に戻しました: every renamed file is back
+    PartlyUndoable,  // 一部だけ戻せます: some are back, or some could not go back
+    NotUndoable,     // 戻せません: the last undo could put none back
+};
+
+struct BatchSummary {
+    std::wstring JournalPath;
+    ULONGLONG Time = 0;  // FILETIME, UTC
+    std::wstring Folder;
+    std::wstring Target;
+    std::wstring NewExtension;
+    bool SubFolders = false;
+    int Renamed = 0;   // files the batch renamed
+    int Restored = 0;  // of those, the files an undo put back
+    int Failed = 0;    // of the rest, those the last undo could not put back
+    HistoryState State() const;
+};
+
+// The state as the history window says it.
+const wchar_t* StateText(HistoryState state);
+
+class BatchHistory {
+public:
+    // At least this many batches are kept besides the newest; the oldest go first.
+    static constexpr size_t kKept = 100;
+
+    // The history of the journal of the last batch at this path (empty: none is kept).
+    explicit BatchHistory(std::wstring journalPath);
+
+    const std::wstring& JournalPath() const { return journalPath_; }
+    std::wstring Folder() const;
+
+    // Before a new batch writes its journal: the journal of the last batch goes into the history
+    // (and the oldest beyond kKept leave it). Returns where it went, empty when there was none.
+    std::wstring Archive() const;
+    // The new batch renamed nothing: the archived journal is the last batch's again.
+    void Unarchive(const std::wstring& archived) const;
+
+    // Every kept batch, newest first. A summary that is missing or older than its journal (a
+    // crash, a journal of an older version) is made again from the journal.
+    std::vector<BatchSummary> Summaries() const;
+    // The journal of the newest batch that still has files to put back, or empty.
+    std::wstring NewestUndoable() const;
+
+    // Writes the summary of a journal after its run or its undo (failed: the files that undo could
+    // not put back). Nothing is written for a journal that cannot be read.
+    static void Summarize(const std::wstring& journalPath, int failed = 0);
+
+private:
+    std::vector<std::wstring> ArchivedJournals() const;  // oldest first
+
+    std::wstring journalPath_;
+};
+
+}  // namespace morvane

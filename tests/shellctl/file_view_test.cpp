@@ -1,5 +1,7 @@
 #include "shellctl/file_view.h"
 
+#include <shlwapi.h>
+
 #include <algorithm>
 #include <shobjidl.h>
 
@@ -215,7 +217,10 @@ TEST_F(FileViewTest, EveryItemLooksAsTheShellShowsItAlone) {
 // own business, whatever its items' names suggest.
 class ReorderedFolder : public IShellFolder {
 public:
-    enum class Comparisons { Reversed, Failing };
+    // Reversed: the inner folder's order backwards. Logical: folders first, then names with their
+    // digits as numbers, as Windows' own file-system folders order them.
+    enum class Comparisons { Reversed, Failing, Logical };
+    int Calls = 0;
     ReorderedFolder(IShellFolder* inner, Comparisons comparisons) : inner_(inner), comparisons_(comparisons) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
@@ -225,7 +230,17 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // lives on the test's stack
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
     HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM how, PCUIDLIST_RELATIVE a, PCUIDLIST_RELATIVE b) override {
+        ++Calls;
         if (comparisons_ == Comparisons::Failing) return E_FAIL;
+        if (comparisons_ == Comparisons::Logical) {
+            WIN32_FIND_DATAW first{}, second{};
+            SHGetDataFromIDListW(inner_, a, SHGDFIL_FINDDATA, &first, sizeof first);
+            SHGetDataFromIDListW(inner_, b, SHGDFIL_FINDDATA, &second, sizeof second);
+            const bool folderA = first.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+            const bool folderB = second.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+            const int order = folderA != folderB ? (folderA ? -1 : 1) : StrCmpLogicalW(first.cFileName, second.cFileName);
+            return MAKE_HRESULT(SEVERITY_SUCCESS, 0, static_cast<USHORT>(static_cast<short>(order < 0 ? -1 : order > 0)));
+        }
         return inner_->CompareIDs(how, b, a);
     }
     HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND w, IBindCtx* c, LPWSTR n, ULONG* e, PIDLIST_RELATIVE* l,
@@ -315,6 +330,36 @@ TEST_F(FileViewTest, ItemsComeInTheFoldersOwnOrder) {
     ReorderedFolder backwards(shellFolder.Get(), ReorderedFolder::Comparisons::Reversed);
     EXPECT_EQ(names(FolderOrder(&backwards, items, 1)), reversed(ascending));
     EXPECT_EQ(names(FolderOrder(&backwards, items, -1)), ascending);
+    // Numbered names as Windows orders them, digits as numbers: guessed by that rule and proven by
+    // the neighbours, not sorted pair by pair.
+    TempFolder numbered(L"_番号");
+    for (const wchar_t* name : {L"DSC_10.JPG", L"DSC_2.JPG", L"dsc_1.jpg", L"DSC_100.JPG", L"DSC_9a.JPG", L"DSC_9.JPG",
+                                L"写真 3.png", L"写真 20.png"})
+        numbered.AddFile(name);
+    numbered.AddFolder(L"版 10");
+    numbered.AddFolder(L"版 9");
+    const IDList numberedList = test::ParsePath(numbered.Path());
+    const ComPtr<IShellFolder> numberedFolder = BindToFolder(numberedList.Get());
+    std::vector<IDList> numberedOwned;
+    const FolderContents numberedContents =
+        EnumerateItems(numberedFolder.Get(), nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS);
+    for (IDList id = numberedContents.Next(); id; id = numberedContents.Next()) numberedOwned.push_back(std::move(id));
+    std::vector<LPCITEMIDLIST> numberedItems;
+    for (const IDList& id : numberedOwned) numberedItems.push_back(id.Get());
+    ASSERT_EQ(numberedItems.size(), 10u);
+    ReorderedFolder logical(numberedFolder.Get(), ReorderedFolder::Comparisons::Logical);
+    for (int direction : {1, -1}) {
+        logical.Calls = 0;
+        std::vector<std::wstring> shown;
+        for (size_t index : FolderOrder(&logical, numberedItems, direction))
+            shown.push_back(DisplayName(numberedFolder.Get(), numberedItems[index], SHGDN_INFOLDER | SHGDN_FORPARSING));
+        std::vector<std::wstring> logicalOrder{L"版 9",       L"版 10",       L"dsc_1.jpg",  L"DSC_2.JPG",   L"DSC_9.JPG",
+                                               L"DSC_9a.JPG", L"DSC_10.JPG", L"DSC_100.JPG", L"写真 3.png", L"写真 20.png"};
+        if (direction < 0) std::reverse(logicalOrder.begin(), logicalOrder.end());
+        EXPECT_EQ(shown, logicalOrder);
+        EXPECT_LT(logical.Calls, 2 * 10) << "sorted pair by pair";
+    }
+
     // One whose comparisons fail gives every item once, in some order.
     ReorderedFolder failing(shellFolder.Get(), ReorderedFolder::Comparisons::Failing);
     for (int direction : {1, -1}) {

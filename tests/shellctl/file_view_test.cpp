@@ -3,6 +3,7 @@
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <set>
 #include <shobjidl.h>
 
 #include "common/registry_backup.h"
@@ -535,6 +536,93 @@ TEST_F(FileViewTest, RenamesThroughTheShellOrRestoresTheName) {
                     std::wstring(300, L'x'));
     EXPECT_EQ(list_.Text(index), L"b.txt");
     EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"b.txt", L"한국어_名前.txt"}));
+}
+
+// After a rename in place the row is the renamed file's: its type, its icon; and in the list style
+// the columns fit the widest name by its real width, the renamed one included.
+TEST_F(FileViewTest, ARenameUpdatesTheWholeRowAndTheColumnsWidth) {
+    TempFolder folder(L"_行");
+    folder.AddFile(L"a.txt");
+    const std::wstring wide = std::wstring(30, L'W') + L".txt";
+    folder.AddFile(wide);
+    for (int i = 0; i < 70; ++i) folder.AddFile(std::wstring(40, L'i') + std::to_wstring(i) + L".txt");
+    form_.Show();
+    Show(folder.Path());
+    test::ErrorBoxCatcher boxes;
+    const auto widthOf = [&](const std::wstring& text) {
+        const WindowDC dc(list_.Handle());
+        const SelectedObject font(dc, reinterpret_cast<HFONT>(SendMessageW(list_.Handle(), WM_GETFONT, 0, 0)));
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+        return static_cast<int>(extent.cx);
+    };
+    const auto columnWidth = [&] { return static_cast<int>(SendMessageW(list_.Handle(), LVM_GETCOLUMNWIDTH, 0, 0)); };
+    list_.SetViewStyle(ViewStyle::List);
+    EXPECT_GT(columnWidth(), widthOf(list_.Text(IndexOf(list_, wide))) + GetSystemMetrics(SM_CXSMICON));
+
+    int index = IndexOf(list_, L"a.txt");
+    ASSERT_GE(index, 0);
+    const std::wstring txtType = list_.Text(index, 2);
+    EXPECT_EQ(txtType, L"txt file");
+    list_.EditLabel(index);
+    test::TypeLabel(reinterpret_cast<HWND>(SendMessageW(list_.Handle(), LVM_GETEDITCONTROL, 0, 0)), L"a.bmp");
+    ASSERT_EQ(list_.Text(index), L"a.bmp");
+    SHFILEINFOW bmp{};
+    SHGetFileInfoW(folder.PathOf(L"a.bmp").c_str(), 0, &bmp, sizeof bmp, SHGFI_TYPENAME | SHGFI_SYSICONINDEX);
+    EXPECT_EQ(list_.Text(index, 2), bmp.szTypeName);
+    EXPECT_NE(list_.Text(index, 2), txtType);
+    EXPECT_EQ(list_.Image(index), bmp.iIcon);
+
+    // Renamed wider than every other name: the columns widen to it.
+    const std::wstring wider = std::wstring(45, L'W') + L".bmp";
+    list_.EditLabel(index);
+    test::TypeLabel(reinterpret_cast<HWND>(SendMessageW(list_.Handle(), LVM_GETEDITCONTROL, 0, 0)), wider);
+    ASSERT_EQ(list_.Text(index), wider);
+    EXPECT_GT(columnWidth(), widthOf(wider) + GetSystemMetrics(SM_CXSMICON));
+}
+
+// Explorer's "hide extensions of known types" makes the shell's names drop the extension; the
+// option shows files by their whole names, and a rename in place edits that whole name. Typing
+// the first letters goes by what is shown, on rows not drawn yet too.
+TEST_F(FileViewTest, ExtensionsShownWhenAskedAndTypingGoesByWhatIsShown) {
+    const std::wstring advancedKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
+    const test::RegistryBackup advanced(HKEY_CURRENT_USER, advancedKey);
+    const DWORD hide = 1;
+    RegSetKeyValueW(HKEY_CURRENT_USER, advancedKey.c_str(), L"HideFileExt", REG_DWORD, &hide, sizeof hide);
+    TempFolder folder(L"_拡張子");
+    for (const wchar_t* name : {L"photo.JPG", L"photo.jpeg", L"photo.jpg.txt", L"memo.txt"}) folder.AddFile(name);
+    folder.AddFolder(L"版.d");
+    Show(folder.Path());
+
+    // Not drawn yet: "photo.j" is the start of the name shown as "photo.jpg", not of the files
+    // shown as "photo" whose names begin so.
+    list_.Select(IndexOf(list_, L"memo"));
+    for (const wchar_t typed : std::wstring(L"photo.j")) SendMessageW(list_.Handle(), WM_CHAR, typed, 1);
+    EXPECT_EQ(list_.GetSelectedPath(), folder.PathOf(L"photo.jpg.txt"));
+
+    std::multiset<std::wstring> shown;
+    for (const std::wstring& caption : Captions(list_)) shown.insert(caption);
+    EXPECT_EQ(shown, (std::multiset<std::wstring>{L"memo", L"photo", L"photo", L"photo.jpg", L"版.d"}));
+    list_.SetShowExtensions(true);
+    shown.clear();
+    for (const std::wstring& caption : Captions(list_)) shown.insert(caption);
+    EXPECT_EQ(shown, (std::multiset<std::wstring>{L"memo.txt", L"photo.JPG", L"photo.jpeg", L"photo.jpg.txt", L"版.d"}));
+
+    form_.Show();
+    test::ErrorBoxCatcher boxes;
+    const int index = IndexOf(list_, L"photo.JPG");
+    ASSERT_GE(index, 0);
+    list_.EditLabel(index);
+    const auto edit = reinterpret_cast<HWND>(SendMessageW(list_.Handle(), LVM_GETEDITCONTROL, 0, 0));
+    wchar_t editing[MAX_PATH] = {};
+    GetWindowTextW(edit, editing, MAX_PATH);
+    EXPECT_STREQ(editing, L"photo.JPG");
+    test::TypeLabel(edit, L"photo.png");
+    EXPECT_EQ(list_.Text(index), L"photo.png");
+    EXPECT_EQ(folder.Names(),
+              (std::vector<std::wstring>{L"memo.txt", L"photo.jpeg", L"photo.jpg.txt", L"photo.png", L"版.d"}));
+    list_.SetShowExtensions(false);
+    EXPECT_EQ(list_.Text(index), L"photo");
 }
 
 TEST_F(FileViewTest, TheDesktopAndNoFolder) {

@@ -219,6 +219,8 @@ TEST_F(MainWindow, FirstRunHasTheDesignedLayoutAndDefaultsAndStoresThem) {
     EXPECT_EQ(form->FirstDirMode(), 0);
     EXPECT_FALSE(form->IncludeSubFolders.Checked());
     EXPECT_EQ(form->Scope(), FolderScope::FolderOnly);
+    EXPECT_FALSE(form->ShowExtensions.Checked());
+    EXPECT_FALSE(form->FileView1.ShowExtensions());
     EXPECT_EQ(form->StatusBar1.PanelText(0), L"");
 
     form->FormClose();
@@ -230,6 +232,7 @@ TEST_F(MainWindow, FirstRunHasTheDesignedLayoutAndDefaultsAndStoresThem) {
     EXPECT_EQ(Stored(L"FirstDirectory"), L"");
     EXPECT_EQ(Stored(L"Wild"), L"1");
     EXPECT_EQ(Stored(L"SubFolders"), L"0");
+    EXPECT_EQ(Stored(L"ShowExtensions"), L"0");
     EXPECT_EQ(RegistryText(HKEY_CURRENT_USER, L"Halvik\\Morvane\\TForm1", L"PlaceNormalPos.Left"), L"74");
 }
 
@@ -243,8 +246,11 @@ TEST_F(MainWindow, StoredValuesComeBackAndTheStartFolderFollowsItsMode) {
     Store(L"Wild", L"0");
     Store(L"FirstDirectory", chosen.Path());
     Store(L"SubFolders", L"1");
+    Store(L"ShowExtensions", L"1");
     {
         auto form = Create();
+        EXPECT_TRUE(form->ShowExtensions.Checked());
+        EXPECT_TRUE(form->FileView1.ShowExtensions());
         EXPECT_TRUE(form->IncludeSubFolders.Checked());
         EXPECT_EQ(form->Scope(), FolderScope::WithSubFolders);
         EXPECT_EQ(form->FolderView1.FolderPath(), last.Path());
@@ -284,8 +290,12 @@ TEST_F(MainWindow, StoredValuesComeBackAndTheStartFolderFollowsItsMode) {
     // The item's click takes the check away; the close stores that.
     form->IncludeSubFolders.Click();
     EXPECT_FALSE(form->IncludeSubFolders.Checked());
+    EXPECT_EQ(Stored(L"ShowExtensions"), L"1");
+    form->ShowExtensions.Click();  // 表示 > 拡張子を常に表示 takes its check away
+    EXPECT_FALSE(form->FileView1.ShowExtensions());
     form->FormClose();
     EXPECT_EQ(Stored(L"SubFolders"), L"0");
+    EXPECT_EQ(Stored(L"ShowExtensions"), L"0");
 
     // Mode 1 with no folder ever chosen: the empty path goes to the tree (the shell decides what it
     // selects), not the last folder; nothing is reported and the empty choice is kept.

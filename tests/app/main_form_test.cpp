@@ -94,17 +94,7 @@ void PressKeys(std::initializer_list<int> keys) {
 // Paths dropped on a window the classic way: the shell's DROPFILES block, posted as WM_DROPFILES.
 // The window frees the block.
 void PostDrop(HWND window, const std::vector<std::wstring>& paths) {
-    std::wstring names;
-    for (const std::wstring& path : paths) names += path + L'\0';
-    names += L'\0';
-    const HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
-    ASSERT_NE(memory, nullptr);
-    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
-    header->pFiles = sizeof(DROPFILES);
-    header->fWide = TRUE;
-    std::copy(names.begin(), names.end(), reinterpret_cast<wchar_t*>(header + 1));
-    GlobalUnlock(memory);
-    PostMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+    test::PostFileDrop(window, paths);
     PumpMessages();
 }
 

@@ -31,6 +31,8 @@ private:
 void PostKey(HWND window, WPARAM key);
 void PostClickAt(HWND window, int x, int y);
 void PostButtonClick(HWND button);
+// A classic drop of the paths (the shell's DROPFILES), posted as WM_DROPFILES; the window frees it.
+void PostFileDrop(HWND window, const std::vector<std::wstring>& paths);
 
 // The message of the program's error the action throws, or "(no error)".
 std::wstring MessageOf(const std::function<void()>& action);

@@ -279,19 +279,29 @@ private:
     Comparisons comparisons_;
 };
 
+// A real folder's items as its enumeration gives them, each identifier owned here.
+struct FolderItems {
+    explicit FolderItems(const std::wstring& path)
+        : list(test::ParsePath(path)), folder(BindToFolder(list.Get())) {
+        const FolderContents contents = EnumerateItems(folder.Get(), nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS);
+        for (IDList id = contents.Next(); id; id = contents.Next()) owned.push_back(std::move(id));
+        for (const IDList& id : owned) items.push_back(id.Get());
+    }
+    IDList list;
+    ComPtr<IShellFolder> folder;
+    std::vector<IDList> owned;
+    std::vector<LPCITEMIDLIST> items;
+};
+
 TEST_F(FileViewTest, ItemsComeInTheFoldersOwnOrder) {
     TempFolder folder(L"_順");
     for (const wchar_t* name : {L"b.txt", L"A.txt", L"_c.txt", L"co-op.txt", L"coop.txt", L"10.txt", L"9.txt", L"日本.txt"})
         folder.AddFile(name);
     folder.AddFolder(L"z");
     folder.AddFolder(L"Y");
-    const IDList folderList = test::ParsePath(folder.Path());
-    const ComPtr<IShellFolder> shellFolder = BindToFolder(folderList.Get());
-    std::vector<IDList> owned;
-    const FolderContents contents = EnumerateItems(shellFolder.Get(), nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS);
-    for (IDList id = contents.Next(); id; id = contents.Next()) owned.push_back(std::move(id));
-    std::vector<LPCITEMIDLIST> items;
-    for (const IDList& id : owned) items.push_back(id.Get());
+    const FolderItems listed(folder.Path());
+    const ComPtr<IShellFolder>& shellFolder = listed.folder;
+    const std::vector<LPCITEMIDLIST>& items = listed.items;
     ASSERT_EQ(items.size(), 10u);
     const auto names = [&](const std::vector<size_t>& order) {
         std::vector<std::wstring> shown;
@@ -339,14 +349,9 @@ TEST_F(FileViewTest, ItemsComeInTheFoldersOwnOrder) {
         numbered.AddFile(name);
     numbered.AddFolder(L"版 10");
     numbered.AddFolder(L"版 9");
-    const IDList numberedList = test::ParsePath(numbered.Path());
-    const ComPtr<IShellFolder> numberedFolder = BindToFolder(numberedList.Get());
-    std::vector<IDList> numberedOwned;
-    const FolderContents numberedContents =
-        EnumerateItems(numberedFolder.Get(), nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS);
-    for (IDList id = numberedContents.Next(); id; id = numberedContents.Next()) numberedOwned.push_back(std::move(id));
-    std::vector<LPCITEMIDLIST> numberedItems;
-    for (const IDList& id : numberedOwned) numberedItems.push_back(id.Get());
+    const FolderItems numberedListed(numbered.Path());
+    const ComPtr<IShellFolder>& numberedFolder = numberedListed.folder;
+    const std::vector<LPCITEMIDLIST>& numberedItems = numberedListed.items;
     ASSERT_EQ(numberedItems.size(), 10u);
     ReorderedFolder logical(numberedFolder.Get(), ReorderedFolder::Comparisons::Logical);
     for (int direction : {1, -1}) {
@@ -594,15 +599,22 @@ TEST_F(FileViewTest, ExtensionsShownWhenAskedAndTypingGoesByWhatIsShown) {
     folder.AddFolder(L"版.d");
     Show(folder.Path());
 
-    // Not drawn yet: "photo.j" is the start of the name shown as "photo.jpg", not of the files
-    // shown as "photo" whose names begin so.
-    list_.Select(IndexOf(list_, L"memo"));
-    for (const wchar_t typed : std::wstring(L"photo.j")) SendMessageW(list_.Handle(), WM_CHAR, typed, 1);
-    EXPECT_EQ(list_.GetSelectedPath(), folder.PathOf(L"photo.jpg.txt"));
+    // Not drawn yet: "photo.j", typed, is the start of the name shown as "photo.jpg", not of the
+    // files shown as "photo" whose names begin so. (Asked as the control asks when letters are
+    // typed, without the typing's timing.)
+    LVFINDINFOW typed{};
+    typed.flags = LVFI_PARTIAL | LVFI_STRING | LVFI_WRAP;
+    typed.psz = L"photo.j";
+    const auto found = static_cast<int>(SendMessageW(list_.Handle(), LVM_FINDITEMW, static_cast<WPARAM>(-1),
+                                                     reinterpret_cast<LPARAM>(&typed)));
+    EXPECT_EQ(list_.GetItemPath(found), folder.PathOf(L"photo.jpg.txt"));
 
     std::multiset<std::wstring> shown;
     for (const std::wstring& caption : Captions(list_)) shown.insert(caption);
     EXPECT_EQ(shown, (std::multiset<std::wstring>{L"memo", L"photo", L"photo", L"photo.jpg", L"版.d"}));
+    list_.Select(IndexOf(list_, L"memo"));
+    SendMessageW(list_.Handle(), WM_CHAR, L'p', 1);  // typed: the first item shown beginning so
+    EXPECT_EQ(list_.Text(list_.FirstSelected()).substr(0, 5), L"photo");
     list_.SetShowExtensions(true);
     shown.clear();
     for (const std::wstring& caption : Captions(list_)) shown.insert(caption);

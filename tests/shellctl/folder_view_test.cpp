@@ -21,6 +21,18 @@ protected:
     TShellDemoForm form_;
     TFolderView& tree_ = form_.FolderView1;
     TFileView& list_ = form_.FileView1;
+
+    // Selects a list item and double-clicks it, as the user does.
+    void DoubleClick(int index) {
+        list_.Select(index);
+        const RECT item = list_.ItemRect(index);
+        const LPARAM at = MAKELPARAM(item.left + 4, item.top + 3);
+        PostMessageW(list_.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageW(list_.Handle(), WM_LBUTTONUP, 0, at);
+        PostMessageW(list_.Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+        PostMessageW(list_.Handle(), WM_LBUTTONUP, 0, at);
+        test::PumpMessages();
+    }
 };
 
 TEST_F(FolderViewTest, StartsAtTheDesktopExpandedOneLevel) {
@@ -146,14 +158,7 @@ TEST_F(FolderViewTest, DoubleClickInTheListOpensTheSubfolderInTheTree) {
     list_.OnDblClick = [&] { doubleClickEvent = true; };
     form_.Show();
 
-    list_.Select(IndexOf(list_, L"サブ"));
-    const RECT item = list_.ItemRect(IndexOf(list_, L"サブ"));
-    const LPARAM at = MAKELPARAM(item.left + 4, item.top + 3);
-    PostMessageW(list_.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageW(list_.Handle(), WM_LBUTTONUP, 0, at);
-    PostMessageW(list_.Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-    PostMessageW(list_.Handle(), WM_LBUTTONUP, 0, at);
-    test::PumpMessages();
+    DoubleClick(IndexOf(list_, L"サブ"));
 
     EXPECT_EQ(tree_.FolderPath(), folder.PathOf(L"サブ"));
     EXPECT_EQ(Captions(list_), (std::vector<std::wstring>{L"inside.txt"}));
@@ -361,14 +366,7 @@ TEST_F(FolderViewTest, ArchivesAreFilesAndSlowPlacesAreNotAskedAhead) {
     const test::ErrorBoxCatcher shellsWord;
     list_.SetFileExecute(true);
     form_.Show();
-    list_.Select(archive);
-    const RECT item = list_.ItemRect(archive);
-    const LPARAM at = MAKELPARAM(item.left + 4, item.top + 3);
-    PostMessageW(list_.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageW(list_.Handle(), WM_LBUTTONUP, 0, at);
-    PostMessageW(list_.Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-    PostMessageW(list_.Handle(), WM_LBUTTONUP, 0, at);
-    test::PumpMessages();
+    DoubleClick(archive);
     EXPECT_EQ(opened, 1);
     EXPECT_EQ(tree_.Selected(), node);
     list_.SetMask({});

@@ -615,15 +615,7 @@ TEST_F(Framework, AWindowThatTakesClassicDropsOnlyRegistersNoDropTarget) {
         RevokeDragDrop(form.Handle());
 
         const std::wstring path = L"C:\\windows";
-        const std::wstring names = path + L'\0' + L'\0';
-        const HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
-        ASSERT_NE(memory, nullptr);
-        auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
-        header->pFiles = sizeof(DROPFILES);
-        header->fWide = TRUE;
-        std::copy(names.begin(), names.end(), reinterpret_cast<wchar_t*>(header + 1));
-        GlobalUnlock(memory);
-        PostMessageW(form.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+        test::PostFileDrop(form.Handle(), {path});
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) App().ProcessMessage(message);
         EXPECT_EQ(form.dropped, std::vector<std::wstring>{path});

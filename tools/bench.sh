@@ -10,7 +10,7 @@ morvane_start_session
 # in the prefix: under Wine each new file is looked for in its folder without regard to case, so a
 # Windows program takes most of an hour to fill a folder of 100,000 files; Perl takes seconds.
 bench_folders="$WINEPREFIX/drive_c/morvane-bench"
-make_folder() {  # kind (files or folders), count
+make_folder() {  # kind (files, folders, or numbered: files f0.txt, f1.txt, ... empty), count
   local made="$bench_folders/$1-$2"
   [ -f "$made.complete" ] && return 0
   rm -rf "$made"
@@ -19,6 +19,7 @@ make_folder() {  # kind (files or folders), count
     mkdir $folder or die "$folder: $!";
     for my $i (0 .. $count - 1) {
       if ($kind eq "folders") { mkdir sprintf("%s/d%05d", $folder, $i) or die; next; }
+      if ($kind eq "numbered") { open(my $file, ">", sprintf("%s/f%d.txt", $folder, $i)) or die; close $file; next; }
       open(my $file, ">", sprintf("%s/f%05d.txt", $folder, $i)) or die;
       print $file "\0" x ($i % 2000);
       close $file;
@@ -30,6 +31,7 @@ make_folder files 1000
 make_folder files 10000
 make_folder files 100000
 make_folder folders 10000
+make_folder numbered 100000
 export MORVANE_BENCH_FOLDERS='C:\morvane-bench'
 
 for bench in build/x64/bench/*_bench.exe; do

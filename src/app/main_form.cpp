@@ -11,6 +11,7 @@
 #include "batch/batch_journal.h"
 #include "batch/extension_list_dialog.h"
 #include "batch/live_progress.h"
+#include "batch/redirected_folders.h"
 #include "ui/application.h"
 #include "ui/executable.h"
 
@@ -83,6 +84,7 @@ TForm1::TForm1(std::vector<std::wstring> arguments)
       K6(Toolbars.K6),
       K7(Toolbars.K7),
       K8(Toolbars.K8),
+      ShowExtensions(Toolbars.ShowExtensions),
       K13(Toolbars.K13),
       K14(Toolbars.K14),
       K15(Toolbars.K15),
@@ -125,6 +127,7 @@ TForm1::TForm1(std::vector<std::wstring> arguments)
     K6.OnClick = [this] { K6Click(); };
     K7.OnClick = [this] { K7Click(); };
     K8.OnClick = [this] { K8Click(); };
+    ShowExtensions.OnClick = [this] { ShowExtensionsClick(); };
     K13.OnClick = [this] { K13Click(); };
     K14.OnClick = [this] { K14Click(); };
     K15.OnClick = [this] { K15Click(); };
@@ -237,6 +240,8 @@ void TForm1::LoadSettings() {
         Reported([&] { FolderView1.SetFolderPath(firstDirectory_); });
     }
     IncludeSubFolders.SetChecked(readBool(L"SubFolders", false));
+    ShowExtensions.SetChecked(readBool(L"ShowExtensions", false));
+    FileView1.SetShowExtensions(ShowExtensions.Checked());
     settings.reset();
 
     Reported([&] { K16.SetChecked(FolderMenuRegistered()); });
@@ -262,6 +267,7 @@ void TForm1::SaveSettings() {
     settings.WriteString(kSettingsSection, L"FirstDirectory", firstDirectory_);
     settings.WriteBool(kSettingsSection, L"Wild", K9.Checked());
     settings.WriteBool(kSettingsSection, L"SubFolders", IncludeSubFolders.Checked());
+    settings.WriteBool(kSettingsSection, L"ShowExtensions", ShowExtensions.Checked());
 }
 
 // ---- Commands ----
@@ -285,6 +291,11 @@ void TForm1::K5Click() { SetViewStyle(K5, ViewStyle::Icon, 0); }
 void TForm1::K6Click() { SetViewStyle(K6, ViewStyle::SmallIcon, 1); }
 void TForm1::K7Click() { SetViewStyle(K7, ViewStyle::List, 2); }
 void TForm1::K8Click() { SetViewStyle(K8, ViewStyle::Report, 3); }
+
+void TForm1::ShowExtensionsClick() {
+    ShowExtensions.SetChecked(!ShowExtensions.Checked());
+    FileView1.SetShowExtensions(ShowExtensions.Checked());
+}
 
 void TForm1::SelectChange(MenuItem& item) { item.SetChecked(true); }
 
@@ -360,6 +371,13 @@ void TForm1::UndoLastBatch() {
     if (!journal) return;
     const size_t files = UndoableEntries(*journal).size();
     if (files == 0) return;
+    bool withSubFolders = false;
+    for (const JournalEntry& entry : journal->Entries)
+        withSubFolders = withSubFolders || entry.OldName.find(L'\\') != std::wstring::npos;
+    if (RedirectedHere(journal->Folder, withSubFolders)) {
+        MessageBoxW(Handle(), kRedirectedFolderMessage, App().Title().c_str(), MB_OK | MB_ICONWARNING);
+        return;
+    }
     const std::wstring question = L"直前の一括変換を元に戻します。\n\nﾌｫﾙﾀﾞ: " + journal->Folder + L"\nﾌｧｲﾙ: " +
                                   std::to_wstring(files) + L"個\n\n本当によろしいですか？";
     if (MessageBoxW(Handle(), question.c_str(), App().Title().c_str(), MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return;

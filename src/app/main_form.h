@@ -60,6 +60,7 @@ public:
     void K6Click();
     void K7Click();
     void K8Click();
+    void ShowExtensionsClick();
     void SelectChange(MenuItem& item);
     void IncludeSubFoldersClick();
     void K1Click();
@@ -106,6 +107,7 @@ public:
     MenuItem& K6;
     MenuItem& K7;
     MenuItem& K8;
+    MenuItem& ShowExtensions;
     MenuItem& K13;
     MenuItem& K14;
     MenuItem& K15;

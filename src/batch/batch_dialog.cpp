@@ -8,6 +8,8 @@
 #include "batch/batch_journal.h"
 #include "batch/file_names.h"
 #include "batch/live_progress.h"
+#include "batch/redirected_folders.h"
+#include "ui/application.h"
 #include "ui/error.h"
 #include "ui/screen_cursor.h"
 
@@ -137,6 +139,11 @@ int TForm2::Open(std::wstring_view target, TargetMode mode, FolderScope scope) {
     // A folder may hold a hundred thousand matches: the names move into the list in one step, and
     // the collisions are planned once, so that a check changed later only recounts numbers.
     const std::wstring folder = opener_.FolderPath();
+    if (RedirectedHere(folder, scope == FolderScope::WithSubFolders)) {
+        // The 32-bit build would list and rename what the system shows it in place of the folder.
+        MessageBoxW(GetActiveWindow(), kRedirectedFolderMessage, App().Title().c_str(), MB_OK | MB_ICONWARNING);
+        return mrCancel;
+    }
     const std::wstring newExtension = opener_.NewExtension();
     const std::wstring mask = BuildSearchMask(target, mode);
     target_ = target;

@@ -8,6 +8,7 @@
 #include "shellctl/folder_view.h"
 #include "shellctl/shell_context_menu.h"
 #include "shellctl/shell_folder.h"
+#include "shellctl/text_widths.h"
 #include "ui/gdi.h"
 #include "ui/handles.h"
 #include "ui/screen_cursor.h"
@@ -32,7 +33,7 @@ constexpr ColumnLayout kColumnLayout[kColumns] = {
 };
 
 constexpr SHCONTF kListedItems = SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN;
-constexpr ULONG kShownAttributes = SFGAO_FOLDER | SFGAO_LINK;
+constexpr ULONG kShownAttributes = SFGAO_FOLDER | SFGAO_LINK | SFGAO_STREAM;
 constexpr int kShortcutOverlay = 2;
 
 ULONGLONG Joined(DWORD high, DWORD low) { return (static_cast<ULONGLONG>(high) << 32) | low; }
@@ -51,10 +52,25 @@ std::wstring JoinPath(const std::wstring& folder, const wchar_t* name) {
     return folder.empty() || folder.back() == L'\\' ? folder + name : folder + L'\\' + name;
 }
 
-bool StartsWithIgnoringCase(const std::wstring& text, const std::wstring& start, bool whole) {
+bool StartsWithIgnoringCase(std::wstring_view text, std::wstring_view start, bool whole) {
     if (text.size() < start.size() || (whole && text.size() != start.size())) return false;
-    return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, text.c_str(), static_cast<int>(start.size()),
-                          start.c_str(), static_cast<int>(start.size())) == CSTR_EQUAL;
+    return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, text.data(), static_cast<int>(start.size()),
+                          start.data(), static_cast<int>(start.size())) == CSTR_EQUAL;
+}
+
+// A file's name without its extension, as the shell shows it when it hides the extension.
+std::wstring_view Stem(std::wstring_view name) {
+    const size_t dot = name.rfind(L'.');
+    return dot == std::wstring_view::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
+bool IsFile(const WIN32_FIND_DATAW& found) { return !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && found.cFileName[0]; }
+
+// Whether double-clicking or renaming the item concerns the tree: a folder to browse, not an
+// archive that only looks like one.
+bool BrowsedInTree(IShellFolder* folder, LPCITEMIDLIST id) {
+    const ULONG attributes = ItemAttributes(folder, id, SFGAO_FOLDER | SFGAO_FILESYSANCESTOR | SFGAO_STREAM);
+    return (attributes & (SFGAO_FOLDER | SFGAO_FILESYSANCESTOR)) && CountsAsFolder(folder, id, attributes | SFGAO_FOLDER);
 }
 
 }  // namespace
@@ -171,27 +187,38 @@ void TFileView::SetViewStyle(ViewStyle style) {
     FitListColumns();
 }
 
+void TFileView::SetShowExtensions(bool show) {
+    if (show == showExtensions_) return;
+    showExtensions_ = show;
+    // Every caption is asked again when its row is next shown.
+    for (const auto& item : items_) item->CaptionKnown = false;
+    FitListColumns();
+    Invalidate();
+}
+
 void TFileView::FitListColumns() {
     if (Style() != ViewStyle::List || items_.empty()) return;
     // The control would measure every item's label for this, which takes seconds for 100,000
-    // items whose captions each come from the shell. An identifier carries the item's name, so the
-    // longest identifiers hold the longest names, the widest but in odd cases: only those items'
-    // captions are measured.
-    constexpr size_t kMeasured = 64;
-    std::vector<std::pair<UINT, Item*>> lengths;
-    lengths.reserve(items_.size());
-    for (const auto& item : items_) lengths.emplace_back(GetIDListSize(item->Id.Get()), item.get());
-    const size_t measured = std::min(kMeasured, lengths.size());
-    std::partial_sort(lengths.begin(), lengths.begin() + static_cast<std::ptrdiff_t>(measured), lengths.end(),
-                      [](const auto& a, const auto& b) { return a.first > b.first; });
+    // items whose captions each come from the shell. A plain item shows its file name, or (a file
+    // whose extension the shell hides) less of it: the file names' widths, summed from their
+    // characters, bound the captions' widths, and only the captions that may be wider than the
+    // widest one measured so far are asked of the shell and measured whole. Other items (drives,
+    // folders with names of their own) are asked and measured as they are.
     const WindowDC dc(Handle());
     const SelectedObject font(dc, Font() ? Font() : GetStockObject(DEFAULT_GUI_FONT));
+    TextWidths widths(dc);
+    std::vector<std::pair<int, Item*>> bounds;
+    bounds.reserve(items_.size());
+    for (const auto& item : items_) {
+        WIN32_FIND_DATAW found{};
+        const bool plain = !item->CaptionKnown && FindDataOf(*item, found) && (IsFile(found) || IsPlainFolder(found));
+        bounds.emplace_back(widths.Of(plain ? std::wstring_view(found.cFileName) : CaptionOf(*item)), item.get());
+    }
+    std::sort(bounds.begin(), bounds.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
     int widest = 0;
-    for (size_t i = 0; i < measured; ++i) {
-        const std::wstring& caption = CaptionOf(*lengths[i].second);
-        SIZE extent{};
-        GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
-        widest = std::max(widest, static_cast<int>(extent.cx));
+    for (const auto& [bound, item] : bounds) {
+        if (bound <= widest) break;
+        widest = std::max(widest, widths.Exact(CaptionOf(*item)));
     }
     // The small icon and the room around it and the label.
     SetListColumnWidth(widest + GetSystemMetrics(SM_CXSMICON) + 12);
@@ -249,6 +276,8 @@ void TFileView::LearnAllFacts() {
 ULONG TFileView::AttributesOf(Item& item) {
     if (!item.AttributesKnown) {
         item.Attributes = ItemAttributes(folder_.Get(), item.Id.Get(), kShownAttributes);
+        // An archive is a file here, whatever else the shell can make of it.
+        if (!CountsAsFolder(folder_.Get(), item.Id.Get(), item.Attributes)) item.Attributes &= ~SFGAO_FOLDER;
         item.AttributesKnown = true;
     }
     return item.Attributes;
@@ -256,14 +285,30 @@ ULONG TFileView::AttributesOf(Item& item) {
 
 const std::wstring& TFileView::CaptionOf(Item& item) {
     if (!item.CaptionKnown) {
-        // A plain folder's name is its file name: no need to ask the shell.
+        // A plain folder's name is its file name: no need to ask the shell. So is a file's when
+        // extensions are always shown.
         WIN32_FIND_DATAW found{};
-        const bool plainFolder = FindDataOf(item, found) && IsPlainFolder(found) && !(AttributesOf(item) & SFGAO_LINK);
-        item.Caption = plainFolder ? std::wstring(found.cFileName)
-                                   : DisplayName(folder_.Get(), item.Id.Get(), SHGDN_INFOLDER);
+        const bool hasFindData = FindDataOf(item, found);
+        const bool plainFolder = hasFindData && IsPlainFolder(found) && !(AttributesOf(item) & SFGAO_LINK);
+        const bool fileByName = hasFindData && showExtensions_ && IsFile(found);
+        item.Caption = plainFolder || fileByName ? std::wstring(found.cFileName)
+                                                 : DisplayName(folder_.Get(), item.Id.Get(), SHGDN_INFOLDER);
         item.CaptionKnown = true;
     }
     return item.Caption;
+}
+
+bool TFileView::CaptionBegins(Item& item, const std::wstring& text, bool whole) {
+    WIN32_FIND_DATAW found{};
+    if (item.CaptionKnown || whole || !FindDataOf(item, found) || !(IsFile(found) || IsPlainFolder(found)))
+        return StartsWithIgnoringCase(CaptionOf(item), text, whole);
+    // A plain item shows its file name, or a file the name without its extension: as long as the
+    // text is no longer than that, the file name answers for either; a longer text can only match
+    // the whole name, and whether that is shown only the shell knows.
+    const std::wstring_view name = found.cFileName;
+    if (text.size() <= Stem(name).size() || !StartsWithIgnoringCase(name, text, false))
+        return StartsWithIgnoringCase(name, text, false);
+    return StartsWithIgnoringCase(CaptionOf(item), text, false);
 }
 
 const TypeLooks::Look& TFileView::LookOf(Item& item) {
@@ -342,14 +387,9 @@ int TFileView::FindCaption(const std::wstring& text, bool partial, int start, bo
     const int steps = wrap ? count : count - start;
     for (int step = 0; step < steps; ++step) {
         const int index = (start + step) % count;
-        Item& item = *items_[static_cast<size_t>(index)];
-        // A caption not asked for yet begins as the file's name does; asking the shell for every
-        // caption of a large folder would take seconds.
-        WIN32_FIND_DATAW found{};
-        const std::wstring caption =
-            item.CaptionKnown || !partial || !FindDataOf(item, found) || !found.cFileName[0] ? CaptionOf(item)
-                                                                                          : found.cFileName;
-        if (StartsWithIgnoringCase(caption, text, !partial)) return index;
+        // What the row shows, whether drawn yet or not; asking the shell for every caption of a
+        // large folder would take seconds, and mostly the file name answers.
+        if (CaptionBegins(*items_[static_cast<size_t>(index)], text, !partial)) return index;
     }
     return -1;
 }
@@ -457,9 +497,7 @@ std::wstring TFileView::GetSelectedPath() const { return GetItemPath(FirstSelect
 void TFileView::DoubleClick() {
     const Item* item = ItemAt(FirstSelected());
     if (!folder_ || !item || !item->Id) return;
-    const ULONG attributes =
-        ItemAttributes(folder_.Get(), item->Id.Get(), SFGAO_FOLDER | SFGAO_FILESYSANCESTOR);
-    if (TFolderView* tree = FolderView(); tree && attributes) {
+    if (TFolderView* tree = FolderView(); tree && BrowsedInTree(folder_.Get(), item->Id.Get())) {
         // A copy: the tree's selection change refills this list, which frees the item's own.
         const IDList id = IDList::Copy(item->Id.Get());
         tree->SelectChildByID(id.Get());
@@ -495,21 +533,37 @@ void TFileView::Edited(int index, const std::wstring& text) {
     if (!folder_ || !item || !item->Id || text.empty()) return;
     const ComPtr<IShellFolder> folder = folder_;
     // Asked before the rename, while the item still exists under its old name.
-    const ULONG attributes = ItemAttributes(folder.Get(), item->Id.Get(), SFGAO_FOLDER | SFGAO_FILESYSANCESTOR);
+    const bool browsed = BrowsedInTree(folder.Get(), item->Id.Get());
+    WIN32_FIND_DATAW found{};
+    // A file shown by its whole name is renamed by its whole name: the text is the new file name,
+    // extension included, not a display name the shell would add the old extension to.
+    const bool byFileName = showExtensions_ && FindDataOf(*item, found) && IsFile(found);
+    const SHGDNF nameKind = byFileName ? SHGDN_INFOLDER | SHGDN_FORPARSING : SHGDN_NORMAL;
     IDList renamed;
     HRESULT result = E_FAIL;
     if (text.size() <= kMaxShellName)
-        result = folder->SetNameOf(Handle(), item->Id.Get(), text.c_str(), SHGDN_NORMAL, renamed.Receive());
+        result = folder->SetNameOf(Handle(), item->Id.Get(), text.c_str(), nameKind, renamed.Receive());
     if (SUCCEEDED(result) && renamed) {
-        if (TFolderView* tree = FolderView(); tree && attributes) tree->RenameChildNode(item->Id.Get(), renamed.Get());
+        if (TFolderView* tree = FolderView(); tree && browsed) tree->RenameChildNode(item->Id.Get(), renamed.Get());
         item->Id = std::move(renamed);
+        // A new extension may be a new type: its name, its icon, its attributes are asked again.
+        item->Look = nullptr;
+        item->OwnLook.reset();
+        item->Image = -1;
+        item->AttributesKnown = false;
     }
     // The shell's name for it now, which may differ from what was typed; on a refusal, the name it
     // had, undoing the edit on screen.
-    item->Caption = DisplayName(folder.Get(), item->Id.Get(), SHGDN_NORMAL);
-    item->CaptionKnown = true;
+    if (byFileName) {
+        item->CaptionKnown = false;
+        CaptionOf(*item);
+    } else {
+        item->Caption = DisplayName(folder.Get(), item->Id.Get(), SHGDN_NORMAL);
+        item->CaptionKnown = true;
+    }
     item->FactsKnown = false;
     RedrawItems(index, index);
+    FitListColumns();
 }
 
 }  // namespace morvane

@@ -55,6 +55,10 @@ public:
     void SetContextMenu(TShellContextMenu* menu);
     TFolderView* FolderView() const { return folderView_.Get(); }
     void SetViewStyle(ViewStyle style);
+    // Files shown by their file names, extension included, whatever the system's setting for
+    // known types; a rename in place then edits that whole name. Off: the shell's display names.
+    bool ShowExtensions() const { return showExtensions_; }
+    void SetShowExtensions(bool show);
 
     // Sorts by a column as a click on its header does: that column's direction turns first.
     void SortByColumn(int column);
@@ -82,6 +86,9 @@ private:
     Item* ItemAt(int index) const;
     void ClearItems();
     const std::wstring& CaptionOf(Item& item);
+    // Whether the item's caption begins with the text (or is it, whole), asking the shell for the
+    // caption only when the file name cannot tell.
+    bool CaptionBegins(Item& item, const std::wstring& text, bool whole);
     ULONG AttributesOf(Item& item);
     const TypeLooks::Look& LookOf(Item& item);
     bool FindDataOf(const Item& item, WIN32_FIND_DATAW& found) const;
@@ -99,6 +106,7 @@ private:
     std::wstring folderPath_;  // in the file system; empty for a folder of other items
     ComPtr<IShellIcon> icons_;  // the folder's own icons, when it has them
     bool fileExecute_ = true;
+    bool showExtensions_ = false;
     std::vector<std::wstring> mask_;
     Link<TFolderView> folderView_;
     Link<TShellContextMenu> contextMenu_;

@@ -4,9 +4,10 @@
 // items as given are tried first, since a folder often lists them in its order (or, sorted once,
 // in its reverse): one call per pair of neighbours proves that. Otherwise the order the shell
 // gives file-system folders is guessed from each item's find data: items without find data
-// (special folders), then folders, then files, by names as the system's sort keys order them,
-// ignoring case. One call per pair of neighbours then proves the guess, and only a guess the
-// folder disagrees with is sorted again by the folder's own comparisons.
+// (special folders), then folders, then files, by names as Windows orders them (runs of digits as
+// numbers, "DSC_2" before "DSC_10", unless the NoStrCmpLogical policy asks for the plain order),
+// ignoring case. One call per pair of neighbours then proves the guess; a guess the folder
+// disagrees with is tried by the other rule, and only then sorted by the folder's comparisons.
 #include <windows.h>
 #include <shlobj.h>
 

@@ -32,6 +32,21 @@ namespace {
 
 constexpr SHCONTF kTreeItems = SHCONTF_FOLDERS | SHCONTF_INCLUDEHIDDEN;
 
+// Whether a drive answers slowly or not at all when asked what it holds: a network drive (also a
+// disconnected one), a removable or an optical drive (also without a medium).
+bool SlowDrive(const std::wstring& parsingName) {
+    if (parsingName.size() != 3 || parsingName[1] != L':' || parsingName[2] != L'\\') return false;
+    switch (GetDriveTypeW(parsingName.c_str())) {
+    case DRIVE_REMOTE:
+    case DRIVE_REMOVABLE:
+    case DRIVE_CDROM:
+    case DRIVE_NO_ROOT_DIR:
+        return true;
+    default:
+        return false;
+    }
+}
+
 IDList* NodeList(LPARAM data) { return reinterpret_cast<IDList*>(data); }
 
 }  // namespace
@@ -197,13 +212,25 @@ bool TFolderView::FillChildren(Node node) {
     // other names and, without the folder's own icons, the shell's icons are looked up when a node
     // is first shown: most nodes of a large folder never are.
     const ComPtr<IShellIcon> icons = folder.As<IShellIcon>();
+    // Whether a child has subfolders is asked of it, except where the answer may take seconds:
+    // there the child shows its button until it is expanded, as in Explorer.
+    const bool inNetwork = InNetwork(node);
     int added = 0;
     for (const size_t index : FolderOrder(folder.Get(), ids, 1)) {
         IDList& id = children[index];
         NewNode child;
         WIN32_FIND_DATAW found{};
-        if (SUCCEEDED(SHGetDataFromIDListW(folder.Get(), id.Get(), SHGDFIL_FINDDATA, &found, sizeof found)) &&
-            IsPlainFolder(found))
+        const bool hasFindData =
+            SUCCEEDED(SHGetDataFromIDListW(folder.Get(), id.Get(), SHGDFIL_FINDDATA, &found, sizeof found));
+        const bool diskFolder = hasFindData && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+        bool slow = inNetwork;
+        if (!diskFolder) {
+            // Archives come with the folders, being folders to the shell too; they are files here.
+            const ULONG attributes = ItemAttributes(folder.Get(), id.Get(), kFolderAttributes | SFGAO_REMOVABLE);
+            if (!CountsAsFolder(folder.Get(), id.Get(), attributes)) continue;
+            slow = slow || (attributes & SFGAO_REMOVABLE) || SlowPlace(node, folder.Get(), id.Get());
+        }
+        if (diskFolder && IsPlainFolder(found))
             child.Text = found.cFileName;
         else
             child.TextOnDemand = true;
@@ -213,11 +240,34 @@ bool TFolderView::FillChildren(Node node) {
             if (icons->GetIconOf(id.Get(), GIL_FORSHELL, &child.Image) != S_OK) child.Image = -1;
         }
         if (child.Image < 0 || child.SelectedImage < 0) child.Image = child.SelectedImage = kImagesOnDemand;
-        child.HasChildren = ItemAttributes(folder.Get(), id.Get(), SFGAO_HASSUBFOLDER) != 0;
+        child.HasChildren = slow || ItemAttributes(folder.Get(), id.Get(), SFGAO_HASSUBFOLDER) != 0;
         if (AddNode(node, std::move(child), std::move(id))) ++added;
     }
     if (added == 0) SetHasChildren(node, false);
     return true;
+}
+
+bool TFolderView::IsNetworkFolder(Node node) const {
+    if (!node || Level(node) != 1) return false;
+    const IDList network = SpecialFolderList(Handle(), CSIDL_NETWORK);
+    return network && CompareIDLists(DesktopFolder(), NodeID(node), network.Get()) == 0;
+}
+
+bool TFolderView::InNetwork(Node node) const {
+    Node top = node;
+    while (top && Level(top) > 1) top = ParentOf(top);
+    return IsNetworkFolder(top);
+}
+
+bool TFolderView::SlowPlace(Node parent, IShellFolder* folder, LPCITEMIDLIST id) const {
+    // The network folder among the desktop's children, and drives by their kind: both asked without
+    // touching what they hold.
+    if (Level(parent) == 0) {
+        const IDList network = SpecialFolderList(Handle(), CSIDL_NETWORK);
+        if (network && CompareIDLists(DesktopFolder(), id, network.Get()) == 0) return true;
+    }
+    const std::wstring parsingName = DisplayName(folder, id, SHGDN_FORPARSING);
+    return SlowDrive(parsingName) || parsingName.starts_with(L"\\\\");
 }
 
 void TFolderView::Expanding(Node node) {

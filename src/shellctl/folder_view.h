@@ -85,6 +85,12 @@ private:
     ComPtr<IShellFolder> FolderOf(Node node) const;
     ComPtr<IShellFolder> ParentFolderOf(Node node) const;
     void NotifyFolderChanged(Node node);
+    // The network folder (a child of the root), and any node at or below it.
+    bool IsNetworkFolder(Node node) const;
+    bool InNetwork(Node node) const;
+    // Whether asking a child of the node (in the node's folder) for its subfolders may take long:
+    // the network folder, a network, removable or optical drive, a place on the network.
+    bool SlowPlace(Node parent, IShellFolder* folder, LPCITEMIDLIST id) const;
     Node AddNode(Node parent, NewNode node, IDList id);
     void ReplaceNodeID(Node node, IDList id);
     // The folder that holds the node, kept for its siblings: the tree asks for the names and icons

@@ -152,11 +152,11 @@ int GetSysIconIndex(LPCITEMIDLIST absoluteList, UINT flags) {
 }
 
 HIMAGELIST SystemImageList(bool smallIcons) {
-    wchar_t folder[MAX_PATH] = {};
-    GetCurrentDirectoryW(MAX_PATH, folder);
+    // Asked for a folder that need not exist: the current directory may be on a drive that is
+    // gone (a shortcut's working folder on an unplugged drive), and asking there would wait on it.
     SHFILEINFOW info{};
-    const UINT flags = SHGFI_SYSICONINDEX | (smallIcons ? SHGFI_SMALLICON : 0);
-    return reinterpret_cast<HIMAGELIST>(SHGetFileInfoW(folder, 0, &info, sizeof info, flags));
+    const UINT flags = SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES | (smallIcons ? SHGFI_SMALLICON : 0);
+    return reinterpret_cast<HIMAGELIST>(SHGetFileInfoW(L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info, flags));
 }
 
 IMalloc* ShellMalloc() { return sharedMalloc; }

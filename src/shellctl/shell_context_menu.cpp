@@ -1,6 +1,8 @@
 #include "shellctl/shell_context_menu.h"
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "shellctl/shell_folder.h"
 #include "ui/application.h"
@@ -31,6 +33,30 @@ CMINVOKECOMMANDINFO InvokeInfoFor(HWND owner, UINT_PTR verb) {
     info.lpVerb = reinterpret_cast<LPCSTR>(verb);  // an integer resource identifier, not text
     info.nShow = SW_SHOWNORMAL;
     return info;
+}
+
+// Lets the menu's handlers fill their submenus, as they do when a submenu is about to open (送る,
+// プログラムから開く, 共有 come empty until then), the submenus that appear inside them too.
+void FillSubmenus(HMENU menu, IContextMenu* contextMenu) {
+    if (!menu || !contextMenu) return;
+    ComPtr<IContextMenu3> menu3;
+    ComPtr<IContextMenu2> menu2;
+    if (FAILED(contextMenu->QueryInterface(IID_IContextMenu3, menu3.ReceiveVoid()))) menu3.Reset();
+    if (!menu3 && FAILED(contextMenu->QueryInterface(IID_IContextMenu2, menu2.ReceiveVoid()))) menu2.Reset();
+    if (!menu3 && !menu2) return;
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        const HMENU submenu = GetSubMenu(menu, i);
+        if (!submenu) continue;
+        const auto wParam = reinterpret_cast<WPARAM>(submenu);
+        const LPARAM lParam = MAKELPARAM(i, FALSE);
+        LRESULT result = 0;
+        if (menu3)
+            menu3->HandleMenuMsg2(WM_INITMENUPOPUP, wParam, lParam, &result);
+        else
+            menu2->HandleMenuMsg(WM_INITMENUPOPUP, wParam, lParam);
+        FillSubmenus(submenu, contextMenu);
+    }
 }
 
 }  // namespace
@@ -115,32 +141,56 @@ void TShellContextMenu::PopupForItem(HWND owner, IShellFolder* folder, POINT poi
 void TShellContextMenu::BuildFromShellMenu(HMENU shellMenu, HWND owner, IContextMenu* contextMenu, IDataObject* items) {
     Items().Clear();
     if (!shellMenu) return;
-    int submenuPosition = -1;
+    FillSubmenus(shellMenu, contextMenu);
+    const int submenuPosition = CopyEntries(shellMenu, Items(), owner, contextMenu, true);
+    // The last entry with a submenu, unless it is the first, takes the Send To targets instead of
+    // what the shell put there.
+    if (submenuPosition > 0) AddSendToEntries(Items().Item(submenuPosition), owner, items);
+}
+
+int TShellContextMenu::CopyEntries(HMENU shellMenu, MenuItem& parent, HWND owner, IContextMenu* contextMenu,
+                                   bool topLevel) {
+    struct Entry {
+        MENUITEMINFOW Info{};
+        std::wstring Caption;
+    };
+    std::vector<Entry> entries;
     const int count = GetMenuItemCount(shellMenu);
     for (int i = 0; i < count; ++i) {
-        auto& item = static_cast<TShellMenuItem&>(Items().Add(std::make_unique<TShellMenuItem>()));
-        if (contextMenu) item.ShellMenu = ComPtr<IContextMenu>(contextMenu);
-
         // The entry's type tells a separator; GetMenuState would not, since for an entry that opens
         // a submenu it puts the submenu's entry count where the separator flag lies.
-        MENUITEMINFOW info{};
-        info.cbSize = sizeof info;
-        info.fMask = MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_FTYPE;
-        GetMenuItemInfoW(shellMenu, static_cast<UINT>(i), TRUE, &info);
-        item.InvokeInfo = InvokeInfoFor(owner, info.wID - kFirstShellCommand);
-        item.SetShellCommand(info.wID, info.hSubMenu != nullptr);
-
-        if (info.fType & MFT_SEPARATOR) {
-            item.SetCaption(L"-");
+        Entry entry;
+        entry.Info.cbSize = sizeof entry.Info;
+        entry.Info.fMask = MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_FTYPE;
+        GetMenuItemInfoW(shellMenu, static_cast<UINT>(i), TRUE, &entry.Info);
+        if (entry.Info.fType & MFT_SEPARATOR) {
+            entry.Caption = L"-";
         } else {
             wchar_t text[256] = {};
             GetMenuStringW(shellMenu, static_cast<UINT>(i), text, 255, MF_BYPOSITION);
-            item.SetCaption(text);
+            entry.Caption = text;
+            // An entry its handler draws itself, or a picture, shows nothing here without a text.
+            if (entry.Caption.empty() && (entry.Info.fType & (MFT_OWNERDRAW | MFT_BITMAP))) continue;
         }
-        item.SetEnabled(!(info.fState & MF_GRAYED));
-        if (info.hSubMenu) submenuPosition = i;
+        entries.push_back(std::move(entry));
     }
-    if (submenuPosition > 0) AddSendToEntries(Items().Item(submenuPosition), owner, items);
+    int submenuPosition = -1;
+    for (size_t i = 0; i < entries.size(); ++i)
+        if (entries[i].Info.hSubMenu) submenuPosition = static_cast<int>(i);
+
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const MENUITEMINFOW& info = entries[i].Info;
+        auto& item = static_cast<TShellMenuItem&>(parent.Add(std::make_unique<TShellMenuItem>()));
+        if (contextMenu) item.ShellMenu = ComPtr<IContextMenu>(contextMenu);
+        item.InvokeInfo = InvokeInfoFor(owner, info.wID - kFirstShellCommand);
+        item.SetShellCommand(info.wID, info.hSubMenu != nullptr);
+        item.SetCaption(entries[i].Caption);
+        item.SetEnabled(!(info.fState & MF_GRAYED));
+        // A submenu's entries come along, but where the Send To targets go.
+        const bool sendToPlace = topLevel && submenuPosition > 0 && static_cast<int>(i) == submenuPosition;
+        if (info.hSubMenu && !sendToPlace) CopyEntries(info.hSubMenu, item, owner, contextMenu, false);
+    }
+    return submenuPosition;
 }
 
 void TShellContextMenu::AddSendToEntries(MenuItem& parent, HWND owner, IDataObject* items) {

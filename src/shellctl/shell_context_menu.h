@@ -1,7 +1,8 @@
 #pragma once
 // The shell's own context menu for one item, shown as the program's popup menu: each entry of the
-// shell's menu becomes a TShellMenuItem that runs the shell's command when chosen, and the last
-// entry that opens a submenu gets the user's Send To targets as its children.
+// shell's menu (its submenus filled by their handlers first, and copied too) becomes a
+// TShellMenuItem that runs the shell's command when chosen, and the last entry that opens a
+// submenu gets the user's Send To targets as its children.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -49,13 +50,17 @@ public:
     // Builds the menu for the item (relative to the folder) and shows it at the point, given in
     // the owner's client coordinates. Returns once the chosen command has run.
     void PopupForItem(HWND owner, IShellFolder* folder, POINT point, LPCITEMIDLIST item);
-    // Replaces the items with copies of the shell menu's entries. Send To entries deliver the
-    // given items (the data object of what the menu is for) to their target.
+    // Replaces the items with copies of the shell menu's entries, once the shell menu's handlers
+    // have filled its submenus. Send To entries deliver the given items (the data object of what
+    // the menu is for) to their target.
     void BuildFromShellMenu(HMENU shellMenu, HWND owner, IContextMenu* contextMenu, IDataObject* items = nullptr);
 
     IShellFolder* SendToFolder() const { return sendToFolder_.Get(); }
 
 private:
+    // Copies the entries of a shell menu under the parent, with the entries of their submenus, and
+    // answers the position among them of the last entry that opens a submenu (-1 for none).
+    int CopyEntries(HMENU shellMenu, MenuItem& parent, HWND owner, IContextMenu* contextMenu, bool topLevel);
     void AddSendToEntries(MenuItem& parent, HWND owner, IDataObject* items);
 
     ComPtr<IShellFolder> sendToFolder_;

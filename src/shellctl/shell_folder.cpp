@@ -45,6 +45,13 @@ ULONG ItemAttributes(IShellFolder* folder, LPCITEMIDLIST item, ULONG asked) {
     return attributes & asked;
 }
 
+bool CountsAsFolder(IShellFolder* folder, LPCITEMIDLIST item, ULONG attributes) {
+    if (!(attributes & SFGAO_STREAM)) return (attributes & SFGAO_FOLDER) != 0;
+    WIN32_FIND_DATAW found{};
+    return folder && SUCCEEDED(SHGetDataFromIDListW(folder, item, SHGDFIL_FINDDATA, &found, sizeof found)) &&
+           (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 std::wstring DisplayName(IShellFolder* folder, LPCITEMIDLIST list, DWORD flags) {
     std::wstring name;
     GetDisplayName(folder, list, flags, name);

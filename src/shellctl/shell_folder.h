@@ -32,6 +32,13 @@ FolderContents EnumerateItems(IShellFolder* folder, HWND owner, SHCONTF flags);
 IDList SpecialFolderList(HWND owner, int csidl);
 // Those of the asked attributes that the item has.
 ULONG ItemAttributes(IShellFolder* folder, LPCITEMIDLIST item, ULONG asked);
+// The attributes that tell a folder to browse from an item that only looks like one.
+inline constexpr ULONG kFolderAttributes = SFGAO_FOLDER | SFGAO_STREAM;
+// Whether the item, with its attributes (kFolderAttributes at least asked), is a folder to browse:
+// a folder on disk, or an item of the shell's with SFGAO_FOLDER that is no stream. The shell gives
+// archives (.zip and .cab, on Windows 11 more) both attributes: they are files, which the tree
+// leaves out and the list opens through the shell.
+bool CountsAsFolder(IShellFolder* folder, LPCITEMIDLIST item, ULONG attributes);
 // GetDisplayName, empty on failure.
 std::wstring DisplayName(IShellFolder* folder, LPCITEMIDLIST list, DWORD flags);
 

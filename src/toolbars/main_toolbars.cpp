@@ -43,6 +43,8 @@ MainToolbars::MainToolbars(WinControl& form)
       K6(AddRadioItem(PopupMenu3.Items(), L"小さいｱｲｺﾝ(&M)")),
       K7(AddRadioItem(PopupMenu3.Items(), L"一覧(&L)")),
       K8(AddRadioItem(PopupMenu3.Items(), L"詳細(&D)", true)),
+      N10(AddItem(PopupMenu3.Items(), L"-")),
+      ShowExtensions(AddItem(PopupMenu3.Items(), L"拡張子を常に表示")),
       K12(AddItem(PopupMenu4.Items(), L"起動時のディレクトリ")),
       K13(AddRadioItem(K12, L"最後に選択したディレクトリ", true)),
       K14(AddRadioItem(K12, L"指定したディレクトリ")),

@@ -36,6 +36,8 @@ public:
     MenuItem& K6;
     MenuItem& K7;
     MenuItem& K8;
+    MenuItem& N10;
+    MenuItem& ShowExtensions;  // check item: files by their whole names, extension included
     PopupMenu PopupMenu4;  // properties
     MenuItem& K12;
     MenuItem& K13;

@@ -3,6 +3,9 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <climits>
+
+#include "ui/check_list_accessible.h"
 
 namespace morvane {
 
@@ -17,13 +20,18 @@ const std::wstring kNoText;
 
 CheckListBox::CheckListBox(WinControl* parent, int left, int top, int width, int height) : WinControl(parent) {
     SetBounds(left, top, width, height);
-    // A list box without data holds nothing but the number of entries.
+    // A list box without data holds nothing but the number of entries (and so never strings:
+    // another program reads the entries through the accessible object below).
     CreateHandle(L"LISTBOX", true,
                  LBS_OWNERDRAWFIXED | LBS_NODATA | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP,
                  WS_EX_CLIENTEDGE);
-    // The texts are answered here (LB_GETTEXT); the style says so once the list box has taken its
-    // own, so that the system carries them, not just an item's data, to another program asking.
-    SetWindowLongPtrW(Handle(), GWL_STYLE, GetWindowLongPtrW(Handle(), GWL_STYLE) | LBS_HASSTRINGS);
+}
+
+CheckListBox::~CheckListBox() {
+    if (accessible_) {
+        accessible_->Detach();
+        accessible_->Release();
+    }
 }
 
 void CheckListBox::Clear() { Assign({}, false); }
@@ -33,6 +41,8 @@ void CheckListBox::Assign(std::vector<std::wstring> texts, bool checked) {
     texts_ = std::move(texts);
     flags_.assign(texts_.size(), checked ? kCheckedFlag : 0);
     if (!texts_.empty()) SendMessageW(Handle(), LB_SETCOUNT, texts_.size(), 0);
+    // The entries a screen reader knows are all new.
+    NotifyWinEvent(EVENT_OBJECT_REORDER, Handle(), OBJID_CLIENT, CHILDID_SELF);
 }
 
 const std::wstring& CheckListBox::Item(int index) const {
@@ -62,6 +72,7 @@ std::vector<bool> CheckListBox::CheckedFlags() const {
 void CheckListBox::SetChecked(int index, bool checked) {
     if (index < 0 || index >= Count() || Checked(index) == checked) return;
     SetFlag(index, kCheckedFlag, checked);
+    NotifyWinEvent(EVENT_OBJECT_STATECHANGE, Handle(), OBJID_CLIENT, index + 1);
     if (OnCheckChanged) OnCheckChanged(index);
 }
 
@@ -92,7 +103,7 @@ void CheckListBox::SelectByFirstCharacter(wchar_t character) {
         const int index = ((focused < 0 ? -1 : focused) + step) % count;
         const std::wstring& text = texts_[static_cast<size_t>(index)];
         if (!text.empty() && CompareStringOrdinal(text.data(), 1, &character, 1, TRUE) == CSTR_EQUAL) {
-            SendMessageW(Handle(), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+            Select(index);
             return;
         }
     }
@@ -109,19 +120,50 @@ void CheckListBox::SetBackground(COLORREF color) {
     SetColor(color);
 }
 
+int CheckListBox::ItemHeight() const { return static_cast<int>(SendMessageW(Handle(), LB_GETITEMHEIGHT, 0, 0)); }
+
 int CheckListBox::IndexAt(POINT point) const {
     // Worked out from the top entry: LB_ITEMFROMPOINT answers only the low 16 bits of an index.
     RECT client;
     GetClientRect(Handle(), &client);
-    const auto height = static_cast<int>(SendMessageW(Handle(), LB_GETITEMHEIGHT, 0, 0));
+    const int height = ItemHeight();
     if (!PtInRect(&client, point) || height <= 0) return -1;
     const auto index = static_cast<int>(SendMessageW(Handle(), LB_GETTOPINDEX, 0, 0)) + point.y / height;
     return index < Count() ? index : -1;
 }
 
-int CheckListBox::CheckBoxWidth() const {
-    return static_cast<int>(SendMessageW(Handle(), LB_GETITEMHEIGHT, 0, 0)) + 2;
+int CheckListBox::FocusedIndex() const { return static_cast<int>(SendMessageW(Handle(), LB_GETCARETINDEX, 0, 0)); }
+
+int CheckListBox::SelectedIndex() const {
+    const auto selected = static_cast<int>(SendMessageW(Handle(), LB_GETCURSEL, 0, 0));
+    return selected >= 0 && selected < Count() ? selected : -1;
 }
+
+void CheckListBox::Select(int index) {
+    if (index < 0 || index >= Count()) return;
+    SendMessageW(Handle(), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+bool CheckListBox::EntryRect(int index, RECT& rect) const {
+    // From the top entry, as for the pointer: entries far above or below the view have places too.
+    const int height = ItemHeight();
+    if (index < 0 || index >= Count() || height <= 0) return false;
+    RECT client;
+    GetClientRect(Handle(), &client);
+    const auto top = static_cast<int>(SendMessageW(Handle(), LB_GETTOPINDEX, 0, 0));
+    const long long y = static_cast<long long>(index - top) * height;
+    if (y < INT_MIN / 2 || y > INT_MAX / 2) return false;
+    rect = {client.left, static_cast<int>(y), client.right, static_cast<int>(y) + height};
+    return true;
+}
+
+bool CheckListBox::EntryShown(int index) const {
+    RECT rect{}, client{}, shown{};
+    GetClientRect(Handle(), &client);
+    return EntryRect(index, rect) && IntersectRect(&shown, &rect, &client);
+}
+
+int CheckListBox::CheckBoxWidth() const { return ItemHeight() + 2; }
 
 HBRUSH CheckListBox::ControlColor(HDC dc) {
     if (!background_) return nullptr;
@@ -142,7 +184,7 @@ LRESULT CheckListBox::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_KEYDOWN:
         if (wParam == VK_SPACE) {
-            Toggle(static_cast<int>(SendMessageW(Handle(), LB_GETCARETINDEX, 0, 0)));
+            Toggle(FocusedIndex());
             return 0;
         }
         break;
@@ -153,13 +195,13 @@ LRESULT CheckListBox::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         break;
-    // The texts for whoever asks the list box itself, another program included.
-    case LB_GETTEXTLEN:
-        return wParam < texts_.size() ? static_cast<LRESULT>(texts_[wParam].size()) : LB_ERR;
-    case LB_GETTEXT:
-        if (wParam >= texts_.size() || !lParam) return LB_ERR;
-        std::copy_n(texts_[wParam].c_str(), texts_[wParam].size() + 1, reinterpret_cast<wchar_t*>(lParam));
-        return static_cast<LRESULT>(texts_[wParam].size());
+    case WM_GETOBJECT:
+        // The list's client object, with its entries as children; anything else is the system's.
+        if (static_cast<LONG>(lParam) == OBJID_CLIENT) {
+            if (!accessible_) accessible_ = CheckListAccessible::Create(*this);
+            return LresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(accessible_));
+        }
+        break;
     }
     return WinControl::WndProc(message, wParam, lParam);
 }

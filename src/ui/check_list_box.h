@@ -2,7 +2,7 @@
 // A list box that draws a check box in front of every entry. A click on the box or the space bar
 // on the focused entry toggles it. The entries live here, not in the list box, which only knows
 // how many there are: a list of a hundred thousand is taken over in one step, and each text is held
-// once.
+// once. Screen readers reach the entries through an accessible object of the list's own.
 #include <functional>
 #include <string>
 #include <vector>
@@ -10,11 +10,15 @@
 #include "ui/control.h"
 #include "ui/handles.h"
 
+
 namespace morvane {
+
+class CheckListAccessible;
 
 class CheckListBox : public WinControl {
 public:
     CheckListBox(WinControl* parent, int left, int top, int width, int height);
+    ~CheckListBox() override;
 
     int Count() const { return static_cast<int>(texts_.size()); }
     void Clear();
@@ -36,6 +40,17 @@ public:
 
     // After an entry's check changed, by the user or from code.
     std::function<void(int index)> OnCheckChanged;
+
+    // The entry with the caret, the selected entry (-1 for none), the entry shown at a client
+    // point (-1 for none).
+    int FocusedIndex() const;
+    int SelectedIndex() const;
+    int IndexAt(POINT point) const;
+    // Selects the entry and puts the caret on it.
+    void Select(int index);
+    // The entry's rectangle in client coordinates, and whether any of it is in view.
+    bool EntryRect(int index, RECT& rect) const;
+    bool EntryShown(int index) const;
     void SetItemHeight(int height);
     void SetBackground(COLORREF color);
 
@@ -46,8 +61,7 @@ protected:
 
 private:
     int CheckBoxWidth() const;
-    // The entry shown at a client point, or -1.
-    int IndexAt(POINT point) const;
+    int ItemHeight() const;
     bool Flag(int index, unsigned char flag) const;
     void SetFlag(int index, unsigned char flag, bool on);
     // Moves the selection to the next entry after the focused one whose text begins with the
@@ -57,6 +71,7 @@ private:
     std::vector<std::wstring> texts_;
     std::vector<unsigned char> flags_;
     UniqueBrush background_;
+    CheckListAccessible* accessible_ = nullptr;  // made when first asked for
 };
 
 }  // namespace morvane

@@ -100,11 +100,51 @@ HGLOBAL CopyOf(HDROP drop) {
 
 }  // namespace
 
+namespace {
+
+// The process token's integrity level (its mandatory label's last sub-authority), or -1.
+long long IntegrityOf(HANDLE process) {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(process, TOKEN_QUERY, &token)) return -1;
+    long long level = -1;
+    DWORD size = 0;
+    GetTokenInformation(token, TokenIntegrityLevel, nullptr, 0, &size);
+    std::vector<BYTE> buffer(size);
+    if (size && GetTokenInformation(token, TokenIntegrityLevel, buffer.data(), size, &size)) {
+        const auto* label = reinterpret_cast<const TOKEN_MANDATORY_LABEL*>(buffer.data());
+        const UCHAR count = *GetSidSubAuthorityCount(label->Label.Sid);
+        if (count > 0) level = *GetSidSubAuthority(label->Label.Sid, count - 1u);
+    }
+    CloseHandle(token);
+    return level;
+}
+
+}  // namespace
+
+bool RunsAboveTheShell() {
+    DWORD shellProcess = 0;
+    if (const HWND shell = GetShellWindow()) GetWindowThreadProcessId(shell, &shellProcess);
+    const HANDLE process = shellProcess ? OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, shellProcess) : nullptr;
+    const long long shellLevel = process ? IntegrityOf(process) : -1;
+    if (process) CloseHandle(process);
+    const long long ownLevel = IntegrityOf(GetCurrentProcess());
+    // No shell to compare with (another shell, or none): nobody's drags are known to be kept out.
+    return shellLevel >= 0 && ownLevel > shellLevel;
+}
+
 // The window's OLE drop target. OLE and a drag in progress may hold it after the window's
 // FileDrop is gone; from then on it refuses everything.
 class FileDrop::Target final : public IDropTarget {
 public:
-    explicit Target(FileDrop* owner) : owner_(owner) {}
+    explicit Target(FileDrop* owner) : owner_(owner) {
+        // The shell's drag image follows the pointer over the window; without the helper, none.
+        if (FAILED(CoCreateInstance(CLSID_DragDropHelper, nullptr, CLSCTX_INPROC_SERVER, IID_IDropTargetHelper,
+                                    reinterpret_cast<void**>(&images_))))
+            images_ = nullptr;
+    }
+    ~Target() {
+        if (images_) images_->Release();
+    }
     void Detach() { owner_ = nullptr; }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
@@ -124,27 +164,43 @@ public:
         return static_cast<ULONG>(left);
     }
 
-    HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
-        return Guarded(effect, [&] {
+    HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD, POINTL point, DWORD* effect) override {
+        const HRESULT result = Guarded(effect, [&] {
             taken_ = owner_ && owner_->Takes(FilesOf(data).Paths());
             return Effect(*effect);
         });
+        if (images_ && owner_) {
+            POINT at{point.x, point.y};
+            images_->DragEnter(owner_->window_, data, &at, *effect);
+        }
+        return result;
     }
-    HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* effect) override {
-        return Guarded(effect, [&] { return Effect(*effect); });
+    HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL point, DWORD* effect) override {
+        const HRESULT result = Guarded(effect, [&] { return Effect(*effect); });
+        if (images_) {
+            POINT at{point.x, point.y};
+            images_->DragOver(&at, *effect);
+        }
+        return result;
     }
     HRESULT STDMETHODCALLTYPE DragLeave() override {
         taken_ = false;
+        if (images_) images_->DragLeave();
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
+    HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL point, DWORD* effect) override {
         taken_ = false;
-        return Guarded(effect, [&] {
+        const HRESULT result = Guarded(effect, [&] {
             const FilesOf files(data);
             if (!owner_ || EffectFor(*effect) == DROPEFFECT_NONE || !owner_->Takes(files.Paths()))
                 return DWORD{DROPEFFECT_NONE};
             return owner_->Post(files.Drop()) ? EffectFor(*effect) : DWORD{DROPEFFECT_NONE};
         });
+        if (images_) {
+            POINT at{point.x, point.y};
+            images_->Drop(data, &at, *effect);
+        }
+        return result;
     }
 
 private:
@@ -168,10 +224,20 @@ private:
     LONG references_ = 1;
     FileDrop* owner_;
     bool taken_ = false;
+    IDropTargetHelper* images_ = nullptr;
 };
 
-FileDrop::FileDrop(HWND window) : window_(window), target_(new Target(this)) {
+FileDrop::FileDrop(HWND window, Drops drops) : window_(window) {
     DragAcceptFiles(window_, TRUE);
+    if (drops == Drops::ClassicOnly) {
+        // Explorer drops on a window that has no drop target with WM_DROPFILES, whose data the
+        // system carries with WM_COPYGLOBALDATA; both are let in from lower integrity levels.
+        constexpr UINT kCopyGlobalData = 0x0049;
+        for (const UINT message : {UINT{WM_DROPFILES}, UINT{WM_COPYDATA}, kCopyGlobalData})
+            ChangeWindowMessageFilterEx(window_, message, MSGFLT_ALLOW, nullptr);
+        return;
+    }
+    target_ = new Target(this);
     if (FAILED(RegisterDragDrop(window_, target_))) {
         target_->Release();
         target_ = nullptr;

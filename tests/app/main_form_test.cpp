@@ -93,20 +93,8 @@ void PressKeys(std::initializer_list<int> keys) {
 
 // Paths dropped on a window the classic way: the shell's DROPFILES block, posted as WM_DROPFILES.
 // The window frees the block.
-// Unterminated, the block ends right after the last path's characters.
 void PostDrop(HWND window, const std::vector<std::wstring>& paths, bool terminated = true) {
-    std::wstring names;
-    for (const std::wstring& path : paths) names += path + L'\0';
-    names += L'\0';
-    if (!terminated) names.resize(names.size() - 2);
-    const HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
-    ASSERT_NE(memory, nullptr);
-    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
-    header->pFiles = sizeof(DROPFILES);
-    header->fWide = TRUE;
-    std::copy(names.begin(), names.end(), reinterpret_cast<wchar_t*>(header + 1));
-    GlobalUnlock(memory);
-    PostMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+    test::PostFileDrop(window, paths, terminated);
     PumpMessages();
 }
 
@@ -221,6 +209,8 @@ TEST_F(MainWindow, FirstRunHasTheDesignedLayoutAndDefaultsAndStoresThem) {
     EXPECT_EQ(form->FirstDirMode(), 0);
     EXPECT_FALSE(form->IncludeSubFolders.Checked());
     EXPECT_EQ(form->Scope(), FolderScope::FolderOnly);
+    EXPECT_FALSE(form->ShowExtensions.Checked());
+    EXPECT_FALSE(form->FileView1.ShowExtensions());
     EXPECT_EQ(form->StatusBar1.PanelText(0), L"");
 
     form->FormClose();
@@ -232,6 +222,7 @@ TEST_F(MainWindow, FirstRunHasTheDesignedLayoutAndDefaultsAndStoresThem) {
     EXPECT_EQ(Stored(L"FirstDirectory"), L"");
     EXPECT_EQ(Stored(L"Wild"), L"1");
     EXPECT_EQ(Stored(L"SubFolders"), L"0");
+    EXPECT_EQ(Stored(L"ShowExtensions"), L"0");
     EXPECT_EQ(RegistryText(HKEY_CURRENT_USER, L"Halvik\\Morvane\\TForm1", L"PlaceNormalPos.Left"), L"74");
 }
 
@@ -245,6 +236,7 @@ TEST_F(MainWindow, StoredValuesComeBackAndTheStartFolderFollowsItsMode) {
     Store(L"Wild", L"0");
     Store(L"FirstDirectory", chosen.Path());
     Store(L"SubFolders", L"1");
+    Store(L"ShowExtensions", L"1");
     {
         // A stored text far longer than a target or an extension can use: only what they can.
         Store(L"ExtFrom", std::wstring(300000, L'x'));
@@ -254,6 +246,8 @@ TEST_F(MainWindow, StoredValuesComeBackAndTheStartFolderFollowsItsMode) {
     Store(L"ExtFrom", L"txt");
     {
         auto form = Create();
+        EXPECT_TRUE(form->ShowExtensions.Checked());
+        EXPECT_TRUE(form->FileView1.ShowExtensions());
         EXPECT_TRUE(form->IncludeSubFolders.Checked());
         EXPECT_EQ(form->Scope(), FolderScope::WithSubFolders);
         EXPECT_EQ(form->FolderView1.FolderPath(), last.Path());
@@ -293,8 +287,12 @@ TEST_F(MainWindow, StoredValuesComeBackAndTheStartFolderFollowsItsMode) {
     // The item's click takes the check away; the close stores that.
     form->IncludeSubFolders.Click();
     EXPECT_FALSE(form->IncludeSubFolders.Checked());
+    EXPECT_EQ(Stored(L"ShowExtensions"), L"1");
+    form->ShowExtensions.Click();  // 表示 > 拡張子を常に表示 takes its check away
+    EXPECT_FALSE(form->FileView1.ShowExtensions());
     form->FormClose();
     EXPECT_EQ(Stored(L"SubFolders"), L"0");
+    EXPECT_EQ(Stored(L"ShowExtensions"), L"0");
 
     // Mode 1 with no folder ever chosen: the empty path goes to the tree (the shell decides what it
     // selects), not the last folder; nothing is reported and the empty choice is kept.

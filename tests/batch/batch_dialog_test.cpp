@@ -1,6 +1,7 @@
 #include "batch/batch_dialog.h"
 
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <functional>
@@ -623,6 +624,93 @@ TEST_F(BatchDialog, ClicksAndTheSpaceBarToggleTheEntryAtAnyIndex) {
     for (int i = 0; i < kEntries; ++i)
         if (!list.Checked(i)) unchecked.push_back(i);
     EXPECT_EQ(unchecked, (std::vector<int>{65540, 65542, kEntries - 1}));
+}
+
+// What a screen reader reads of the list: the object the list serves for its window, with one
+// child per entry (identifier = index + 1), named by its text, checked or not, toggled by its
+// default action, also past 65,535.
+TEST_F(BatchDialog, ScreenReadersReadEveryEntryWithItsCheckAndToggleIt) {
+    folder.AddFile(L"a.txt");
+    folder.AddFile(L"a.bak");  // a.txt will keep its name: the new name is taken
+    TForm2 dialog(opener);
+    CheckListBox& list = dialog.CheckListBox1;
+    opener.folder = folder.Path();
+    constexpr int kEntries = 70000;
+    const auto child = [](long id) {
+        VARIANT v;
+        v.vt = VT_I4;
+        v.lVal = id;
+        return v;
+    };
+    ModalScript script;
+    script.Then([&] {
+        IAccessible* object = nullptr;
+        ASSERT_EQ(AccessibleObjectFromWindow(list.Handle(), OBJID_CLIENT, __uuidof(IAccessible),
+                                             reinterpret_cast<void**>(&object)),
+                  S_OK);
+        ASSERT_TRUE(object);
+        long count = 0;
+        EXPECT_EQ(object->get_accChildCount(&count), S_OK);
+        EXPECT_EQ(count, 1);
+        VARIANT role;
+        EXPECT_EQ(object->get_accRole(child(CHILDID_SELF), &role), S_OK);
+        EXPECT_EQ(role.lVal, ROLE_SYSTEM_LIST);
+        EXPECT_EQ(object->get_accRole(child(1), &role), S_OK);
+        EXPECT_EQ(role.lVal, ROLE_SYSTEM_LISTITEM);
+        BSTR text = nullptr;
+        ASSERT_EQ(object->get_accName(child(1), &text), S_OK);
+        EXPECT_STREQ(text, L"a.txt");
+        SysFreeString(text);
+        ASSERT_EQ(object->get_accDescription(child(1), &text), S_OK);  // shown dimmed: said so
+        EXPECT_STREQ(text, L"新しい名前が使われているため、名前は変わりません");
+        SysFreeString(text);
+        EXPECT_EQ(object->get_accName(child(2), &text), E_INVALIDARG);
+
+        std::vector<std::wstring> names;
+        for (int i = 0; i < kEntries; ++i) names.push_back(L"f" + std::to_wstring(i) + L".txt");
+        list.Assign(std::move(names), true);
+        EXPECT_EQ(object->get_accChildCount(&count), S_OK);
+        EXPECT_EQ(count, kEntries);
+        ASSERT_EQ(object->get_accName(child(65542), &text), S_OK);
+        EXPECT_STREQ(text, L"f65541.txt");
+        SysFreeString(text);
+        VARIANT state;
+        ASSERT_EQ(object->get_accState(child(65542), &state), S_OK);
+        EXPECT_TRUE(state.lVal & STATE_SYSTEM_CHECKED);
+        EXPECT_TRUE(state.lVal & STATE_SYSTEM_OFFSCREEN);  // far below the view
+        ASSERT_EQ(object->get_accDefaultAction(child(65542), &text), S_OK);
+        EXPECT_STREQ(text, L"チェックを外す");
+        SysFreeString(text);
+        EXPECT_EQ(object->accDoDefaultAction(child(65542)), S_OK);
+        EXPECT_FALSE(list.Checked(65541));
+        ASSERT_EQ(object->get_accState(child(65542), &state), S_OK);
+        EXPECT_FALSE(state.lVal & STATE_SYSTEM_CHECKED);
+        ASSERT_EQ(object->get_accDefaultAction(child(65542), &text), S_OK);
+        EXPECT_STREQ(text, L"チェックする");
+        SysFreeString(text);
+
+        // The entry in view under a point is the child found there, and its place is that point's.
+        SendMessageW(list.Handle(), LB_SETTOPINDEX, 65540, 0);
+        list.SetFocus();
+        list.Select(65541);
+        long left = 0, top = 0, width = 0, height = 0;
+        ASSERT_EQ(object->accLocation(&left, &top, &width, &height, child(65542)), S_OK);
+        EXPECT_EQ(height, 12);
+        VARIANT hit;
+        ASSERT_EQ(object->accHitTest(left + 3, top + 3, &hit), S_OK);
+        EXPECT_EQ(hit.vt, VT_I4);
+        EXPECT_EQ(hit.lVal, 65542);
+        VARIANT focused;
+        ASSERT_EQ(object->get_accFocus(&focused), S_OK);
+        EXPECT_EQ(focused.lVal, 65542);
+        ASSERT_EQ(object->get_accState(child(65542), &state), S_OK);
+        EXPECT_EQ(state.lVal & (STATE_SYSTEM_SELECTED | STATE_SYSTEM_FOCUSED | STATE_SYSTEM_OFFSCREEN),
+                  STATE_SYSTEM_SELECTED | STATE_SYSTEM_FOCUSED);
+        object->Release();
+        PostKey(dialog.Handle(), VK_ESCAPE);
+    });
+    dialog.Open(L"txt", TargetMode::ByExtension);
+    EXPECT_TRUE(script.Done());
 }
 
 int OuterHeight(const TForm2& dialog) {

@@ -1,5 +1,9 @@
 #include "common/ui_driver.h"
 
+#include <shlobj.h>
+
+#include <algorithm>
+
 #include "ui/error.h"
 
 namespace morvane::test {
@@ -117,6 +121,21 @@ RECT RectInParent(HWND window) {
     if (const HWND parent = GetParent(window); parent && (GetWindowLongW(window, GWL_STYLE) & WS_CHILD))
         MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
     return rect;
+}
+
+void PostFileDrop(HWND window, const std::vector<std::wstring>& paths, bool terminated) {
+    std::wstring names;
+    for (const std::wstring& path : paths) names += path + L'\0';
+    names += L'\0';
+    const size_t units = terminated || names.size() < 2 ? names.size() : names.size() - 2;
+    const HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + units * sizeof(wchar_t));
+    if (!memory) return;
+    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = TRUE;
+    std::copy_n(names.begin(), units, reinterpret_cast<wchar_t*>(header + 1));
+    GlobalUnlock(memory);
+    if (!PostMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0)) GlobalFree(memory);
 }
 
 }  // namespace morvane::test

@@ -31,6 +31,9 @@ private:
 void PostKey(HWND window, WPARAM key);
 void PostClickAt(HWND window, int x, int y);
 void PostButtonClick(HWND button);
+// A classic drop of the paths (the shell's DROPFILES), posted as WM_DROPFILES; the window frees it.
+// Unterminated, the block ends right after the last path's characters.
+void PostFileDrop(HWND window, const std::vector<std::wstring>& paths, bool terminated = true);
 
 // The message of the program's error the action throws, or "(no error)".
 std::wstring MessageOf(const std::function<void()>& action);

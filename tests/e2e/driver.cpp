@@ -1,5 +1,7 @@
 #include "e2e/driver.h"
 
+#include <oleacc.h>
+
 #include <ole2.h>
 #include <shlobj.h>
 
@@ -371,6 +373,51 @@ RECT ListBoxItemScreenRect(HWND list, int item) {
 }
 
 int ListBoxSelection(HWND list) { return static_cast<int>(Ask(list, LB_GETCURSEL)); }
+
+// ---- Accessible objects: what a screen reader reads, across processes ----
+
+std::vector<AccessibleEntry> AccessibleEntries(HWND list) {
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    struct Uninitialize {
+        HRESULT com;
+        ~Uninitialize() {
+            if (SUCCEEDED(com)) CoUninitialize();
+        }
+    } uninitialize{com};
+    IAccessible* object = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(list, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                          reinterpret_cast<void**>(&object))) ||
+        !object)
+        throw std::runtime_error("the window serves no accessible object");
+    struct Release {
+        IAccessible* object;
+        ~Release() { object->Release(); }
+    } release{object};
+    long count = 0;
+    if (FAILED(object->get_accChildCount(&count))) throw std::runtime_error("the object has no child count");
+    std::vector<AccessibleEntry> entries;
+    for (long id = 1; id <= count; ++id) {
+        VARIANT child;
+        child.vt = VT_I4;
+        child.lVal = id;
+        AccessibleEntry entry;
+        BSTR name = nullptr;
+        if (object->get_accName(child, &name) == S_OK && name) entry.Name = name;
+        SysFreeString(name);
+        VARIANT state;
+        VariantInit(&state);
+        if (object->get_accState(child, &state) == S_OK && state.vt == VT_I4)
+            entry.Checked = (state.lVal & STATE_SYSTEM_CHECKED) != 0;
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+std::vector<std::wstring> AccessibleNames(HWND list) {
+    std::vector<std::wstring> names;
+    for (const AccessibleEntry& entry : AccessibleEntries(list)) names.push_back(entry.Name);
+    return names;
+}
 
 std::vector<COLORREF> ScreenPixels(const RECT& rect) {
     const int width = rect.right - rect.left;

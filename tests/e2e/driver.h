@@ -94,6 +94,16 @@ std::wstring ListBoxText(HWND list, int item);
 RECT ListBoxItemScreenRect(HWND list, int item);
 int ListBoxSelection(HWND list);
 
+// The entries of another process's list as a screen reader reads them: the children of the
+// window's accessible object, each with its name and whether it is checked.
+struct AccessibleEntry {
+    std::wstring Name;
+    bool Checked = false;
+    bool operator==(const AccessibleEntry&) const = default;
+};
+std::vector<AccessibleEntry> AccessibleEntries(HWND list);
+std::vector<std::wstring> AccessibleNames(HWND list);
+
 // Saves what the screen shows now as a 24-bit bitmap file (a run's record of what went wrong).
 bool SaveScreenshot(const std::wstring& path);
 // The pixels the screen shows in the rectangle, row by row.

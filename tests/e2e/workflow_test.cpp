@@ -172,8 +172,13 @@ TEST_F(EndToEnd, ConvertABatchAndFindEverythingAgainAtTheNextStart) {
         const HWND dialog = program->WaitForWindow(L"TForm2");
         ASSERT_TRUE(dialog) << "no batch dialog";
         const HWND matches = Descendants(dialog, L"ListBox").at(0);
+        // Read as a screen reader reads them: every entry named, checked.
+        const std::vector<AccessibleEntry> entries = AccessibleEntries(matches);
         std::vector<std::wstring> listed;
-        for (int i = 0; i < ListBoxCount(matches); ++i) listed.push_back(ListBoxText(matches, i));
+        for (const AccessibleEntry& entry : entries) {
+            listed.push_back(entry.Name);
+            EXPECT_TRUE(entry.Checked) << "unchecked: " << testing::PrintToString(entry.Name);
+        }
         std::sort(listed.begin(), listed.end());
         EXPECT_EQ(listed, (std::vector<std::wstring>{L"a.txt", L"b.txt", L"c.TXT"}));
         const HWND convert = DescendantWithText(dialog, L"Button", L"変換(&O)");
@@ -460,12 +465,6 @@ TEST_F(EndToEnd, AFolderDraggedOntoTheWindowOpens) {
 namespace morvane::e2e {
 namespace {
 
-std::vector<std::wstring> ListBoxTexts(HWND list) {
-    std::vector<std::wstring> texts;
-    for (int i = 0; i < ListBoxCount(list); ++i) texts.push_back(ListBoxText(list, i));
-    return texts;
-}
-
 // ｻﾌﾞﾌｫﾙﾀﾞも含める checked through its menu: the batch converts the files of every folder of a
 // small tree, Ctrl+Z puts them back in every folder, and the next start still takes the subfolders.
 TEST_F(EndToEnd, ConvertATreeWithItsSubFoldersAndUndoIt) {
@@ -491,7 +490,7 @@ TEST_F(EndToEnd, ConvertATreeWithItsSubFoldersAndUndoIt) {
         window.Press(kBatchConvertButton);
         const HWND dialog = program->WaitForWindow(L"TForm2");
         ASSERT_TRUE(dialog) << "no batch dialog";
-        EXPECT_EQ(ListBoxTexts(Descendants(dialog, L"ListBox").at(0)), tree);
+        EXPECT_EQ(AccessibleNames(Descendants(dialog, L"ListBox").at(0)), tree);
         const HWND convert = DescendantWithText(dialog, L"Button", L"変換(&O)");
         ASSERT_TRUE(convert);
         Click(Center(ScreenRect(convert)));
@@ -526,7 +525,7 @@ TEST_F(EndToEnd, ConvertATreeWithItsSubFoldersAndUndoIt) {
     window.Press(kBatchConvertButton);
     const HWND dialog = program->WaitForWindow(L"TForm2");
     ASSERT_TRUE(dialog) << "no batch dialog at the second start";
-    EXPECT_EQ(ListBoxTexts(Descendants(dialog, L"ListBox").at(0)), tree);
+    EXPECT_EQ(AccessibleNames(Descendants(dialog, L"ListBox").at(0)), tree);
     Click(Center(ScreenRect(DescendantWithText(dialog, L"Button", L"ｷｬﾝｾﾙ(&C)"))));
     ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(dialog); }));
     EXPECT_EQ(ErrorBoxText(*program), L"");

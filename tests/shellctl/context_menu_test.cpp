@@ -175,6 +175,69 @@ TEST_F(ContextMenuTest, CopiesTheShellMenuAndInvokesByOffset) {
     EXPECT_EQ(other.References, 1u);
 }
 
+// A handler of the Windows kind: its submenu is empty until the menu tells it that the submenu is
+// about to open, and one of its entries is drawn by itself, without a text.
+class FillingContextMenu : public RecordingContextMenu, public IContextMenu3 {
+public:
+    int Fills = 0;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (iid == IID_IContextMenu3 || iid == IID_IContextMenu2) {
+            *out = static_cast<IContextMenu3*>(this);
+            AddRef();
+            return S_OK;
+        }
+        return RecordingContextMenu::QueryInterface(iid, out);
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return RecordingContextMenu::AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return RecordingContextMenu::Release(); }
+    HRESULT STDMETHODCALLTYPE QueryContextMenu(HMENU, UINT, UINT, UINT, UINT) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE InvokeCommand(CMINVOKECOMMANDINFO* info) override {
+        return RecordingContextMenu::InvokeCommand(info);
+    }
+    HRESULT STDMETHODCALLTYPE GetCommandString(UINT_PTR, UINT, UINT*, LPSTR, UINT) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE HandleMenuMsg(UINT message, WPARAM wParam, LPARAM lParam) override {
+        LRESULT result = 0;
+        return HandleMenuMsg2(message, wParam, lParam, &result);
+    }
+    HRESULT STDMETHODCALLTYPE HandleMenuMsg2(UINT message, WPARAM wParam, LPARAM, LRESULT*) override {
+        if (message != WM_INITMENUPOPUP) return S_OK;
+        ++Fills;
+        const auto submenu = reinterpret_cast<HMENU>(wParam);
+        if (GetMenuItemCount(submenu) > 0) return S_OK;
+        AppendMenuW(submenu, MF_STRING, 20, L"メモ帳");
+        AppendMenuW(submenu, MF_OWNERDRAW, 21, reinterpret_cast<LPCWSTR>(1));
+        AppendMenuW(submenu, MF_STRING, 22, L"ペイント");
+        return S_OK;
+    }
+};
+
+// The handlers fill their submenus before the copy, and entries that would show as blanks stay
+// out; the Send To place still takes the Send To folder's targets, not the shell's entries.
+TEST_F(ContextMenuTest, SubmenusAreFilledAndCopiedWithoutBlanks) {
+    FillingContextMenu shell;
+    TShellContextMenu menu;
+    {
+        ShellStyleMenu entries;
+        entries.Entry(L"開く(&O)", 1).Submenu(L"プログラムから開く(&H)", 7, 0).Entry(L"", 8, MF_OWNERDRAW)
+            .Submenu(L"送る(&N)", 9, 0);
+        menu.BuildFromShellMenu(entries.Get(), form_.Handle(), static_cast<RecordingContextMenu*>(&shell));
+    }
+    EXPECT_EQ(shell.Fills, 2);
+    ASSERT_EQ(menu.Items().Count(), 3);
+    EXPECT_EQ(ItemAt(menu, 1).Caption(), L"プログラムから開く(&H)");
+    MenuItem& openWith = ItemAt(menu, 1);
+    ASSERT_EQ(openWith.Count(), 2);
+    EXPECT_EQ(openWith.Item(0).Caption(), L"メモ帳");
+    EXPECT_EQ(openWith.Item(1).Caption(), L"ペイント");
+    EXPECT_EQ(ItemAt(menu, 2).Caption(), L"送る(&N)");
+    EXPECT_EQ(ItemAt(menu, 2).Count(), 0);  // the Send To folder here is empty
+    openWith.Item(1).Click();
+    EXPECT_EQ(shell.Verbs, (std::vector<UINT_PTR>{21}));
+    ItemAt(menu, 1).Click();  // opens a submenu: no command
+    EXPECT_EQ(shell.Verbs.size(), 1u);
+    menu.BuildFromShellMenu(nullptr, form_.Handle(), static_cast<RecordingContextMenu*>(&shell));
+}
+
 TEST_F(ContextMenuTest, SendToTargetsGoUnderTheLastSubmenuEntry) {
     TempFolder source, destination(L"_送り先");
     source.AddFile(L"doc.txt", 0, "hello");
@@ -182,13 +245,14 @@ TEST_F(ContextMenuTest, SendToTargetsGoUnderTheLastSubmenuEntry) {
     RecordingContextMenu shell;
     TShellContextMenu menu;
 
-    // Only submenu entry first: no Send To children.
+    // Only submenu entry first: no Send To children, only the shell's own entries.
     {
         ShellStyleMenu entries;
         entries.Submenu(L"新規作成(&W)", 2).Entry(L"開く(&O)", 1);
         menu.BuildFromShellMenu(entries.Get(), form_.Handle(), &shell);
     }
-    EXPECT_EQ(ItemAt(menu, 0).Count(), 0);
+    ASSERT_EQ(ItemAt(menu, 0).Count(), 1);
+    EXPECT_EQ(ItemAt(menu, 0).Item(0).Caption(), L"inner");
 
     // The data object of a real file, watched on its way to the target.
     const IDList folderList = test::ParsePath(source.Path());
@@ -205,7 +269,7 @@ TEST_F(ContextMenuTest, SendToTargetsGoUnderTheLastSubmenuEntry) {
         entries.Submenu(L"新規作成(&W)", 2).Entry(L"開く(&O)", 1).Submenu(L"送る(&N)", 4, 8).Entry(L"削除(&D)", 6);
         menu.BuildFromShellMenu(entries.Get(), form_.Handle(), &shell, &watched);
     }
-    EXPECT_EQ(ItemAt(menu, 0).Count(), 0);
+    EXPECT_EQ(ItemAt(menu, 0).Count(), 1);  // its own entry, no Send To target
     EXPECT_EQ(ItemAt(menu, 2).Caption(), L"送る(&N)");
     EXPECT_FALSE(ItemAt(menu, 2).IsSeparator());
     ASSERT_EQ(ItemAt(menu, 2).Count(), 1);

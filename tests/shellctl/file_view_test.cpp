@@ -1,6 +1,9 @@
 #include "shellctl/file_view.h"
 
+#include <shlwapi.h>
+
 #include <algorithm>
+#include <set>
 #include <shobjidl.h>
 
 #include "common/registry_backup.h"
@@ -218,7 +221,10 @@ TEST_F(FileViewTest, EveryItemLooksAsTheShellShowsItAlone) {
 // own business, whatever its items' names suggest.
 class ReorderedFolder : public IShellFolder {
 public:
-    enum class Comparisons { Reversed, Failing };
+    // Reversed: the inner folder's order backwards. Logical: folders first, then names with their
+    // digits as numbers, as Windows' own file-system folders order them.
+    enum class Comparisons { Reversed, Failing, Logical };
+    int Calls = 0;
     ReorderedFolder(IShellFolder* inner, Comparisons comparisons) : inner_(inner), comparisons_(comparisons) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
@@ -228,7 +234,17 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // lives on the test's stack
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
     HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM how, PCUIDLIST_RELATIVE a, PCUIDLIST_RELATIVE b) override {
+        ++Calls;
         if (comparisons_ == Comparisons::Failing) return E_FAIL;
+        if (comparisons_ == Comparisons::Logical) {
+            WIN32_FIND_DATAW first{}, second{};
+            SHGetDataFromIDListW(inner_, a, SHGDFIL_FINDDATA, &first, sizeof first);
+            SHGetDataFromIDListW(inner_, b, SHGDFIL_FINDDATA, &second, sizeof second);
+            const bool folderA = first.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+            const bool folderB = second.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+            const int order = folderA != folderB ? (folderA ? -1 : 1) : StrCmpLogicalW(first.cFileName, second.cFileName);
+            return MAKE_HRESULT(SEVERITY_SUCCESS, 0, static_cast<USHORT>(static_cast<short>(order < 0 ? -1 : order > 0)));
+        }
         return inner_->CompareIDs(how, b, a);
     }
     HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND w, IBindCtx* c, LPWSTR n, ULONG* e, PIDLIST_RELATIVE* l,
@@ -266,19 +282,29 @@ private:
     Comparisons comparisons_;
 };
 
+// A real folder's items as its enumeration gives them, each identifier owned here.
+struct FolderItems {
+    explicit FolderItems(const std::wstring& path)
+        : list(test::ParsePath(path)), folder(BindToFolder(list.Get())) {
+        const FolderContents contents = EnumerateItems(folder.Get(), nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS);
+        for (IDList id = contents.Next(); id; id = contents.Next()) owned.push_back(std::move(id));
+        for (const IDList& id : owned) items.push_back(id.Get());
+    }
+    IDList list;
+    ComPtr<IShellFolder> folder;
+    std::vector<IDList> owned;
+    std::vector<LPCITEMIDLIST> items;
+};
+
 TEST_F(FileViewTest, ItemsComeInTheFoldersOwnOrder) {
     TempFolder folder(L"_順");
     for (const wchar_t* name : {L"b.txt", L"A.txt", L"_c.txt", L"co-op.txt", L"coop.txt", L"10.txt", L"9.txt", L"日本.txt"})
         folder.AddFile(name);
     folder.AddFolder(L"z");
     folder.AddFolder(L"Y");
-    const IDList folderList = test::ParsePath(folder.Path());
-    const ComPtr<IShellFolder> shellFolder = BindToFolder(folderList.Get());
-    std::vector<IDList> owned;
-    const FolderContents contents = EnumerateItems(shellFolder.Get(), nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS);
-    for (IDList id = contents.Next(); id; id = contents.Next()) owned.push_back(std::move(id));
-    std::vector<LPCITEMIDLIST> items;
-    for (const IDList& id : owned) items.push_back(id.Get());
+    const FolderItems listed(folder.Path());
+    const ComPtr<IShellFolder>& shellFolder = listed.folder;
+    const std::vector<LPCITEMIDLIST>& items = listed.items;
     ASSERT_EQ(items.size(), 10u);
     const auto names = [&](const std::vector<size_t>& order) {
         std::vector<std::wstring> shown;
@@ -318,6 +344,31 @@ TEST_F(FileViewTest, ItemsComeInTheFoldersOwnOrder) {
     ReorderedFolder backwards(shellFolder.Get(), ReorderedFolder::Comparisons::Reversed);
     EXPECT_EQ(names(FolderOrder(&backwards, items, 1)), reversed(ascending));
     EXPECT_EQ(names(FolderOrder(&backwards, items, -1)), ascending);
+    // Numbered names as Windows orders them, digits as numbers: guessed by that rule and proven by
+    // the neighbours, not sorted pair by pair.
+    TempFolder numbered(L"_番号");
+    for (const wchar_t* name : {L"DSC_10.JPG", L"DSC_2.JPG", L"dsc_1.jpg", L"DSC_100.JPG", L"DSC_9a.JPG", L"DSC_9.JPG",
+                                L"写真 3.png", L"写真 20.png"})
+        numbered.AddFile(name);
+    numbered.AddFolder(L"版 10");
+    numbered.AddFolder(L"版 9");
+    const FolderItems numberedListed(numbered.Path());
+    const ComPtr<IShellFolder>& numberedFolder = numberedListed.folder;
+    const std::vector<LPCITEMIDLIST>& numberedItems = numberedListed.items;
+    ASSERT_EQ(numberedItems.size(), 10u);
+    ReorderedFolder logical(numberedFolder.Get(), ReorderedFolder::Comparisons::Logical);
+    for (int direction : {1, -1}) {
+        logical.Calls = 0;
+        std::vector<std::wstring> shown;
+        for (size_t index : FolderOrder(&logical, numberedItems, direction))
+            shown.push_back(DisplayName(numberedFolder.Get(), numberedItems[index], SHGDN_INFOLDER | SHGDN_FORPARSING));
+        std::vector<std::wstring> logicalOrder{L"版 9",       L"版 10",       L"dsc_1.jpg",  L"DSC_2.JPG",   L"DSC_9.JPG",
+                                               L"DSC_9a.JPG", L"DSC_10.JPG", L"DSC_100.JPG", L"写真 3.png", L"写真 20.png"};
+        if (direction < 0) std::reverse(logicalOrder.begin(), logicalOrder.end());
+        EXPECT_EQ(shown, logicalOrder);
+        EXPECT_LT(logical.Calls, 2 * 10) << "sorted pair by pair";
+    }
+
     // One whose comparisons fail gives every item once, in some order.
     ReorderedFolder failing(shellFolder.Get(), ReorderedFolder::Comparisons::Failing);
     for (int direction : {1, -1}) {
@@ -523,6 +574,100 @@ TEST_F(FileViewTest, RenamesThroughTheShellOrRestoresTheName) {
                     std::wstring(300, L'x'));
     EXPECT_EQ(list_.Text(index), L"b.txt");
     EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"b.txt", L"한국어_名前.txt"}));
+}
+
+// After a rename in place the row is the renamed file's: its type, its icon; and in the list style
+// the columns fit the widest name by its real width, the renamed one included.
+TEST_F(FileViewTest, ARenameUpdatesTheWholeRowAndTheColumnsWidth) {
+    TempFolder folder(L"_行");
+    folder.AddFile(L"a.txt");
+    const std::wstring wide = std::wstring(30, L'W') + L".txt";
+    folder.AddFile(wide);
+    for (int i = 0; i < 70; ++i) folder.AddFile(std::wstring(40, L'i') + std::to_wstring(i) + L".txt");
+    form_.Show();
+    Show(folder.Path());
+    test::ErrorBoxCatcher boxes;
+    const auto widthOf = [&](const std::wstring& text) {
+        const WindowDC dc(list_.Handle());
+        const SelectedObject font(dc, reinterpret_cast<HFONT>(SendMessageW(list_.Handle(), WM_GETFONT, 0, 0)));
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+        return static_cast<int>(extent.cx);
+    };
+    const auto columnWidth = [&] { return static_cast<int>(SendMessageW(list_.Handle(), LVM_GETCOLUMNWIDTH, 0, 0)); };
+    list_.SetViewStyle(ViewStyle::List);
+    EXPECT_GT(columnWidth(), widthOf(list_.Text(IndexOf(list_, wide))) + GetSystemMetrics(SM_CXSMICON));
+
+    int index = IndexOf(list_, L"a.txt");
+    ASSERT_GE(index, 0);
+    const std::wstring txtType = list_.Text(index, 2);
+    EXPECT_EQ(txtType, L"txt file");
+    list_.EditLabel(index);
+    test::TypeLabel(reinterpret_cast<HWND>(SendMessageW(list_.Handle(), LVM_GETEDITCONTROL, 0, 0)), L"a.bmp");
+    ASSERT_EQ(list_.Text(index), L"a.bmp");
+    SHFILEINFOW bmp{};
+    SHGetFileInfoW(folder.PathOf(L"a.bmp").c_str(), 0, &bmp, sizeof bmp, SHGFI_TYPENAME | SHGFI_SYSICONINDEX);
+    EXPECT_EQ(list_.Text(index, 2), bmp.szTypeName);
+    EXPECT_NE(list_.Text(index, 2), txtType);
+    EXPECT_EQ(list_.Image(index), bmp.iIcon);
+
+    // Renamed wider than every other name: the columns widen to it.
+    const std::wstring wider = std::wstring(45, L'W') + L".bmp";
+    list_.EditLabel(index);
+    test::TypeLabel(reinterpret_cast<HWND>(SendMessageW(list_.Handle(), LVM_GETEDITCONTROL, 0, 0)), wider);
+    ASSERT_EQ(list_.Text(index), wider);
+    EXPECT_GT(columnWidth(), widthOf(wider) + GetSystemMetrics(SM_CXSMICON));
+}
+
+// Explorer's "hide extensions of known types" makes the shell's names drop the extension; the
+// option shows files by their whole names, and a rename in place edits that whole name. Typing
+// the first letters goes by what is shown, on rows not drawn yet too.
+TEST_F(FileViewTest, ExtensionsShownWhenAskedAndTypingGoesByWhatIsShown) {
+    const std::wstring advancedKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
+    const test::RegistryBackup advanced(HKEY_CURRENT_USER, advancedKey);
+    const DWORD hide = 1;
+    RegSetKeyValueW(HKEY_CURRENT_USER, advancedKey.c_str(), L"HideFileExt", REG_DWORD, &hide, sizeof hide);
+    TempFolder folder(L"_拡張子");
+    for (const wchar_t* name : {L"photo.JPG", L"photo.jpeg", L"photo.jpg.txt", L"memo.txt"}) folder.AddFile(name);
+    folder.AddFolder(L"版.d");
+    Show(folder.Path());
+
+    // Not drawn yet: "photo.j", typed, is the start of the name shown as "photo.jpg", not of the
+    // files shown as "photo" whose names begin so. (Asked as the control asks when letters are
+    // typed, without the typing's timing.)
+    LVFINDINFOW typed{};
+    typed.flags = LVFI_PARTIAL | LVFI_STRING | LVFI_WRAP;
+    typed.psz = L"photo.j";
+    const auto found = static_cast<int>(SendMessageW(list_.Handle(), LVM_FINDITEMW, static_cast<WPARAM>(-1),
+                                                     reinterpret_cast<LPARAM>(&typed)));
+    EXPECT_EQ(list_.GetItemPath(found), folder.PathOf(L"photo.jpg.txt"));
+
+    std::multiset<std::wstring> shown;
+    for (const std::wstring& caption : Captions(list_)) shown.insert(caption);
+    EXPECT_EQ(shown, (std::multiset<std::wstring>{L"memo", L"photo", L"photo", L"photo.jpg", L"版.d"}));
+    list_.Select(IndexOf(list_, L"memo"));
+    SendMessageW(list_.Handle(), WM_CHAR, L'p', 1);  // typed: the first item shown beginning so
+    EXPECT_EQ(list_.Text(list_.FirstSelected()).substr(0, 5), L"photo");
+    list_.SetShowExtensions(true);
+    shown.clear();
+    for (const std::wstring& caption : Captions(list_)) shown.insert(caption);
+    EXPECT_EQ(shown, (std::multiset<std::wstring>{L"memo.txt", L"photo.JPG", L"photo.jpeg", L"photo.jpg.txt", L"版.d"}));
+
+    form_.Show();
+    test::ErrorBoxCatcher boxes;
+    const int index = IndexOf(list_, L"photo.JPG");
+    ASSERT_GE(index, 0);
+    list_.EditLabel(index);
+    const auto edit = reinterpret_cast<HWND>(SendMessageW(list_.Handle(), LVM_GETEDITCONTROL, 0, 0));
+    wchar_t editing[MAX_PATH] = {};
+    GetWindowTextW(edit, editing, MAX_PATH);
+    EXPECT_STREQ(editing, L"photo.JPG");
+    test::TypeLabel(edit, L"photo.png");
+    EXPECT_EQ(list_.Text(index), L"photo.png");
+    EXPECT_EQ(folder.Names(),
+              (std::vector<std::wstring>{L"memo.txt", L"photo.jpeg", L"photo.jpg.txt", L"photo.png", L"版.d"}));
+    list_.SetShowExtensions(false);
+    EXPECT_EQ(list_.Text(index), L"photo");
 }
 
 TEST_F(FileViewTest, TheDesktopAndNoFolder) {

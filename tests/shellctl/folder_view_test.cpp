@@ -21,6 +21,18 @@ protected:
     TShellDemoForm form_;
     TFolderView& tree_ = form_.FolderView1;
     TFileView& list_ = form_.FileView1;
+
+    // Selects a list item and double-clicks it, as the user does.
+    void DoubleClick(int index) {
+        list_.Select(index);
+        const RECT item = list_.ItemRect(index);
+        const LPARAM at = MAKELPARAM(item.left + 4, item.top + 3);
+        PostMessageW(list_.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageW(list_.Handle(), WM_LBUTTONUP, 0, at);
+        PostMessageW(list_.Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+        PostMessageW(list_.Handle(), WM_LBUTTONUP, 0, at);
+        test::PumpMessages();
+    }
 };
 
 TEST_F(FolderViewTest, StartsAtTheDesktopExpandedOneLevel) {
@@ -146,14 +158,7 @@ TEST_F(FolderViewTest, DoubleClickInTheListOpensTheSubfolderInTheTree) {
     list_.OnDblClick = [&] { doubleClickEvent = true; };
     form_.Show();
 
-    list_.Select(IndexOf(list_, L"サブ"));
-    const RECT item = list_.ItemRect(IndexOf(list_, L"サブ"));
-    const LPARAM at = MAKELPARAM(item.left + 4, item.top + 3);
-    PostMessageW(list_.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageW(list_.Handle(), WM_LBUTTONUP, 0, at);
-    PostMessageW(list_.Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-    PostMessageW(list_.Handle(), WM_LBUTTONUP, 0, at);
-    test::PumpMessages();
+    DoubleClick(IndexOf(list_, L"サブ"));
 
     EXPECT_EQ(tree_.FolderPath(), folder.PathOf(L"サブ"));
     EXPECT_EQ(Captions(list_), (std::vector<std::wstring>{L"inside.txt"}));
@@ -315,6 +320,56 @@ TEST_F(FolderViewTest, FoldersThatCannotBeReadOrHoldNothing) {
     tree_.ExpandNode(node);
     EXPECT_FALSE(tree_.HasChildren(node));
     EXPECT_EQ(tree_.Selected(), node);
+}
+
+// As the Windows shell gives them: an archive is a folder and a stream (a file for the tree and
+// the list alike), and a removable drive is not asked for subfolders before it is expanded.
+TEST_F(FolderViewTest, ArchivesAreFilesAndSlowPlacesAreNotAskedAhead) {
+    test::NamespaceFolder place(L"場所", test::NamespaceFolder::Answer::Items);
+    place.SetChildren({{L"書庫.zip", SFGAO_FOLDER | SFGAO_STREAM | SFGAO_HASSUBFOLDER},
+                       {L"フォルダ", SFGAO_FOLDER | SFGAO_HASSUBFOLDER},
+                       {L"空のフォルダ", SFGAO_FOLDER},
+                       {L"取り外せる", SFGAO_FOLDER | SFGAO_REMOVABLE},
+                       {L"文書.txt", 0}});
+    tree_.InitRoot();
+    const TreeView::Node node = ChildNamed(tree_, tree_.Root(), L"場所");
+    ASSERT_NE(node, nullptr);
+    tree_.ExpandNode(node);
+    std::vector<std::wstring> children;
+    for (TreeView::Node child = tree_.FirstChild(node); child; child = tree_.NextSibling(child))
+        children.push_back(tree_.Text(child));
+    EXPECT_EQ(children, (std::vector<std::wstring>{L"フォルダ", L"空のフォルダ", L"取り外せる"}));
+    EXPECT_TRUE(tree_.HasChildren(ChildNamed(tree_, node, L"フォルダ")));
+    EXPECT_FALSE(tree_.HasChildren(ChildNamed(tree_, node, L"空のフォルダ")));
+    EXPECT_TRUE(tree_.HasChildren(ChildNamed(tree_, node, L"取り外せる")));
+    EXPECT_EQ(place.TimesAsked(L"取り外せる", SFGAO_HASSUBFOLDER), 0);
+    EXPECT_EQ(place.TimesAsked(L"フォルダ", SFGAO_HASSUBFOLDER), 1);
+
+    // The list shows the archive among the files: the mask applies to it, a double-click hands it
+    // to the shell to open instead of looking for it in the tree.
+    tree_.Select(node);
+    std::set<std::wstring> shown;
+    for (const std::wstring& caption : Captions(list_)) shown.insert(caption);
+    EXPECT_EQ(shown, (std::set<std::wstring>{L"フォルダ", L"取り外せる", L"文書.txt", L"書庫.zip", L"空のフォルダ"}));
+    list_.SetMask({L".TXT"});
+    list_.FillList();
+    EXPECT_EQ(IndexOf(list_, L"書庫.zip"), -1);
+    EXPECT_GE(IndexOf(list_, L"文書.txt"), 0);
+    list_.SetMask({L".ZIP"});
+    list_.FillList();
+    const int archive = IndexOf(list_, L"書庫.zip");
+    ASSERT_GE(archive, 0);
+    int opened = 0;
+    list_.OnDblClick = [&] { ++opened; };
+    // The shell opens an item of this folder by the folder's handlers, which it has none of: the
+    // shell says so in a box of its own.
+    const test::ErrorBoxCatcher shellsWord;
+    list_.SetFileExecute(true);
+    form_.Show();
+    DoubleClick(archive);
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(tree_.Selected(), node);
+    list_.SetMask({});
 }
 
 TEST_F(FolderViewTest, LinksAreOptionalAndClearedWhenTheOtherGoes) {

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <ole2.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <vector>
@@ -6,6 +8,7 @@
 #include "common/ui_driver.h"
 #include "ui/application.h"
 #include "ui/error.h"
+#include "ui/file_drop.h"
 #include "ui/form.h"
 #include "ui/gdi.h"
 #include "ui/graphic_controls.h"
@@ -568,6 +571,60 @@ TEST_F(Framework, AKeyCommandThatFailsReachesTheErrorBoxAndTheLoopGoesOn) {
 }
 
 // Last in this program: the main form, once made, stays for the rest of the run.
+// A form that takes classic drops only, as the main window does when run elevated.
+class TClassicDropForm : public Form {
+public:
+    TClassicDropForm() : Form(L"TClassicDropForm", DialogStyle()) {
+        SetBounds(100, 100, 300, 200);
+        drop.OnDrop = [this](const std::vector<std::wstring>& paths) { dropped = paths; };
+    }
+    FileDrop drop{Handle(), FileDrop::Drops::ClassicOnly};
+    std::vector<std::wstring> dropped;
+
+protected:
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_DROPFILES) {
+            drop.DropFiles(reinterpret_cast<HDROP>(wParam));
+            return 0;
+        }
+        return Form::WndProc(message, wParam, lParam);
+    }
+};
+
+// Elevated, the window registers no OLE drop target (Explorer, not elevated, could not reach it
+// and would not fall back to the classic drop), and the classic drop opens what it brings.
+TEST_F(Framework, AWindowThatTakesClassicDropsOnlyRegistersNoDropTarget) {
+    ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+    {
+        TClassicDropForm form;
+        EXPECT_TRUE(GetWindowLongPtrW(form.Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+        // The window's place for a drop target is free: a registration now succeeds.
+        struct NoTarget final : IDropTarget {
+            HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
+                *out = nullptr;
+                return E_NOINTERFACE;
+            }
+            ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+            ULONG STDMETHODCALLTYPE Release() override { return 1; }
+            HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL, DWORD*) override { return E_FAIL; }
+            HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD*) override { return E_FAIL; }
+            HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
+            HRESULT STDMETHODCALLTYPE Drop(IDataObject*, DWORD, POINTL, DWORD*) override { return E_FAIL; }
+        } probe;
+        EXPECT_EQ(RegisterDragDrop(form.Handle(), &probe), S_OK);
+        RevokeDragDrop(form.Handle());
+
+        const std::wstring path = L"C:\\windows";
+        test::PostFileDrop(form.Handle(), {path});
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) App().ProcessMessage(message);
+        EXPECT_EQ(form.dropped, std::vector<std::wstring>{path});
+    }
+    // This test program runs at the shell's own level, and so takes OLE drops too.
+    EXPECT_FALSE(RunsAboveTheShell());
+    OleUninitialize();
+}
+
 TEST_F(Framework, MessageLoopEndsWhenTheMainFormCloses) {
     Application& app = App();
     ASSERT_EQ(app.MainForm(), nullptr);

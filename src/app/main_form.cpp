@@ -7,7 +7,9 @@
 #include "app/dropped_folder.h"
 #include "app/folder_menu.h"
 #include "app/help.h"
+#include "app/history_form.h"
 #include "app/settings.h"
+#include "batch/batch_history.h"
 #include "batch/batch_journal.h"
 #include "batch/extension_list_dialog.h"
 #include "batch/live_progress.h"
@@ -89,6 +91,7 @@ TForm1::TForm1(std::vector<std::wstring> arguments)
       K14(Toolbars.K14),
       K15(Toolbars.K15),
       K16(Toolbars.K16),
+      History1(Toolbars.History1),
       SearchforHelpOn1(Toolbars.SearchforHelpOn1),
       About1(Toolbars.About1),
       arguments_(std::move(arguments)),
@@ -132,6 +135,7 @@ TForm1::TForm1(std::vector<std::wstring> arguments)
     K14.OnClick = [this] { K14Click(); };
     K15.OnClick = [this] { K15Click(); };
     K16.OnClick = [this] { K16Click(); };
+    History1.OnClick = [this] { History1Click(); };
     SearchforHelpOn1.OnClick = [this] { SearchforHelpOn1Click(); };
     About1.OnClick = [this] { About1Click(); };
 
@@ -176,8 +180,13 @@ void TForm1::Show() {
 }
 
 bool TForm1::KeyPreview(const MSG& message) {
-    if (message.message != WM_KEYDOWN || message.wParam != 'Z') return false;
+    if (message.message != WM_KEYDOWN || (message.wParam != 'Z' && message.wParam != 'H')) return false;
     if (GetKeyState(VK_CONTROL) >= 0 || GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_MENU) < 0) return false;
+    // Ctrl+H anywhere in the window, the fields too (where it would only be a backspace).
+    if (message.wParam == 'H') {
+        History1Click();
+        return true;
+    }
     // In the extension fields (and in a label being edited) Ctrl+Z stays the edit's own undo.
     const HWND focus = GetFocus();
     if (focus != FolderView1.Handle() && focus != FileView1.Handle()) return false;
@@ -364,51 +373,68 @@ void TForm1::FilesDropped(const std::vector<std::wstring>& paths) {
     if (!folder.empty()) FolderView1.SetFolderPath(folder);
 }
 
+void TForm1::History1Click() {
+    THistoryForm history(BatchHistory(journalPath_),
+                         [this](const std::wstring& journal, HWND owner) { return UndoBatchAt(journal, owner); });
+    history.Open();
+}
+
 void TForm1::UndoLastBatch() {
+    const std::wstring journal = BatchHistory(journalPath_).NewestUndoable();
+    if (!journal.empty()) UndoBatchAt(journal, Handle());
+}
+
+bool TForm1::UndoBatchAt(const std::wstring& journalPath, HWND owner) {
     // The question takes the focus away; it comes back for the next Ctrl+Z.
     const HWND focus = GetFocus();
-    const std::optional<BatchJournal> journal = ReadBatchJournal(journalPath_);
-    if (!journal) return;
+    const std::optional<BatchJournal> journal = ReadBatchJournal(journalPath);
+    if (!journal) return false;
     const size_t files = UndoableEntries(*journal).size();
-    if (files == 0) return;
+    if (files == 0) return false;
     bool withSubFolders = false;
     for (const JournalEntry& entry : journal->Entries)
         withSubFolders = withSubFolders || entry.OldName.find(L'\\') != std::wstring::npos;
     if (RedirectedHere(journal->Folder, withSubFolders)) {
-        MessageBoxW(Handle(), kRedirectedFolderMessage, App().Title().c_str(), MB_OK | MB_ICONWARNING);
-        return;
+        MessageBoxW(owner, kRedirectedFolderMessage, App().Title().c_str(), MB_OK | MB_ICONWARNING);
+        return false;
     }
-    const std::wstring question = L"直前の一括変換を元に戻します。\n\nﾌｫﾙﾀﾞ: " + journal->Folder + L"\nﾌｧｲﾙ: " +
-                                  std::to_wstring(files) + L"個\n\n本当によろしいですか？";
-    if (MessageBoxW(Handle(), question.c_str(), App().Title().c_str(), MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return;
+    const BatchHistory history(journalPath_);
+    const std::wstring which = history.IsNewest(journalPath) || journal->Time == 0
+                                   ? L"直前の一括変換を元に戻します。"
+                                   : HistoryTime(journal->Time) + L" の一括変換を元に戻します。";
+    const std::wstring question = which + L"\n\nﾌｫﾙﾀﾞ: " + journal->Folder + L"\nﾌｧｲﾙ: " + std::to_wstring(files) +
+                                  L"個\n\n本当によろしいですか？";
+    if (MessageBoxW(owner, question.c_str(), App().Title().c_str(), MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return false;
     UndoResult result;
     {
         // In a large folder the undo takes minutes: the window keeps painting and shows how far it
         // is, takes no input, and Esc stops it after the file in hand (the rest stays undoable).
-        BusyWindow busy(Handle(), focus);
+        BusyWindow busy(owner, focus);
         LiveProgress progress(busy, [this](int done, int total) {
             StatusBar1.SetPanelText(1, L"元に戻しています… " + std::to_wstring(done) + L"/" +
                                            std::to_wstring(total) + L"個");
         });
-        result = UndoBatch(journalPath_, progress);
+        result = UndoBatch(journalPath, progress);
+        BatchHistory::Summarize(journalPath, result.NotRestored);
         FileView1.FillList();
     }
     // Each report fits the panel it is shown in (250 pixels wide).
     std::wstring report;
     if (result.Stopped) {
         // What the next Ctrl+Z still offers, as the journal now stands.
-        const std::optional<BatchJournal> rest = ReadBatchJournal(journalPath_);
+        const std::optional<BatchJournal> rest = ReadBatchJournal(journalPath);
         const size_t left = rest ? UndoableEntries(*rest).size() : 0;
-        report = L"中止しました。残り" + std::to_wstring(left) + L"個はCtrl+Zで戻せます。";
+        report = L"中止。残り" + std::to_wstring(left) + L"個はCtrl+Zで戻せます。";
     } else if (result.NotRestored > 0) {
         report = std::to_wstring(result.Restored) + L"個を戻し、" + std::to_wstring(result.NotRestored) +
-                 L"個は戻せませんでした。";
+                 L"個は戻せません。";
     } else {
         report = std::to_wstring(result.Restored) + L"個のﾌｧｲﾙを元に戻しました。";
     }
     StatusBar1.SetPanelText(1, report);
     // Every file put back was recorded as it went; the error only says the journal is not tidied.
     if (!result.JournalError.empty()) App().ShowError(result.JournalError);
+    return true;
 }
 
 }  // namespace morvane

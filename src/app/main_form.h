@@ -75,8 +75,14 @@ public:
     void K4Click();
     void SearchforHelpOn1Click();
     void About1Click();
-    // Renames the files of the last batch back, after the user confirmed it.
+    // Renames back the files of the newest batch that still has some to put back, after the user
+    // confirmed it.
     void UndoLastBatch();
+    // The same for the batch of a journal, over the given window (the main window or the history);
+    // true when the user confirmed and the undo ran.
+    bool UndoBatchAt(const std::wstring& journal, HWND owner);
+    // The window of the kept batches.
+    void History1Click();
     const std::wstring& JournalPath() const { return journalPath_; }
     void SetJournalPath(std::wstring path) { journalPath_ = std::move(path); }
     // Files or folders dropped on the window: the first one's folder is opened.
@@ -112,6 +118,7 @@ public:
     MenuItem& K14;
     MenuItem& K15;
     MenuItem& K16;
+    MenuItem& History1;
     MenuItem& SearchforHelpOn1;
     MenuItem& About1;
 

@@ -80,9 +80,9 @@ public:
     EarlierJournal(const EarlierJournal&) = delete;
     EarlierJournal& operator=(const EarlierJournal&) = delete;
 
-    void Settle(bool renamedAny) {
+    void Settle(bool changedAny) {
         const std::wstring& path = history_.JournalPath();
-        if (renamedAny) {
+        if (changedAny) {
             BatchHistory::Summarize(path);
         } else if (!archived_.empty()) {
             history_.Unarchive(archived_);
@@ -235,7 +235,7 @@ void TForm2::Button2Click() {
     JournalingSink sink(progress, recorder ? &*recorder : nullptr, list);
     RenameCheckedFiles(folder, list, newExtension, sink);
     recorder.reset();
-    earlier.Settle(progress.RenamedAny());
+    earlier.Settle(progress.ChangedAny());
     // Stopped or not, what was renamed shows in the list.
     opener_.Refresh();
     if (ModalResult() == mrNone) SetModalResult(mrOk);

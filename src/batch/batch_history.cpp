@@ -1,6 +1,8 @@
 #include "batch/batch_history.h"
 
 #include <algorithm>
+#include <cwchar>
+#include <iterator>
 #include <optional>
 
 #include "batch/batch_journal.h"
@@ -206,6 +208,84 @@ void BatchHistory::Summarize(const std::wstring& journalPath, int failed) {
     } catch (const Error&) {
         // Without a summary the history reads the journal itself next time.
     }
+}
+
+std::wstring HistoryTime(ULONGLONG time, bool seconds) {
+    const FILETIME utc{static_cast<DWORD>(time), static_cast<DWORD>(time >> 32)};
+    FILETIME local;
+    SYSTEMTIME at;
+    if (time == 0 || !FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &at)) return {};
+    wchar_t text[32];
+    if (seconds)
+        swprintf(text, std::size(text), L"%04u/%02u/%02u %02u:%02u:%02u", at.wYear, at.wMonth, at.wDay, at.wHour,
+                 at.wMinute, at.wSecond);
+    else
+        swprintf(text, std::size(text), L"%04u/%02u/%02u %02u:%02u", at.wYear, at.wMonth, at.wDay, at.wHour,
+                 at.wMinute);
+    return text;
+}
+
+namespace {
+
+const wchar_t* OutcomeText(RenameOutcome outcome) {
+    switch (outcome) {
+    case RenameOutcome::Renamed: return L"変更しました";
+    case RenameOutcome::Failed: return L"変更しませんでした";
+    case RenameOutcome::Restored: return L"元に戻しました";
+    case RenameOutcome::Unknown: break;
+    }
+    return L"不明";
+}
+
+std::string Utf8(std::wstring_view text) {
+    if (text.empty()) return {};
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                         nullptr);
+    std::string bytes(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
+    return bytes;
+}
+
+// A field in double quotes, a quote inside doubled: commas, quotes and line breaks in names stay
+// inside their field.
+void AppendField(std::string& line, std::wstring_view field, bool last = false) {
+    line += '"';
+    for (const char c : Utf8(field)) {
+        if (c == '"') line += '"';
+        line += c;
+    }
+    line += last ? "\"\r\n" : "\",";
+}
+
+}  // namespace
+
+std::string BatchCsv(const std::wstring& journalPath) {
+    const std::optional<BatchJournal> journal = ReadBatchJournal(journalPath);
+    if (!journal) return {};
+    const std::wstring time = HistoryTime(journal->Time != 0 ? journal->Time : LastWriteTime(journalPath), true);
+    std::string text = "\xEF\xBB\xBF";
+    AppendField(text, L"変更前");
+    AppendField(text, L"変更後");
+    AppendField(text, L"日時");
+    AppendField(text, L"結果", true);
+    for (const JournalEntry& entry : journal->Entries) {
+        AppendField(text, JoinFolderPath(journal->Folder, entry.OldName));
+        AppendField(text, JoinFolderPath(journal->Folder, entry.NewName));
+        AppendField(text, time);
+        AppendField(text, OutcomeText(entry.Outcome), true);
+    }
+    return text;
+}
+
+void ExportBatch(const std::wstring& journalPath, const std::wstring& csvPath) {
+    const std::string text = BatchCsv(journalPath);
+    if (text.empty()) throw Error(L"ﾌｧｲﾙ " + journalPath + L" は開けません");
+    UniqueFileHandle file(
+        CreateFileW(csvPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    if (!file || !WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
+        written != text.size())
+        CannotCreate(csvPath);
 }
 
 }  // namespace morvane

@@ -57,6 +57,9 @@ public:
     // The journal of the newest batch that still has files to put back, or empty.
     std::wstring NewestUndoable() const;
 
+    // Whether the journal is the last batch's own (the newest), not one of the history's.
+    bool IsNewest(const std::wstring& journal) const { return journal == journalPath_; }
+
     // Writes the summary of a journal after its run or its undo (failed: the files that undo could
     // not put back). Nothing is written for a journal that cannot be read.
     static void Summarize(const std::wstring& journalPath, int failed = 0);
@@ -66,5 +69,16 @@ private:
 
     std::wstring journalPath_;
 };
+
+// A batch's renames as text a spreadsheet reads: UTF-8 with its byte-order mark, comma-separated,
+// every field quoted, CR LF after each line; a header, then per file its old and new full path,
+// the time of the batch and what became of the file.
+std::string BatchCsv(const std::wstring& journalPath);
+// Writes that text whole to the path; throws the program's error when the journal cannot be read
+// or the file cannot be written.
+void ExportBatch(const std::wstring& journalPath, const std::wstring& csvPath);
+
+// A batch's time as the history shows it: local time, "2026/12/09 14:03".
+std::wstring HistoryTime(ULONGLONG time, bool seconds = false);
 
 }  // namespace morvane

@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cwctype>
 #include <new>
 #include <unordered_map>
 
@@ -43,29 +42,29 @@ bool StaysInFolder(std::wstring_view path, bool newName) {
     }
 }
 
-// Whether the journal's folder is a full path of a drive ("C:\...") or a share ("\\server\share\..."),
-// of named parts only.
-bool IsFullFolderPath(std::wstring_view folder) {
-    std::wstring_view parts;
-    if (folder.size() >= 3 && iswalpha(folder[0]) && folder[1] == L':' && folder[2] == L'\\') {
-        parts = folder.substr(3);
-    } else if (folder.size() > 2 && folder.starts_with(L"\\\\") && folder[2] != L'?' && folder[2] != L'.') {
-        parts = folder.substr(2);
-        if (parts.find(L'\\') == std::wstring_view::npos) return false;  // a server without a share
-    } else {
-        return false;
+// Whether a recorded temporary name is one a change of case of this entry gives: the old or the new
+// name (an undo moves from the new one) with the mark, or the short name for a long one. Any other
+// name would have the next start rename a file the batch never touched.
+bool IsTemporaryNameOf(const JournalEntry& entry) {
+    if (!SameEntryName(entry.OldName, entry.NewName)) return false;
+    const std::wstring_view temporary = entry.Temporary;
+    for (const std::wstring_view name : {SplitEntryPath(entry.OldName).Name, SplitEntryPath(entry.NewName).Name}) {
+        const std::wstring mark = std::wstring(name) + L".morvane-tmp";
+        if (!temporary.starts_with(mark)) continue;
+        const std::wstring_view number = temporary.substr(mark.size());
+        if (number.empty() || (ParseIndex(number) && number.front() != L'0')) return true;
     }
-    if (parts.ends_with(L'\\')) parts.remove_suffix(1);
-    return parts.empty() || StaysInFolder(parts, false);
+    if (!temporary.starts_with(L"~morvane-") || !temporary.ends_with(L".tmp")) return false;
+    return ParseIndex(temporary.substr(9, temporary.size() - 9 - 4)).has_value();
 }
 
 bool IsSafe(const BatchJournal& journal) {
-    if (!IsFullFolderPath(journal.Folder)) return false;
+    if (!IsAddressableFolderPath(journal.Folder)) return false;
     for (const JournalEntry& entry : journal.Entries) {
         if (!StaysInFolder(entry.OldName, false) || !StaysInFolder(entry.NewName, true) ||
             SplitEntryPath(entry.OldName).SubFolder != SplitEntryPath(entry.NewName).SubFolder)
             return false;
-        if (!entry.Temporary.empty() && !IsAddressableName(entry.Temporary)) return false;
+        if (!entry.Temporary.empty() && !IsTemporaryNameOf(entry)) return false;
     }
     return true;
 }
@@ -250,8 +249,8 @@ void JournalRecorder::Record(std::size_t entry, RenameOutcome outcome) {
     WriteAll(file_.Get(), OutcomeRecord(entry, outcome));
 }
 
-void JournalRecorder::RecordTemporary(std::size_t entry, std::wstring_view temporary) {
-    WriteAll(file_.Get(), TemporaryRecord(entry, temporary));
+bool JournalRecorder::RecordTemporary(std::size_t entry, std::wstring_view temporary) {
+    return WriteAll(file_.Get(), TemporaryRecord(entry, temporary)) && FlushFileBuffers(file_.Get());
 }
 
 void JournalRecorder::RecordNotReached(const std::vector<std::size_t>& entries) {
@@ -275,10 +274,9 @@ std::vector<std::size_t> UndoableEntries(const BatchJournal& journal) {
         // What a record says holds over the plan: a file renamed although its new name looked
         // taken (the file that held it failed first) is undone as any other.
         std::wstring freed = entry.NewName;
-        if (entry.Outcome == RenameOutcome::Unknown && !entry.Temporary.empty()) {
-            // A change of case was cut short: the file is under the temporary name, if anywhere.
+        if (entry.Outcome == RenameOutcome::Unknown && !entry.Temporary.empty() && taken(TemporaryPath(entry))) {
+            // A change of case was cut short: the file is under the temporary name.
             freed = TemporaryPath(entry);
-            if (!taken(freed)) continue;
         } else if (entry.Outcome == RenameOutcome::Unknown) {
             // Without a record the names tell whether the rename happened. A new name that is the
             // old one changed nothing, whatever the folder holds, and one the plan found taken
@@ -342,14 +340,19 @@ UndoResult UndoBatch(const std::wstring& path, ProgressSink& progress) {
         // Cut short during the rename, the undo leaves the names to tell whether it happened.
         record(index, RenameOutcome::Unknown);
         RenameOutcome now = RenameOutcome::Renamed;
+        // A record of a temporary name whose file is gone there: the change of case went through.
+        if (!entry.Temporary.empty() && !Exists(JoinFolderPath(journal->Folder, TemporaryPath(entry))))
+            entry.Temporary.clear();
         if (!entry.Temporary.empty()) {
             now = MoveOffTemporary(journal->Folder, entry);
         } else {
             // Never replaces: a taken old name leaves the file as it is.
             const RenameResult renamed = RenameEntry(journal->Folder, entry.NewName, entry.OldName,
                                                      [&](const std::wstring& temporary) {
-                                                         if (recorder) recorder->RecordTemporary(index, temporary);
+                                                         if (recorder && !recorder->RecordTemporary(index, temporary))
+                                                             return false;
                                                          entry.Temporary = temporary;
+                                                         return true;
                                                      });
             now = renamed == RenameResult::Renamed              ? RenameOutcome::Restored
                   : renamed == RenameResult::LeftUnderTemporary ? RenameOutcome::Unknown
@@ -421,11 +424,12 @@ JournalingSink::JournalingSink(ProgressSink& progress, JournalRecorder* recorder
     told_.assign(next, false);
 }
 
-void JournalingSink::MovingThrough(std::size_t entry, std::wstring_view temporary) {
-    progress_.MovingThrough(entry, temporary);
-    if (!recorder_ || entry >= journalIndex_.size()) return;
-    recorder_->RecordTemporary(journalIndex_[entry], temporary);
+bool JournalingSink::MovingThrough(std::size_t entry, std::wstring_view temporary) {
+    // Without a journal the batch runs as it would without one.
+    if (!recorder_ || entry >= journalIndex_.size()) return progress_.MovingThrough(entry, temporary);
+    if (!recorder_->RecordTemporary(journalIndex_[entry], temporary)) return false;
     told_[journalIndex_[entry]] = true;
+    return progress_.MovingThrough(entry, temporary);
 }
 
 void JournalingSink::Renamed(std::size_t entry, bool succeeded) {

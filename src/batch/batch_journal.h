@@ -59,8 +59,9 @@ public:
     void Record(std::size_t entry, bool renamed) {
         Record(entry, renamed ? RenameOutcome::Renamed : RenameOutcome::Failed);
     }
-    // Before the file moves to a temporary name.
-    void RecordTemporary(std::size_t entry, std::wstring_view temporary);
+    // Before the file moves to a temporary name: written through to the disk, so that a power cut
+    // cannot leave the file there unrecorded. False when it could not be.
+    bool RecordTemporary(std::size_t entry, std::wstring_view temporary);
     // Entries a stopped run never reached: not renamed. One write for all of them.
     void RecordNotReached(const std::vector<std::size_t>& entries);
 
@@ -111,7 +112,7 @@ public:
     JournalingSink(ProgressSink& progress, JournalRecorder* recorder, const MatchList& list);
     void Start(int max) override { progress_.Start(max); }
     void Step() override { progress_.Step(); }
-    void MovingThrough(std::size_t entry, std::wstring_view temporary) override;
+    bool MovingThrough(std::size_t entry, std::wstring_view temporary) override;
     void Renamed(std::size_t entry, bool succeeded) override;
     bool Continue() override { return progress_.Continue(); }
     // Records the entries the run never reached as not renamed.

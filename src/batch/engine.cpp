@@ -121,21 +121,36 @@ bool NameFits(std::wstring_view folder, std::wstring_view name) {
     return name.size() <= kMaxNameLength && JoinFolderPath(folder, name).size() <= kMaxPathLength;
 }
 
-// A change of case only. Asked first as any rename; where the folder still shows the old case
-// afterwards (Wine, some file servers), the file goes to a temporary name and from there to the new
-// one, the temporary name told first so that whoever records the run knows where to look for it.
+// Whether a folder tells names apart by case (a folder of Windows made so, a share from another
+// system): only there may another entry hold a name in another case. A file system that cannot say
+// is taken not to.
+bool TellsCaseApart(std::wstring_view folder) {
+    constexpr ULONG kCaseSensitiveDirectory = 0x00000001;  // FILE_CS_FLAG_CASE_SENSITIVE_DIR
+    UniqueFileHandle handle(CreateFileW(std::wstring(folder).c_str(), FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    FILE_CASE_SENSITIVE_INFO info{};
+    return handle && GetFileInformationByHandleEx(handle.Get(), FileCaseSensitiveInfo, &info, sizeof info) &&
+           (info.Flags & kCaseSensitiveDirectory) != 0;
+}
+
+// A change of case only. Asked first as any rename, unless another entry holds the new name in
+// another case; where the folder still shows the old case afterwards (Wine, some file servers), the
+// file goes to a temporary name and from there to the new one, the temporary name told first so
+// that whoever records the run knows where to look for it.
 RenameResult ChangeCase(std::wstring_view folder, std::wstring_view oldName, std::wstring_view newName,
                         const TemporaryNotice& notice) {
+    if (TellsCaseApart(folder) && AnotherEntryHolds(folder, oldName, newName)) return RenameResult::NotRenamed;
     if (!Move(folder, oldName, newName)) return RenameResult::NotRenamed;
     if (FolderHoldsExactly(folder, newName)) return RenameResult::Renamed;
-    // Another entry of the new name in another case would take the move from the temporary name,
-    // and the move back too.
+    // The folder kept the old case. Another entry of the new name in another case (in a folder that
+    // cannot say it tells case apart) would take the move from the temporary name, and the move back.
     if (AnotherEntryHolds(folder, oldName, newName)) return RenameResult::NotRenamed;
     const std::wstring temporary = UnusedTemporaryName(folder, oldName);
-    if (temporary.empty()) return RenameResult::NotRenamed;
-    if (notice) notice(temporary);
+    if (temporary.empty() || (notice && !notice(temporary))) return RenameResult::NotRenamed;
     if (!Move(folder, oldName, temporary)) return RenameResult::NotRenamed;
-    if (MoveRetrying(folder, temporary, newName) && FolderHoldsExactly(folder, newName)) return RenameResult::Renamed;
+    // Off the temporary name, the file has the new name as the file system keeps it.
+    if (MoveRetrying(folder, temporary, newName)) return RenameResult::Renamed;
     return MoveRetrying(folder, temporary, oldName) ? RenameResult::NotRenamed : RenameResult::LeftUnderTemporary;
 }
 
@@ -264,9 +279,9 @@ std::wstring JoinFolderPath(std::wstring_view folder, std::wstring_view part) {
 
 MatchList ListMatchingFiles(std::wstring_view folder, std::wstring_view mask) {
     MatchList list;
-    // An empty path would search the root of the current drive; a mask with a folder part would
-    // list another folder's files under this one's.
-    if (folder.empty() || MaskLeavesFolder(mask)) return list;
+    // An empty path would search the root of the current drive, a path with a part it cannot hold
+    // another folder; a mask with a folder part would list another folder's files under this one's.
+    if (!IsAddressableFolderPath(folder) || MaskLeavesFolder(mask)) return list;
 
     // The search by the mask also takes names whose short 8.3 name matches: only long names count.
     const bool everyName = MatchesEveryName(mask);
@@ -285,7 +300,7 @@ MatchList ListMatchingFiles(std::wstring_view folder, std::wstring_view mask) {
 
 MatchList ListMatchingFilesWithSubFolders(std::wstring_view folder, std::wstring_view mask) {
     MatchList list;
-    if (folder.empty() || MaskLeavesFolder(mask)) return list;
+    if (!IsAddressableFolderPath(folder) || MaskLeavesFolder(mask)) return list;
     std::wstring path = JoinFolderPath(folder, L"");
     std::wstring relative;
     TreeListing(mask, list).List(path, relative);
@@ -322,7 +337,7 @@ void RenameCheckedFiles(std::wstring_view folder, const MatchList& list,
                         std::wstring_view newExtension, ProgressSink& progress) {
     // An extension that can never give a name of its own (a separator would move the file out of
     // its folder) is refused for every file.
-    const bool refused = folder.empty() || CheckNewExtension(newExtension) != ExtensionFault::None;
+    const bool refused = !IsAddressableFolderPath(folder) || CheckNewExtension(newExtension) != ExtensionFault::None;
     progress.Start(static_cast<int>(list.size()));
     for (std::size_t i = 0; i < list.size() && progress.Continue(); ++i) {
         const MatchEntry& entry = list[i];
@@ -335,7 +350,7 @@ void RenameCheckedFiles(std::wstring_view folder, const MatchList& list,
         // A failure leaves this file as it was.
         const RenameResult result =
             RenameEntry(folder, entry.Name, NewEntryName(entry.Name, newExtension),
-                        [&](const std::wstring& temporary) { progress.MovingThrough(i, temporary); });
+                        [&](const std::wstring& temporary) { return progress.MovingThrough(i, temporary); });
         if (result != RenameResult::LeftUnderTemporary) progress.Renamed(i, result == RenameResult::Renamed);
     }
     progress.Finish();

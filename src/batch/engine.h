@@ -63,8 +63,9 @@ std::wstring NewFileName(std::wstring_view path, std::wstring_view newExtension)
 std::wstring NewEntryName(std::wstring_view entry, std::wstring_view newExtension);
 
 // Told the temporary name a change of case is about to move a file to: until the rename's outcome
-// is known, the file may be found under that name.
-using TemporaryNotice = std::function<void(const std::wstring& temporary)>;
+// is known, the file may be found under that name. False when it could not be kept (the journal
+// cannot be written): the file then does not move there.
+using TemporaryNotice = std::function<bool(const std::wstring& temporary)>;
 
 enum class RenameResult {
     Renamed,
@@ -103,12 +104,13 @@ bool RenamesNothing(std::wstring_view oldName, std::wstring_view newName);
 // Receives the progress of a rename run: Start(number of entries), one Step per entry, Finish.
 // Renamed tells, for each checked entry (by its index in the list), whether its rename happened.
 // Continue is asked before every entry; false stops the run there (Finish still comes).
-// MovingThrough comes before a change of case moves the entry's file to a temporary name; Renamed
-// follows it unless the file could be moved neither on nor back, and stays under that name.
+// MovingThrough comes before a change of case moves the entry's file to a temporary name (false:
+// not recorded, so the file must not move there); Renamed follows it unless the file could be
+// moved neither on nor back, and stays under that name.
 struct ProgressSink {
     virtual void Start(int max) = 0;
     virtual void Step() = 0;
-    virtual void MovingThrough(std::size_t /*entry*/, std::wstring_view /*temporary*/) {}
+    virtual bool MovingThrough(std::size_t /*entry*/, std::wstring_view /*temporary*/) { return true; }
     virtual void Renamed(std::size_t /*entry*/, bool /*succeeded*/) {}
     virtual bool Continue() { return true; }
     virtual void Finish() = 0;

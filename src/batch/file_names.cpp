@@ -125,6 +125,28 @@ bool IsAddressableName(std::wstring_view name) {
     return name.back() != L'.' && name.back() != L' ';
 }
 
+bool IsAddressableFolderPath(std::wstring_view folder) {
+    std::wstring_view parts;
+    const bool driveLetter = folder.size() >= 3 && ((folder[0] >= L'A' && folder[0] <= L'Z') ||
+                                                     (folder[0] >= L'a' && folder[0] <= L'z'));
+    if (driveLetter && folder[1] == L':' && folder[2] == L'\\') {
+        parts = folder.substr(3);
+    } else if (folder.size() > 2 && folder.starts_with(L"\\\\") && folder[2] != L'?' && folder[2] != L'.') {
+        parts = folder.substr(2);
+        if (parts.find(L'\\') == std::wstring_view::npos) return false;  // a server without a share
+    } else {
+        return false;
+    }
+    if (parts.ends_with(L'\\')) parts.remove_suffix(1);
+    while (!parts.empty()) {
+        const size_t separator = parts.find(L'\\');
+        if (!IsAddressableName(parts.substr(0, separator))) return false;
+        if (separator == std::wstring_view::npos) break;
+        parts.remove_prefix(separator + 1);
+    }
+    return true;
+}
+
 ExtensionFault CheckNewExtension(std::wstring_view extension) {
     for (const wchar_t c : extension)
         if (IsControlCharacter(c) || kForbiddenInNames.find(c) != std::wstring_view::npos)

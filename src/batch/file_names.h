@@ -36,6 +36,11 @@ bool MaskLeavesFolder(std::wstring_view mask);
 // path names another file).
 bool IsAddressableName(std::wstring_view name);
 
+// Whether a folder's path is a full path of a drive ("C:\\...") or a share ("\\\\server\\share\\...") whose
+// every part is a name of its own: a part that ends in a dot or a blank, or holds a character a
+// path cannot, would lead to another folder ("dot." is read as "dot").
+bool IsAddressableFolderPath(std::wstring_view folder);
+
 // Why a new extension can never give a file a name of its own, or None.
 enum class ExtensionFault {
     None,

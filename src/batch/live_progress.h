@@ -52,11 +52,17 @@ public:
 
     void Start(int max) override;
     void Step() override { ++done_; }
-    void Renamed(std::size_t, bool succeeded) override { renamedAny_ = renamedAny_ || succeeded; }
+    bool MovingThrough(std::size_t, std::wstring_view) override {
+        changedAny_ = true;
+        return true;
+    }
+    void Renamed(std::size_t, bool succeeded) override { changedAny_ = changedAny_ || succeeded; }
     bool Continue() override;
     void Finish() override { show_(done_, max_); }
 
-    bool RenamedAny() const { return renamedAny_; }
+    // Whether the run changed any name: renamed a file, or moved one to a temporary name (which
+    // its journal must keep, even when the file could go neither on nor back).
+    bool ChangedAny() const { return changedAny_; }
 
 private:
     void HandleWaitingMessages();
@@ -66,7 +72,7 @@ private:
     BusyWindow* busy_ = nullptr;
     int done_ = 0;
     int max_ = 0;
-    bool renamedAny_ = false;
+    bool changedAny_ = false;
     ULONGLONG lastBreath_ = 0;  // the first entry already lets the program breathe
     bool quit_ = false;
 };

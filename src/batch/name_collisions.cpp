@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -45,9 +46,17 @@ void FolderNames::Read(std::wstring_view folder, std::wstring_view subFolder, st
         const std::wstring_view name = found.cFileName;
         if (name == L"." || name == L"..") continue;
         std::wstring path = std::wstring(subFolder) + found.cFileName;
-        keys_.insert(Key(path));
-        exact_.insert(std::move(path));
+        std::wstring key = Key(path);
+        keys_.insert(key);
+        cases_[std::move(key)].push_back(std::move(path));
     } while (FindNextFileW(search.Get(), &found));
+}
+
+bool FolderNames::HoldsInOtherCase(const std::wstring& name) const {
+    const auto found = cases_.find(Key(name));
+    if (found == cases_.end()) return false;
+    return std::any_of(found->second.begin(), found->second.end(),
+                       [&](const std::wstring& held) { return held != name; });
 }
 
 CollisionPlan::CollisionPlan(const FolderNames& folder, const MatchList& list, std::wstring_view newExtension) {
@@ -65,8 +74,9 @@ CollisionPlan::CollisionPlan(const FolderNames& folder, const MatchList& list, s
         const std::uint32_t newName = number(FolderNames::Key(newEntryName));
         // A name that differs only in case can still be taken by another entry, in a folder that
         // tells case apart.
-        const bool takenInOtherCase =
-            oldName == newName && newEntryName != entry.Name && folder.HoldsExactly(newEntryName);
+        // Another entry of the name in any other case than the file's own.
+        const bool takenInOtherCase = oldName == newName && newEntryName != entry.Name &&
+                                      folder.HoldsInOtherCase(entry.Name);
         const bool keepsItsName = oldName == newName && !takenInOtherCase;
         const bool cannotTake = takenInOtherCase || !NewEntryNameFits(folder.Folder(), newEntryName);
         entries_.push_back({oldName, newName, keepsItsName, cannotTake});

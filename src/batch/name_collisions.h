@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -21,8 +22,9 @@ public:
     FolderNames(std::wstring_view folder, const MatchList& list, std::wstring_view newExtension);
     static std::wstring Key(std::wstring_view name);
     const std::unordered_set<std::wstring>& Keys() const { return keys_; }
-    // Whether the folder holds an entry of exactly this name, case included.
-    bool HoldsExactly(const std::wstring& name) const { return exact_.count(name) != 0; }
+    // Whether the folder holds an entry of the name in a case other than the given one's: in a
+    // folder that tells case apart, another entry.
+    bool HoldsInOtherCase(const std::wstring& name) const;
     const std::wstring& Folder() const { return folder_; }
 
 private:
@@ -30,7 +32,7 @@ private:
 
     std::wstring folder_;
     std::unordered_set<std::wstring> keys_;
-    std::unordered_set<std::wstring> exact_;
+    std::unordered_map<std::wstring, std::vector<std::wstring>> cases_;  // per key, the names as they are
 };
 
 // The collisions of one list, worked out from its names once: every name becomes a number, so that

@@ -51,6 +51,8 @@ MainToolbars::MainToolbars(WinControl& form)
       N1(AddItem(K12, L"-")),
       K15(AddItem(K12, L"現在のディレクトリに設定")),
       K16(AddItem(PopupMenu4.Items(), L"ﾌｫﾙﾀﾞの右ｸﾘｯｸﾒﾆｭｰに追加")),
+      N11(AddItem(PopupMenu4.Items(), L"-")),
+      History1(AddShortCutItem(PopupMenu4.Items(), L"変換の履歴(&H)...", L"Ctrl+H")),
       SearchforHelpOn1(AddItem(PopupMenu5.Items(), L"ﾄﾋﾟｯｸの検索(&T)")),
       N7(AddItem(PopupMenu5.Items(), L"-")),
       About1(AddItem(PopupMenu5.Items(), L"ﾊﾞｰｼﾞｮﾝ情報(&A)")),

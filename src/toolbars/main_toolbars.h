@@ -45,6 +45,8 @@ public:
     MenuItem& N1;
     MenuItem& K15;
     MenuItem& K16;
+    MenuItem& N11;
+    MenuItem& History1;  // the window of the kept batches
     PopupMenu PopupMenu5;  // help
     MenuItem& SearchforHelpOn1;
     MenuItem& N7;

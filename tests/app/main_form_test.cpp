@@ -637,7 +637,7 @@ TEST_F(MainWindow, CtrlZInTheTreeOrTheListUndoesTheLastBatchAlsoAfterARestart) {
     EXPECT_NE(boxes.Boxes()[0].Text.find(folder.Path()), std::wstring::npos);
     EXPECT_NE(boxes.Boxes()[0].Text.find(L"ﾌｧｲﾙ: 3個"), std::wstring::npos);
     EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.txt", L"b.txt", L"c.bak", L"c.txt"}));
-    EXPECT_EQ(form->StatusBar1.PanelText(1), L"2個を戻し、1個は戻せませんでした。");
+    EXPECT_EQ(form->StatusBar1.PanelText(1), L"2個を戻し、1個は戻せません。");
     EXPECT_GE(ItemNamed(form->FileView1, L"a.txt"), 0);
 
     // The file that could not go back is tried again; once it can, the journal is done with.
@@ -670,9 +670,157 @@ TEST_F(MainWindow, CtrlZInTheTreeOrTheListUndoesTheLastBatchAlsoAfterARestart) {
     PressKeys({VK_CONTROL, 'Z', -'Z', -VK_CONTROL});
     ASSERT_EQ(boxes.Boxes().size(), 4u);
     EXPECT_EQ(boxes.Boxes()[3].Text, L"ﾌｧｲﾙ " + journal + L" を作成できません.");
-    EXPECT_EQ(form->StatusBar1.PanelText(1), L"2個を戻し、1個は戻せませんでした。");
+    EXPECT_EQ(form->StatusBar1.PanelText(1), L"2個を戻し、1個は戻せません。");
     EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.bak", L"a.txt", L"b.txt", L"c.txt"}));
     EXPECT_GE(ItemNamed(form->FileView1, L"b.txt"), 0);
+}
+
+// The rows of the history window's list, each its columns' texts.
+std::vector<std::vector<std::wstring>> HistoryRows() {
+    std::vector<std::vector<std::wstring>> rows;
+    const HWND history = FindWindowW(L"THistoryForm", nullptr);
+    const HWND list = history ? FindWindowExW(history, nullptr, WC_LISTVIEWW, nullptr) : nullptr;
+    const auto count = list ? static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)) : 0;
+    for (int row = 0; row < count; ++row) {
+        rows.emplace_back();
+        for (int column = 0; column < 5; ++column) {
+            wchar_t text[512] = {};
+            LVITEMW item{};
+            item.iSubItem = column;
+            item.pszText = text;
+            item.cchTextMax = 512;
+            SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+            rows.back().push_back(text);
+        }
+    }
+    return rows;
+}
+
+// Runs the step a moment later, once the queue has emptied: a step queued again at once would keep
+// the input a test sends, and every timer, from being handled.
+std::function<void()> laterStep;
+
+void CALLBACK RunLaterStep(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    const std::function<void()> due = std::move(laterStep);
+    if (due) due();
+}
+
+void Later(std::function<void()> step) {
+    laterStep = std::move(step);
+    SetTimer(nullptr, 0, 20, RunLaterStep);
+}
+
+// Three batches in three folders: the history lists them newest first, undoes the middle one alone
+// from its window, and after a restart Ctrl+Z undoes the newest still converted, then the oldest.
+TEST_F(MainWindow, TheHistoryUndoesABatchAloneAndCtrlZTheNewestStillConverted) {
+    TempFolder store;
+    const std::wstring journal = store.PathOf(L"last-batch");
+    std::vector<std::unique_ptr<TempFolder>> folders;
+    for (int i = 0; i < 3; ++i) {
+        folders.push_back(std::make_unique<TempFolder>());
+        for (const wchar_t* name : {L"a.txt", L"b.txt"}) folders.back()->AddFile(name);
+    }
+    const auto converted = [&](int i) { return folders[static_cast<size_t>(i)]->Names() == std::vector<std::wstring>{L"a.bak", L"b.bak"}; };
+    const auto original = [&](int i) { return folders[static_cast<size_t>(i)]->Names() == std::vector<std::wstring>{L"a.txt", L"b.txt"}; };
+    {
+        auto form = Create();
+        form->SetJournalPath(journal);
+        TForm2 dialog(*form);
+        dialog.SetJournalPath(journal);
+        form->SetDialogs(&dialog, nullptr, nullptr);
+        form->Edit1.SetText(L"txt");
+        form->Edit2.SetText(L"bak");
+        for (int i = 0; i < 3; ++i) {
+            form->FolderView1.SetFolderPath(folders[static_cast<size_t>(i)]->Path());
+            if (i == 2) form->IncludeSubFolders.Click();
+            ModalScript script;
+            script.Then([&] { dialog.Button2.Click(); });
+            form->Toolbars.FlatButton7.Click();
+            ASSERT_TRUE(converted(i));
+        }
+
+        // Ctrl+H, also in a field; the middle batch selected and undone alone.
+        form->Show();
+        SetForegroundWindow(form->Handle());
+        form->Edit1.SetFocus();
+        std::vector<std::vector<std::wstring>> before, after;
+        ModalScript script;
+        // The steps also run while the undo lets messages through: the window closes once it is
+        // its own again.
+        // (The steps keep the queue busy, so the box catcher's timer never comes: the question is
+        // answered here.)
+        std::wstring question;
+        std::function<void()> closeOnceUndone = [&] {
+            const HWND history = FindWindowW(L"THistoryForm", nullptr);
+            if (const HWND box = FindWindowW(L"#32770", nullptr); box && IsWindowVisible(box)) {
+                wchar_t text[1024] = {};
+                GetDlgItemTextW(box, 0xFFFF, text, 1024);  // the message box's text
+                question = text;
+                PostMessageW(box, WM_COMMAND, IDOK, 0);
+            }
+            if (!history || !IsWindowEnabled(history) || !original(1)) {
+                Later([&] { script.Then(closeOnceUndone); });
+                return;
+            }
+            after = HistoryRows();
+            test::PostKey(history, VK_ESCAPE);
+        };
+        std::function<void()> undoTheMiddle = [&] {
+            const HWND history = FindWindowW(L"THistoryForm", nullptr);
+            if (!history || !IsWindowVisible(history)) {
+                Later([&] { script.Then(undoTheMiddle); });  // Ctrl+H is on its way
+                return;
+            }
+            before = HistoryRows();
+            const HWND list = FindWindowExW(history, nullptr, WC_LISTVIEWW, nullptr);
+            LVITEMW select{};
+            select.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+            select.state = LVIS_SELECTED | LVIS_FOCUSED;
+            SendMessageW(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&select));
+            test::PostButtonClick(FindWindowExW(history, nullptr, L"Button", L"元に戻す(&U)"));
+            script.Then(closeOnceUndone);
+        };
+        script.Then(undoTheMiddle);
+        PressKeys({VK_CONTROL, 'H', -'H', -VK_CONTROL});
+        ASSERT_TRUE(script.Done());
+        EXPECT_EQ(form->Edit1.Text(), L"txt");  // no backspace reached the field
+        ASSERT_EQ(before.size(), 3u);
+        for (int row = 0; row < 3; ++row) {
+            EXPECT_EQ(before[static_cast<size_t>(row)][1], folders[static_cast<size_t>(2 - row)]->Path());
+            EXPECT_EQ(before[static_cast<size_t>(row)][2], row == 0 ? L"[txt] → [bak] ｻﾌﾞﾌｫﾙﾀﾞも" : L"[txt] → [bak]");
+            EXPECT_EQ(before[static_cast<size_t>(row)][3], L"2");
+            EXPECT_EQ(before[static_cast<size_t>(row)][4], L"元に戻せます");
+            EXPECT_EQ(before[static_cast<size_t>(row)][0].size(), 16u);  // 2026/12/09 14:03
+        }
+        ASSERT_EQ(after.size(), 3u);
+        EXPECT_EQ(after[1][4], L"元に戻しました");
+        EXPECT_EQ(after[0][4], L"元に戻せます");
+        EXPECT_EQ(after[2][4], L"元に戻せます");
+        EXPECT_NE(question.find(before[1][0] + L" の一括変換を元に戻します。"), std::wstring::npos);
+        EXPECT_TRUE(converted(0));
+        EXPECT_TRUE(original(1));
+        EXPECT_TRUE(converted(2));
+        form->SetDialogs(nullptr, nullptr, nullptr);
+    }
+
+    // After a restart, Ctrl+Z takes the newest batch still converted, then the oldest, then nothing.
+    auto form = Create({folders[0]->Path()});
+    form->SetJournalPath(journal);
+    form->Show();
+    SetForegroundWindow(form->Handle());
+    form->FileView1.SetFocus();
+    ErrorBoxCatcher boxes;
+    PressKeys({VK_CONTROL, 'Z', -'Z', -VK_CONTROL});
+    EXPECT_TRUE(converted(0));
+    EXPECT_TRUE(original(2));
+    PressKeys({VK_CONTROL, 'Z', -'Z', -VK_CONTROL});
+    EXPECT_TRUE(original(0));
+    EXPECT_GE(ItemNamed(form->FileView1, L"a.txt"), 0);
+    PressKeys({VK_CONTROL, 'Z', -'Z', -VK_CONTROL});
+    EXPECT_EQ(boxes.Boxes().size(), 2u);
+    ASSERT_GE(boxes.Boxes().size(), 1u);
+    EXPECT_NE(boxes.Boxes()[0].Text.find(L"直前の一括変換を元に戻します。"), std::wstring::npos);
 }
 
 // A long undo keeps the window painting and shows in the status bar how far it is; no input reaches
@@ -742,20 +890,26 @@ TEST_F(MainWindow, ALongUndoShowsHowFarItIsTakesNoInputAndStopsOnEsc) {
     EXPECT_EQ(statusAtStop, L"元に戻しています… " + std::to_wstring(restoredAtStop) + L"/1000個");
     EXPECT_EQ(restoredSoFar(), restoredAtStop);
     // Stopped, the status says so and what the next Ctrl+Z still puts back.
-    const std::wstring stopped = L"中止しました。残り" + std::to_wstring(kFiles - restoredAtStop) + L"個はCtrl+Zで戻せます。";
-    EXPECT_EQ(form->StatusBar1.PanelText(1), stopped);
+    EXPECT_EQ(form->StatusBar1.PanelText(1),
+              L"中止。残り" + std::to_wstring(kFiles - restoredAtStop) + L"個はCtrl+Zで戻せます。");
     {
-        // Said whole in its panel at the window's designed width.
+        // The reports are said whole in their panel at the window's designed width, also with
+        // counts of six digits.
         const HWND bar = form->StatusBar1.Handle();
         RECT panel{};
         SendMessageW(bar, SB_GETRECT, 1, reinterpret_cast<LPARAM>(&panel));
         const HDC dc = GetDC(bar);
         const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(bar, WM_GETFONT, 0, 0)));
-        SIZE extent{};
-        GetTextExtentPoint32W(dc, stopped.c_str(), static_cast<int>(stopped.size()), &extent);
+        for (const std::wstring& report : {std::wstring(L"中止。残り999999個はCtrl+Zで戻せます。"),
+                                           std::wstring(L"999999個を戻し、999999個は戻せません。"),
+                                           std::wstring(L"999999個のﾌｧｲﾙを元に戻しました。"),
+                                           std::wstring(L"元に戻しています… 999999/999999個")}) {
+            SIZE extent{};
+            GetTextExtentPoint32W(dc, report.c_str(), static_cast<int>(report.size()), &extent);
+            EXPECT_LT(extent.cx, panel.right - panel.left - 4) << extent.cx;
+        }
         SelectObject(dc, old);
         ReleaseDC(bar, dc);
-        EXPECT_LT(extent.cx, panel.right - panel.left);
     }
     EXPECT_TRUE(IsWindowEnabled(form->Handle()));
     EXPECT_EQ(GetFocus(), form->FileView1.Handle());

@@ -492,6 +492,12 @@ TEST(LiveProgress, AQuitStopsTheRunAndIsLeftForTheLoop) {
     LiveProgress progress([](int, int) {}, [] { return false; });
     progress.Start(10);
     EXPECT_TRUE(progress.Continue());
+    // A file moved to a temporary name is a change the journal must keep, renamed or not.
+    EXPECT_FALSE(progress.ChangedAny());
+    progress.Renamed(0, false);
+    EXPECT_FALSE(progress.ChangedAny());
+    EXPECT_TRUE(progress.MovingThrough(0, L"x.JPG.morvane-tmp"));
+    EXPECT_TRUE(progress.ChangedAny());
     Sleep(40);  // the next breath handles what waits
     PostQuitMessage(7);
     EXPECT_FALSE(progress.Continue());

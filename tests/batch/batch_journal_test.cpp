@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/batch_history.h"
 #include "batch/name_collisions.h"
 #include "common/temp_folder.h"
 #include "ui/error.h"
@@ -68,6 +69,14 @@ TEST(NameCollisions, ExistingNamesAndNamesTakenByEarlierEntries) {
                                           L"写真\\2024\\A.doc"}),
                                  L"bak"),
               (std::vector<bool>{false, false, false, false, false, true}));
+
+    // In a folder that tells case apart (made by the host), a change of case whose name another
+    // entry holds in any other case keeps its name, and is dimmed so.
+    TempFolder cases;
+    if (!cases.AddHostFile(L"y.JPG")) return;
+    cases.AddHostFile(L"y.Jpg");
+    cases.AddHostFile(L"z.JPG");
+    EXPECT_EQ(FindNameCollisions(cases.Path(), Checked({L"y.JPG", L"z.JPG"}), L"jpg"), (std::vector<bool>{true, false}));
 }
 
 TEST(BatchJournal, IsWrittenBeforeTheRunAndRecordsEveryOutcome) {
@@ -112,7 +121,7 @@ TEST(BatchJournal, IsWrittenBeforeTheRunAndRecordsEveryOutcome) {
     // Any name the folder can hold comes back as it was written: tabs, line breaks and the escape
     // character itself included, in the folder path too.
     const BatchJournal odd{L"C:\\a%20b\\tab\there", {{L"x\ty.txt", L"x\ty.bak", false, RenameOutcome::Renamed},
-                                                 {L"l\nf%0A.txt", L"l\nf%0A.bak", true, RenameOutcome::Unknown,
+                                                 {L"l\nf%0A.txt", L"l\nf%0A.TXT", true, RenameOutcome::Unknown,
                                                   L"l\nf%0A.txt.morvane-tmp"},
                                                  {L"写真\\c\r.txt", L"写真\\c\r.", false, RenameOutcome::Failed}}};
     WriteBatchJournal(journalPath, odd);
@@ -167,6 +176,13 @@ TEST(BatchJournal, OneThatNamesAnythingOutsideItsFolderIsNoJournal) {
         {folder.Path(), {{L"a.txt", L"a:b.bak", false, RenameOutcome::Renamed}}},
         {folder.Path(), {{L"a.txt", L"sub\\a.bak", false, RenameOutcome::Renamed}}},
         {folder.Path(), {{L"sub\\a.txt", L"sub\\a.bak", false, RenameOutcome::Unknown, L"..\\a.bak"}}},
+        // A temporary name that no change of case of the entry gives would rename another file.
+        {folder.Path(), {{L"a.JPG", L"a.jpg", false, RenameOutcome::Unknown, L"thesis.docx"}}},
+        {folder.Path(), {{L"a.JPG", L"a.jpg", false, RenameOutcome::Unknown, L"a.JPG.morvane-tmp02"}}},
+        {folder.Path(), {{L"b.txt", L"b.bak", false, RenameOutcome::Unknown, L"b.txt.morvane-tmp"}}},
+        // So would a folder whose last part a path drops ("x." is read as "x").
+        {folder.Path() + L".", {fine}},
+        {L"C:\\x \\y", {fine}},
     };
     for (size_t i = 0; i < hostile.size(); ++i) {
         WriteBatchJournal(journalPath, hostile[i]);
@@ -181,6 +197,10 @@ TEST(BatchJournal, OneThatNamesAnythingOutsideItsFolderIsNoJournal) {
     EXPECT_TRUE(ReadBatchJournal(journalPath));
     WriteBatchJournal(journalPath, {L"\\\\server\\share\\写真", {fine}});
     EXPECT_TRUE(ReadBatchJournal(journalPath));
+    for (const wchar_t* temporary : {L"a.JPG.morvane-tmp", L"a.jpg.morvane-tmp3", L"~morvane-7.tmp"}) {
+        WriteBatchJournal(journalPath, {folder.Path(), {{L"a.JPG", L"a.jpg", false, RenameOutcome::Unknown, temporary}}});
+        EXPECT_TRUE(ReadBatchJournal(journalPath)) << temporary;
+    }
 }
 
 TEST(BatchJournal, AFailedReplacementLeavesTheOldJournal) {
@@ -359,13 +379,16 @@ TEST(BatchUndo, AFileLeftUnderATemporaryNameIsPutBack) {
                             {L"z.JPG", L"z.jpg", false, RenameOutcome::Unknown, L"z.JPG.morvane-tmp"}}};
     const auto leaveUnderTemporaryNames = [&] {
         for (const wchar_t* name : {L"x.JPG.morvane-tmp", L"写真\\y.JPG.morvane-tmp"}) folder.AddFile(name);
-        WriteBatchJournal(journalPath, cut);  // z's temporary name is gone: nothing to put back
+        WriteBatchJournal(journalPath, cut);
     };
     leaveUnderTemporaryNames();
-    EXPECT_EQ(UndoableEntries(*ReadBatchJournal(journalPath)), (std::vector<size_t>{0, 1}));
+    // z's temporary name is gone, and z has its new name: the change went through before the
+    // crash, and is undone as any other.
+    folder.AddFile(L"z.jpg");
+    EXPECT_EQ(UndoableEntries(*ReadBatchJournal(journalPath)), (std::vector<size_t>{0, 1, 2}));
     const UndoResult undone = UndoBatch(journalPath);
-    EXPECT_EQ(undone.Restored, 2);
-    EXPECT_EQ(folder.Names(), (Names{L"w.JPG", L"x.JPG", L"写真"}));
+    EXPECT_EQ(undone.Restored, 3);
+    EXPECT_EQ(folder.Names(), (Names{L"w.JPG", L"x.JPG", L"z.JPG", L"写真"}));
     EXPECT_EQ(test::NamesInFolder(folder.PathOf(L"写真")), Names{L"y.JPG"});
 
     // At the next start. x's old name is taken by now (and so is its new one, the same name but
@@ -375,7 +398,7 @@ TEST(BatchUndo, AFileLeftUnderATemporaryNameIsPutBack) {
     leaveUnderTemporaryNames();
     folder.AddFile(L"x.JPG", 0, "another");
     EXPECT_EQ(RecoverTemporaryNames(journalPath), 1);
-    EXPECT_EQ(folder.Names(), (Names{L"w.JPG", L"x.JPG", L"x.JPG.morvane-tmp", L"写真"}));
+    EXPECT_EQ(folder.Names(), (Names{L"w.JPG", L"x.JPG", L"x.JPG.morvane-tmp", L"z.JPG", L"写真"}));
     EXPECT_EQ(test::NamesInFolder(folder.PathOf(L"写真")), Names{L"y.JPG"});
     EXPECT_EQ(ReadFileBytes(folder.PathOf(L"x.JPG")), "another");
     std::optional<BatchJournal> recovered = ReadBatchJournal(journalPath);
@@ -384,7 +407,7 @@ TEST(BatchUndo, AFileLeftUnderATemporaryNameIsPutBack) {
     EXPECT_EQ(recovered->Entries[1].Outcome, RenameOutcome::Failed);
     DeleteFileW(folder.PathOf(L"x.JPG").c_str());
     EXPECT_EQ(RecoverTemporaryNames(journalPath), 1);
-    EXPECT_EQ(folder.Names(), (Names{L"w.JPG", L"x.JPG", L"写真"}));
+    EXPECT_EQ(folder.Names(), (Names{L"w.JPG", L"x.JPG", L"z.JPG", L"写真"}));
     EXPECT_EQ(RecoverTemporaryNames(journalPath), 0);
     EXPECT_TRUE(UndoableEntries(*ReadBatchJournal(journalPath)).empty());
 }
@@ -492,6 +515,92 @@ TEST(BatchUndo, AfterACrashOnlyTheRenamesThatHappenedAreUndone) {
     EXPECT_TRUE(UndoableEntries(*ReadBatchJournal(journalPath)).empty());
     EXPECT_EQ(folder.Names(), (Names{L"a.txt", L"b.txt", L"c.bak", L"d.bak", L"d.txt", L"e.txt", L"f.txt", L"g.txt",
                                      L"h.txt", L"i.txt"}));
+}
+
+// The history: each batch's journal kept when the next begins, newest first, read from short
+// summaries; a batch cut short by a crash stays undoable by what the names tell; the oldest go
+// beyond a hundred; a batch's renames come out as text a spreadsheet reads (UTF-8, commas inside
+// their quoted fields).
+TEST(BatchHistory, KeepsEveryBatchUndoableAndGivesItsRenamesAsText) {
+    TempFolder folder;
+    TempFolder store;
+    const std::wstring journalPath = store.PathOf(L"last-batch");
+    const BatchHistory history(journalPath);
+    for (const wchar_t* name : {L"a,1.txt", L"b 写真.txt", L"c.txt", L"d.doc"}) folder.AddFile(name);
+
+    // A journal of the first version, as an older Morvane left it: the newest entry.
+    const auto utf16 = [](std::wstring_view text) {
+        return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+    };
+    MoveFileW(folder.PathOf(L"d.doc").c_str(), folder.PathOf(L"d.bak").c_str());
+    WriteFileBytes(journalPath, utf16(L"\xFEFFMorvane last-batch 1\nfolder\t" + folder.Path() +
+                                      L"\ncount\t1\nE\t0\td.doc\td.bak\nR\t0\n"));
+    ASSERT_EQ(history.Summaries().size(), 1u);
+    EXPECT_EQ(history.Summaries()[0].Renamed, 1);
+    EXPECT_EQ(history.Summaries()[0].State(), HistoryState::Undoable);
+
+    // The next batch, cut short by a crash: a renamed and recorded, b renamed without its record.
+    ASSERT_FALSE(history.Archive().empty());
+    const MatchList list = Checked({L"a,1.txt", L"b 写真.txt", L"c.txt"});
+    {
+        BatchJournal plan = PlanBatch(folder.Path(), list, L"bak");
+        plan.Time = 133000000000000000ull;
+        plan.Target = L"txt";
+        plan.NewExtension = L"bak";
+        JournalRecorder recorder(journalPath, plan);
+        ASSERT_TRUE(RenameInFolder(folder.Path(), L"a,1.txt", L"a,1.bak"));
+        recorder.Record(0, true);
+        ASSERT_TRUE(RenameInFolder(folder.Path(), L"b 写真.txt", L"b 写真.bak"));
+    }
+    std::vector<BatchSummary> batches = history.Summaries();
+    ASSERT_EQ(batches.size(), 2u);
+    EXPECT_EQ(batches[0].JournalPath, journalPath);
+    EXPECT_EQ(batches[0].Renamed, 2);
+    EXPECT_EQ(batches[0].Target, L"txt");
+    EXPECT_EQ(batches[0].Folder, folder.Path());
+    EXPECT_EQ(batches[1].Folder, folder.Path());
+    EXPECT_EQ(history.NewestUndoable(), journalPath);
+
+    // Its renames as text: every file of the batch, commas and quotes inside their fields.
+    const std::string csv = BatchCsv(journalPath);
+    const std::string time = [&] {
+        const std::wstring wide = HistoryTime(133000000000000000ull, true);
+        return std::string(wide.begin(), wide.end());
+    }();
+    const auto path = [&](const char* name) {  // the folder's path is ASCII, the name UTF-8
+        const std::wstring wide = folder.Path();
+        return std::string(wide.begin(), wide.end()) + "\\" + name;
+    };
+    EXPECT_EQ(csv, "\xEF\xBB\xBF\"変更前\",\"変更後\",\"日時\",\"結果\"\r\n"
+                   "\"" + path("a,1.txt") + "\",\"" + path("a,1.bak") + "\",\"" + time + "\",\"変更しました\"\r\n"
+                   "\"" + path("b \xE5\x86\x99\xE7\x9C\x9F.txt") + "\",\"" + path("b \xE5\x86\x99\xE7\x9C\x9F.bak") + "\",\"" + time + "\",\"不明\"\r\n"
+                   "\"" + path("c.txt") + "\",\"" + path("c.bak") + "\",\"" + time + "\",\"不明\"\r\n");
+    ExportBatch(journalPath, store.PathOf(L"out.csv"));
+    EXPECT_EQ(ReadFileBytes(store.PathOf(L"out.csv")), csv);
+
+    // The older batch undone alone; the newer one stays as it is, and is the one Ctrl+Z offers.
+    EXPECT_EQ(UndoBatch(batches[1].JournalPath).Restored, 1);
+    BatchHistory::Summarize(batches[1].JournalPath);
+    EXPECT_EQ(folder.Names(), (Names{L"a,1.bak", L"b 写真.bak", L"c.txt", L"d.doc"}));
+    batches = history.Summaries();
+    EXPECT_EQ(batches[1].State(), HistoryState::Undone);
+    EXPECT_EQ(batches[0].State(), HistoryState::Undoable);
+    EXPECT_EQ(history.NewestUndoable(), journalPath);
+    EXPECT_EQ(UndoBatch(journalPath).Restored, 2);
+    BatchHistory::Summarize(journalPath);
+    EXPECT_EQ(history.NewestUndoable(), L"");
+    EXPECT_EQ(history.Summaries()[0].State(), HistoryState::Undone);
+
+    // The oldest go once more than a hundred are kept besides the newest.
+    for (size_t i = 0; i < BatchHistory::kKept + 5; ++i) {
+        WriteBatchJournal(journalPath, {folder.Path(), {{L"x" + std::to_wstring(i), L"y", false, RenameOutcome::Renamed}}});
+        ASSERT_FALSE(history.Archive().empty());
+    }
+    WriteBatchJournal(journalPath, {folder.Path(), {{L"last", L"y", false, RenameOutcome::Renamed}}});
+    batches = history.Summaries();
+    ASSERT_EQ(batches.size(), BatchHistory::kKept + 1);
+    EXPECT_EQ(ReadBatchJournal(batches[1].JournalPath)->Entries[0].OldName, L"x104");
+    EXPECT_EQ(ReadBatchJournal(batches.back().JournalPath)->Entries[0].OldName, L"x5");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,8 +34,12 @@ struct RecordingSink : ProgressSink {
     std::vector<std::pair<size_t, bool>> renamed;  // entry, outcome
     std::vector<std::pair<size_t, std::wstring>> temporaries;  // entry, the name told before the move
     void Start(int max) override { calls.push_back(L"start " + std::to_wstring(max)); }
-    void MovingThrough(size_t entry, std::wstring_view temporary) override {
+    bool refuseTemporary = false;  // as a journal that cannot record it
+    std::function<void()> onTemporary;  // runs when told, before the file moves
+    bool MovingThrough(size_t entry, std::wstring_view temporary) override {
         temporaries.emplace_back(entry, temporary);
+        if (onTemporary) onTemporary();
+        return !refuseTemporary;
     }
     void Step() override {
         ++steps;
@@ -294,6 +299,13 @@ TEST(ListMatchingFiles, LeavesOutNamesAPathWouldReadAsAnotherFile) {
                                [&] { return tree.Names().size() == 3; }));
     EXPECT_EQ(NamesOf(ListMatchingFilesWithSubFolders(tree.Path(), L"*.txt")),
               (std::vector<std::wstring>{L"x.txt", L"dot\\inner.txt"}));
+    // Nor is it listed or converted when it is the folder chosen: its path names "dot".
+    const std::wstring dotted = tree.PathOf(L"dot.");
+    EXPECT_TRUE(ListMatchingFiles(dotted, L"*.*").empty());
+    EXPECT_TRUE(ListMatchingFilesWithSubFolders(dotted, L"*.*").empty());
+    RecordingSink intoDot;
+    RenameCheckedFiles(dotted, {{L"inner.txt"}}, L"bak", intoDot);
+    EXPECT_EQ(test::NamesInFolder(tree.PathOf(L"dot")), std::vector<std::wstring>{L"inner.txt"});
 }
 
 TEST(ListMatchingFiles, NothingForNoMatchMissingFolderOrEmptyPath) {
@@ -459,17 +471,33 @@ TEST(RenameCheckedFiles, AChangeOfCaseOnlyRenamesAndOnlyWhatHappenedCounts) {
     folder.AddFile(L"x.JPG", 0, "x");
     folder.AddFile(L"y.jpg");
     folder.AddFile(L"z.Jpg");
+    // Whether this file system applies a change of case asked of it directly.
+    folder.AddFile(L"probe.JPG");
+    MoveFileW(folder.PathOf(L"probe.JPG").c_str(), folder.PathOf(L"probe.jpg").c_str());
+    const bool direct = FolderHoldsExactly(folder.Path(), L"probe.jpg");
+    DeleteFileW(folder.PathOf(L"probe.jpg").c_str());
     RecordingSink sink;
+    std::vector<std::wstring> namesWhenTold;
+    sink.onTemporary = [&] { namesWhenTold = folder.Names(); };
     RenameCheckedFiles(folder.Path(), {{L"x.JPG"}, {L"y.jpg"}, {L"z.Jpg"}, {L"gone.JPG"}}, L"jpg", sink);
     EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"x.jpg", L"y.jpg", L"z.jpg"}));
     EXPECT_EQ(test::ReadFileBytes(folder.PathOf(L"x.jpg")), "x");
     // The name already right and the file that is gone were not renamed.
     EXPECT_EQ(sink.renamed, (std::vector<std::pair<size_t, bool>>{{0, true}, {1, false}, {2, true}, {3, false}}));
-    // Where a temporary name was needed (Wine keeps the case of a direct rename), it was told
-    // before the file moved there, and it is named after the file.
+    // A temporary name only where the direct rename kept the case (Wine): told before the file
+    // moved there, and named after the file.
+    EXPECT_EQ(sink.temporaries.size(), direct ? 0u : 2u);
     for (const auto& [entry, temporary] : sink.temporaries) {
-        EXPECT_TRUE(temporary.starts_with(entry == 0 ? L"x.JPG" : L"z.Jpg")) << entry;
-        EXPECT_NE(temporary.find(L"morvane"), std::wstring::npos);
+        EXPECT_EQ(temporary, entry == 0 ? L"x.JPG.morvane-tmp" : L"z.Jpg.morvane-tmp") << entry;
+    }
+    // A temporary name that cannot be recorded is never used: the file keeps its name.
+    if (!direct) {
+        EXPECT_EQ(namesWhenTold, (std::vector<std::wstring>{L"x.jpg", L"y.jpg", L"z.Jpg"}));
+        RecordingSink unrecorded;
+        unrecorded.refuseTemporary = true;
+        RenameCheckedFiles(folder.Path(), {{L"x.jpg"}}, L"JPG", unrecorded);
+        EXPECT_EQ(unrecorded.renamed, (std::vector<std::pair<size_t, bool>>{{0, false}}));
+        EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"x.jpg", L"y.jpg", L"z.jpg"}));
     }
 
     // In a folder that tells case apart (here made by the host), another entry may hold the new

@@ -52,6 +52,8 @@ bool ReachableByPath(std::wstring_view name) {
            !name.ends_with(L' ');
 }
 
+}  // namespace
+
 void RemoveTree(const std::wstring& folder) {
     std::vector<WIN32_FIND_DATAW> entries;
     WIN32_FIND_DATAW found;
@@ -89,8 +91,6 @@ void RemoveTree(const std::wstring& folder) {
     }
     RemoveDirectoryW(folder.c_str());
 }
-
-}  // namespace
 
 std::vector<std::wstring> NamesInFolder(const std::wstring& folder) {
     std::vector<std::wstring> names;

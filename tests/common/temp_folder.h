@@ -13,6 +13,9 @@ namespace morvane::test {
 // Names of every entry of a folder, sorted, without "." and "..".
 std::vector<std::wstring> NamesInFolder(const std::wstring& folder);
 
+// Removes a folder with everything in it (a link in it is removed, never followed).
+void RemoveTree(const std::wstring& folder);
+
 // A whole file's bytes ("(missing)" when it cannot be opened), and a file written whole.
 std::string ReadFileBytes(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, std::string_view bytes);

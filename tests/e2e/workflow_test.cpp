@@ -68,23 +68,38 @@ std::wstring JournalPath() {
     return std::wstring(folder) + L"\\Morvane\\last-batch";
 }
 
-// Sets the user's journal aside for a run and puts it back afterwards.
+// Sets the user's journal, its summary and the history of earlier batches aside for a run and puts
+// them back afterwards: a run's Ctrl+Z must meet only the batches of that run.
 class JournalBackup {
 public:
-    JournalBackup() : path_(JournalPath()), aside_(path_ + L".e2e") {
-        moved_ = MoveFileExW(path_.c_str(), aside_.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+    JournalBackup() {
+        const std::wstring journal = JournalPath();
+        const std::wstring folder = journal.substr(0, journal.rfind(L'\\'));
+        for (const std::wstring& path : {journal, journal + L".summary", folder + L"\\history"}) {
+            Aside aside{path, path + L".e2e"};
+            RemoveTree(aside.Saved);
+            DeleteFileW(aside.Saved.c_str());
+            aside.Moved = MoveFileExW(path.c_str(), aside.Saved.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+            asides_.push_back(aside);
+        }
     }
     ~JournalBackup() {
-        DeleteFileW(path_.c_str());
-        if (moved_) MoveFileW(aside_.c_str(), path_.c_str());
+        for (const Aside& aside : asides_) {
+            RemoveTree(aside.Path);
+            DeleteFileW(aside.Path.c_str());
+            if (aside.Moved) MoveFileW(aside.Saved.c_str(), aside.Path.c_str());
+        }
     }
     JournalBackup(const JournalBackup&) = delete;
     JournalBackup& operator=(const JournalBackup&) = delete;
 
 private:
-    std::wstring path_;
-    std::wstring aside_;
-    bool moved_ = false;
+    struct Aside {
+        std::wstring Path;
+        std::wstring Saved;
+        bool Moved = false;
+    };
+    std::vector<Aside> asides_;
 };
 
 class EndToEnd : public ::testing::Test {

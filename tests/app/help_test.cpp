@@ -40,6 +40,7 @@ const std::vector<std::pair<std::wstring, std::wstring>> kTopPages = {
     {L"batch.htm", L"一括変換ダイアログ"},
     {L"subfolders.htm", L"サブフォルダも含めて変換"},
     {L"undo.htm", L"一括変換を元に戻す"},
+    {L"history.htm", L"変換の履歴"},
     {L"extlist.htm", L"拡張子リスト"},
     {L"foldermenu.htm", L"フォルダの右クリックメニュー"},
     {L"foldermenu-user.htm", L"右クリックメニューと管理者の権限"},

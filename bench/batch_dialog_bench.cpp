@@ -15,7 +15,7 @@
 
 #include "bench_support.h"
 #include "large_folders.h"
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "batch/batch_dialog.h"
 #include "ui/application.h"
 #include "ui/executable.h"

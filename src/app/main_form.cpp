@@ -8,7 +8,7 @@
 #include "app/folder_menu.h"
 #include "app/help.h"
 #include "app/history_form.h"
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "batch/batch_history.h"
 #include "batch/batch_journal.h"
 #include "batch/extension_list_dialog.h"

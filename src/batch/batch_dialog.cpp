@@ -3,7 +3,7 @@
 #include <initializer_list>
 #include <vector>
 
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "batch/batch_history.h"
 #include "batch/batch_journal.h"
 #include "batch/file_names.h"

@@ -13,7 +13,7 @@
 #include "app/about_box.h"
 #include "app/folder_menu.h"
 #include "app/help.h"
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "batch/batch_journal.h"
 #include "batch/extension_list_dialog.h"
 #include "common/registry_backup.h"

@@ -8,7 +8,7 @@
 #include <optional>
 #include <utility>
 
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "batch/batch_journal.h"
 #include "batch/live_progress.h"
 #include "common/temp_folder.h"

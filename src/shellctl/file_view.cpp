@@ -8,7 +8,6 @@
 #include "shellctl/folder_view.h"
 #include "shellctl/shell_context_menu.h"
 #include "shellctl/shell_folder.h"
-#include "shellctl/text_widths.h"
 #include "ui/gdi.h"
 #include "ui/handles.h"
 #include "ui/screen_cursor.h"
@@ -88,7 +87,6 @@ struct TFileView::Item {
     ULONG Attributes = 0;
     bool CaptionKnown = false;
     bool AttributesKnown = false;
-    bool Selected = false;  // while the items move in a sort
     // Size and last-write time, once asked for: those of the file system where the item is one of
     // its entries (the find data an identifier carries holds a 32-bit size), else of the find data.
     bool FactsKnown = false;
@@ -196,32 +194,15 @@ void TFileView::SetShowExtensions(bool show) {
     Invalidate();
 }
 
-void TFileView::FitListColumns() {
-    if (Style() != ViewStyle::List || items_.empty()) return;
-    // The control would measure every item's label for this, which takes seconds for 100,000
-    // items whose captions each come from the shell. A plain item shows its file name, or (a file
-    // whose extension the shell hides) less of it: the file names' widths, summed from their
-    // characters, bound the captions' widths, and only the captions that may be wider than the
-    // widest one measured so far are asked of the shell and measured whole. Other items (drives,
-    // folders with names of their own) are asked and measured as they are.
-    const WindowDC dc(Handle());
-    const SelectedObject font(dc, Font() ? Font() : GetStockObject(DEFAULT_GUI_FONT));
-    TextWidths widths(dc);
-    std::vector<std::pair<int, Item*>> bounds;
-    bounds.reserve(items_.size());
-    for (const auto& item : items_) {
-        WIN32_FIND_DATAW found{};
-        const bool plain = !item->CaptionKnown && FindDataOf(*item, found) && (IsFile(found) || IsPlainFolder(found));
-        bounds.emplace_back(widths.Of(plain ? std::wstring_view(found.cFileName) : CaptionOf(*item)), item.get());
-    }
-    std::sort(bounds.begin(), bounds.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
-    int widest = 0;
-    for (const auto& [bound, item] : bounds) {
-        if (bound <= widest) break;
-        widest = std::max(widest, widths.Exact(CaptionOf(*item)));
-    }
-    // The small icon and the room around it and the label.
-    SetListColumnWidth(widest + GetSystemMetrics(SM_CXSMICON) + 12);
+int TFileView::CaptionWidthBound(int index, TextWidths& widths) {
+    // A plain item shows its file name, or (a file whose extension the shell hides) less of it:
+    // the file name bounds the caption without asking the shell for it. Other items (drives,
+    // folders with names of their own) are asked as they are.
+    Item* item = ItemAt(index);
+    if (!item) return 0;
+    WIN32_FIND_DATAW found{};
+    const bool plain = !item->CaptionKnown && FindDataOf(*item, found) && (IsFile(found) || IsPlainFolder(found));
+    return widths.Of(plain ? std::wstring_view(found.cFileName) : std::wstring_view(CaptionOf(*item)));
 }
 
 bool TFileView::FindDataOf(const Item& item, WIN32_FIND_DATAW& found) const {
@@ -380,18 +361,11 @@ int TFileView::ItemOverlay(int index) {
     return item && (AttributesOf(*item) & SFGAO_LINK) ? kShortcutOverlay : 0;
 }
 
-int TFileView::FindCaption(const std::wstring& text, bool partial, int start, bool wrap) {
-    const int count = static_cast<int>(items_.size());
-    if (count == 0 || text.empty()) return -1;
-    start = std::clamp(start, 0, count - 1);
-    const int steps = wrap ? count : count - start;
-    for (int step = 0; step < steps; ++step) {
-        const int index = (start + step) % count;
-        // What the row shows, whether drawn yet or not; asking the shell for every caption of a
-        // large folder would take seconds, and mostly the file name answers.
-        if (CaptionBegins(*items_[static_cast<size_t>(index)], text, !partial)) return index;
-    }
-    return -1;
+bool TFileView::CaptionStarts(int index, const std::wstring& text, bool whole) {
+    // What the row shows, whether drawn yet or not; asking the shell for every caption of a large
+    // folder would take seconds, and mostly the file name answers.
+    Item* item = ItemAt(index);
+    return item && CaptionBegins(*item, text, whole);
 }
 
 std::vector<size_t> TFileView::OrderBy(int column) {
@@ -447,35 +421,13 @@ std::vector<size_t> TFileView::OrderBy(int column) {
 
 void TFileView::Sort(int column) {
     if (!folder_ || items_.empty()) return;
-    // The selection, the focus and the anchor of range selection stay with their items.
-    const int focused = Focused(), mark = SelectionMark();
-    const Item* focusedItem = ItemAt(focused);
-    const Item* markItem = ItemAt(mark);
-    for (int index = FirstSelected(); index >= 0; index = NextSelected(index))
-        if (Item* item = ItemAt(index)) item->Selected = true;
-
     const std::vector<size_t> order = OrderBy(column);
-    std::vector<std::unique_ptr<Item>> sorted;
-    sorted.reserve(items_.size());
-    for (size_t index : order) sorted.push_back(std::move(items_[index]));
-    items_ = std::move(sorted);
-
-    if (focused < 0 && mark < 0 && SelectedCount() == 0) {
-        Invalidate();
-        return;
-    }
-    ClearSelection();
-    int newFocus = -1, newMark = -1;
-    for (size_t i = 0; i < items_.size(); ++i) {
-        Item& item = *items_[i];
-        if (item.Selected) AddToSelection(static_cast<int>(i));
-        item.Selected = false;
-        if (&item == focusedItem) newFocus = static_cast<int>(i);
-        if (&item == markItem) newMark = static_cast<int>(i);
-    }
-    SetFocused(newFocus);
-    SetSelectionMark(newMark);
-    Invalidate();
+    Reorder(order, [&] {
+        std::vector<std::unique_ptr<Item>> sorted;
+        sorted.reserve(items_.size());
+        for (size_t index : order) sorted.push_back(std::move(items_[index]));
+        items_ = std::move(sorted);
+    });
 }
 
 void TFileView::SortByColumn(int column) {

@@ -72,7 +72,9 @@ protected:
     std::wstring ItemText(int index, int column) override;
     int ItemImage(int index) override;
     int ItemOverlay(int index) override;
-    int FindCaption(const std::wstring& text, bool partial, int start, bool wrap) override;
+    // What a row shows, answered from the file name where it tells as much as the shell would.
+    bool CaptionStarts(int index, const std::wstring& text, bool whole) override;
+    int CaptionWidthBound(int index, TextWidths& widths) override;
     void ColumnClick(int column) override;
     void DoubleClick() override;
     void RightClick(POINT point) override;
@@ -97,8 +99,6 @@ private:
     void LearnAllFacts();
     // Puts the items in the order of the column and its direction, the selection moving with them.
     void Sort(int column);
-    // In the list style, columns as wide as the widest name.
-    void FitListColumns();
     std::vector<size_t> OrderBy(int column);
 
     ComPtr<IShellFolder> folder_;

@@ -44,6 +44,20 @@ public:
     explicit KeptSelection(const ListView& list) : focused_(list.Focused()), mark_(list.SelectionMark()) {
         for (int index = list.FirstSelected(); index >= 0; index = list.NextSelected(index)) selected_.push_back(index);
     }
+    bool Empty() const { return selected_.empty() && focused_ < 0 && mark_ < 0; }
+    // The same items at their places after a move: now[i] is where the item once at i is.
+    KeptSelection Moved(const std::vector<int>& now) const {
+        const auto at = [&](int index) {
+            return index >= 0 && static_cast<size_t>(index) < now.size() ? now[static_cast<size_t>(index)] : -1;
+        };
+        KeptSelection moved = *this;
+        moved.selected_.clear();
+        for (const int index : selected_)
+            if (at(index) >= 0) moved.selected_.push_back(at(index));
+        moved.focused_ = at(focused_);
+        moved.mark_ = at(mark_);
+        return moved;
+    }
     void Restore(ListView& list) const {
         list.ClearSelection();
         for (const int index : selected_) list.AddToSelection(index);
@@ -206,6 +220,39 @@ void ListView::EditLabel(int index) {
     SendMessageW(Handle(), LVM_EDITLABELW, static_cast<WPARAM>(index), 0);
 }
 
+void ListView::Reorder(const std::vector<size_t>& order, const std::function<void()>& move) {
+    const KeptSelection before(*this);
+    move();
+    if (before.Empty()) {
+        Invalidate();
+        return;
+    }
+    std::vector<int> now(order.size(), -1);  // by the place before
+    for (size_t i = 0; i < order.size(); ++i)
+        if (order[i] < now.size()) now[order[i]] = static_cast<int>(i);
+    before.Moved(now).Restore(*this);
+    Invalidate();
+}
+
+bool ListView::CaptionStarts(int index, const std::wstring& text, bool whole) {
+    const std::wstring caption = ItemText(index, 0);
+    if (caption.size() < text.size() || (whole && caption.size() != text.size())) return false;
+    return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, caption.data(), static_cast<int>(text.size()),
+                          text.data(), static_cast<int>(text.size())) == CSTR_EQUAL;
+}
+
+int ListView::FindCaption(const std::wstring& text, bool partial, int start, bool wrap) {
+    const int count = Count();
+    if (count == 0 || text.empty()) return -1;
+    start = std::clamp(start, 0, count - 1);
+    const int steps = wrap ? count : count - start;
+    for (int step = 0; step < steps; ++step) {
+        const int index = (start + step) % count;
+        if (CaptionStarts(index, text, !partial)) return index;
+    }
+    return -1;
+}
+
 ViewStyle ListView::Style() const {
     switch (GetWindowLongPtrW(Handle(), GWL_STYLE) & LVS_TYPEMASK) {
     case LVS_SMALLICON:
@@ -219,6 +266,25 @@ ViewStyle ListView::Style() const {
 }
 
 void ListView::SetListColumnWidth(int width) { SendMessageW(Handle(), LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(width, 0)); }
+
+void ListView::FitListColumns() {
+    const int count = Count();
+    if (Style() != ViewStyle::List || count == 0) return;
+    const WindowDC dc(Handle());
+    const SelectedObject font(dc, Font() ? Font() : GetStockObject(DEFAULT_GUI_FONT));
+    TextWidths widths(dc);
+    std::vector<std::pair<int, int>> bounds;  // bound, item
+    bounds.reserve(static_cast<size_t>(count));
+    for (int index = 0; index < count; ++index) bounds.emplace_back(CaptionWidthBound(index, widths), index);
+    std::sort(bounds.begin(), bounds.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    int widest = 0;
+    for (const auto& [bound, index] : bounds) {
+        if (bound <= widest) break;
+        widest = std::max(widest, widths.Exact(ItemText(index, 0)));
+    }
+    // The small icon and the room around it and the label.
+    SetListColumnWidth(widest + GetSystemMetrics(SM_CXSMICON) + 12);
+}
 
 void ListView::SetStyle(ViewStyle style) {
     if (style == Style()) return;

@@ -7,9 +7,12 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "ui/control.h"
+#include "ui/text_widths.h"
 
 namespace morvane {
 
@@ -52,11 +55,19 @@ public:
     bool MultiSelect() const;
     void SetMultiSelect(bool multiSelect);
     void EditLabel(int index);
+    // Puts the owner's items in a new order, order[i] being the place before of the item now at
+    // i: the owner moves its items in move(), and the selection, the focus and the anchor of range
+    // selection stay with their items.
+    void Reorder(const std::vector<size_t>& order, const std::function<void()>& move);
 
     ViewStyle Style() const;
     void SetStyle(ViewStyle style);
     // In the list style: the width of its columns, the same for all of them.
     void SetListColumnWidth(int width);
+    // In the list style: columns as wide as the widest caption with its small icon (the control
+    // would measure every label itself, asking the owner for each one). Only the captions whose
+    // bound (CaptionWidthBound) passes the widest measured so far are asked and measured whole.
+    void FitListColumns();
     void SetImageLists(HIMAGELIST large, HIMAGELIST small);  // not owned
     int ItemAt(POINT client) const;
     RECT ItemRect(int index) const;
@@ -67,11 +78,12 @@ protected:
     virtual std::wstring ItemText(int /*index*/, int /*column*/) { return {}; }
     virtual int ItemImage(int /*index*/) { return 0; }
     virtual int ItemOverlay(int /*index*/) { return 0; }
-    // Typing ahead: the first item from start on (going round the end when wrap is set) whose
-    // caption begins with the text (is the text, unless partial), ignoring case; -1 when none.
-    virtual int FindCaption(const std::wstring& /*text*/, bool /*partial*/, int /*start*/, bool /*wrap*/) {
-        return -1;
-    }
+    // Typing ahead: whether the item's caption begins with the text (is the text, when whole),
+    // ignoring case. By default the caption is asked; an owner may answer from less.
+    virtual bool CaptionStarts(int index, const std::wstring& text, bool whole);
+    // At least the width of the item's caption in the font of the measure; by default the caption
+    // measured. An owner may answer from a text it has at hand that is never narrower.
+    virtual int CaptionWidthBound(int index, TextWidths& widths) { return widths.Of(ItemText(index, 0)); }
     virtual void ColumnClick(int) {}
     virtual void DoubleClick() {}
     virtual void RightClick(POINT) {}
@@ -81,6 +93,11 @@ protected:
     virtual void Edited(int, const std::wstring&) {}
 
     bool Notify(const NMHDR& header, LRESULT& result) override;
+
+private:
+    // The first item from start on (going round the end when wrap is set) whose caption starts
+    // with the text; -1 when none.
+    int FindCaption(const std::wstring& text, bool partial, int start, bool wrap);
 };
 
 }  // namespace morvane

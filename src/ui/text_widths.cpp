@@ -1,4 +1,4 @@
-#include "shellctl/text_widths.h"
+#include "ui/text_widths.h"
 
 namespace morvane {
 

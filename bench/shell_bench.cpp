@@ -129,8 +129,7 @@ int wmain() {
     }
 
     std::printf("Switching the view of the 100,000 files from the report to each other style and back, each\n"
-                "painted; a style that sizes its columns by the captions has the shell name every file the first\n"
-                "time:\n");
+                "painted; the list and small-icon styles size their columns by the widest caption:\n");
     struct Switch {
         const char* Name;
         ViewStyle Style;

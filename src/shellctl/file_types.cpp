@@ -72,4 +72,24 @@ void TypeLooks::RememberFolder(Look look) {
     folder_ = std::move(look);
 }
 
+std::wstring_view FileNameStem(std::wstring_view name) {
+    const size_t dot = name.rfind(L'.');
+    return dot == std::wstring_view::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
+std::optional<std::wstring_view> ShownNames::Find(std::wstring_view fileName) const {
+    if (!learn_) return std::nullopt;
+    const auto rule = rules_.find(UpperExtension(fileName));
+    if (rule == rules_.end() || rule->second == Rule::EachItsOwn) return std::nullopt;
+    return rule->second == Rule::Whole ? fileName : FileNameStem(fileName);
+}
+
+void ShownNames::Remember(std::wstring_view fileName, std::wstring_view shown) {
+    if (!learn_) return;
+    const Rule rule = shown == fileName ? Rule::Whole : shown == FileNameStem(fileName) ? Rule::Stem : Rule::EachItsOwn;
+    const auto [known, added] = rules_.try_emplace(UpperExtension(fileName), rule);
+    // Two files of one type shown by different rules: the type is asked file by file.
+    if (!added && known->second != rule) known->second = Rule::EachItsOwn;
+}
+
 }  // namespace morvane

@@ -6,7 +6,9 @@
 // itself, and for every folder that has no icon of its own.
 #include <windows.h>
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 namespace morvane {
@@ -49,6 +51,28 @@ private:
     std::unordered_map<std::wstring, Entry> entries_;
     bool folderKnown_ = false;
     Look folder_;
+};
+
+// A file's name without its extension, as the shell shows it when it hides the extension.
+std::wstring_view FileNameStem(std::wstring_view name);
+
+// How the shell shows the names of plain files by their type: whole, or without the extension
+// (the user's setting and the type's own NeverShowExt say which). Learned from the first file of
+// a type that the shell names, for one reading of a folder, so that a large folder has the shell
+// name one file per type instead of every file. In a folder with a desktop.ini, which may give
+// files names of their own, nothing is learned.
+class ShownNames {
+public:
+    explicit ShownNames(bool learn = false) : learn_(learn) {}
+    // The name the shell shows for the plain file, when its type tells.
+    std::optional<std::wstring_view> Find(std::wstring_view fileName) const;
+    // What the shell showed for a plain file of the folder.
+    void Remember(std::wstring_view fileName, std::wstring_view shown);
+
+private:
+    enum class Rule { Whole, Stem, EachItsOwn };
+    std::unordered_map<std::wstring, Rule> rules_;  // by the upper-cased extension
+    bool learn_;
 };
 
 }  // namespace morvane

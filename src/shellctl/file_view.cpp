@@ -57,11 +57,6 @@ bool StartsWithIgnoringCase(std::wstring_view text, std::wstring_view start, boo
                           start.data(), static_cast<int>(start.size())) == CSTR_EQUAL;
 }
 
-// A file's name without its extension, as the shell shows it when it hides the extension.
-std::wstring_view Stem(std::wstring_view name) {
-    const size_t dot = name.rfind(L'.');
-    return dot == std::wstring_view::npos || dot == 0 ? name : name.substr(0, dot);
-}
 
 bool IsFile(const WIN32_FIND_DATAW& found) { return !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && found.cFileName[0]; }
 
@@ -162,6 +157,8 @@ void TFileView::FillList() {
     // when released.
     ClearItems();
     icons_ = folder.As<IShellIcon>();
+    const std::wstring settings = folderPath_ + (folderPath_.ends_with(L'\\') ? L"" : L"\\") + L"desktop.ini";
+    names_ = ShownNames(!folderPath_.empty() && GetFileAttributesW(settings.c_str()) == INVALID_FILE_ATTRIBUTES);
     for (IDList id = contents.Next(); id; id = contents.Next()) {
         auto item = std::make_unique<Item>(std::move(id));
         if (!mask_.empty() && !(AttributesOf(*item) & SFGAO_FOLDER)) {
@@ -271,9 +268,16 @@ const std::wstring& TFileView::CaptionOf(Item& item) {
         WIN32_FIND_DATAW found{};
         const bool hasFindData = FindDataOf(item, found);
         const bool plainFolder = hasFindData && IsPlainFolder(found) && !(AttributesOf(item) & SFGAO_LINK);
-        const bool fileByName = hasFindData && showExtensions_ && IsFile(found);
-        item.Caption = plainFolder || fileByName ? std::wstring(found.cFileName)
-                                                 : DisplayName(folder_.Get(), item.Id.Get(), SHGDN_INFOLDER);
+        const bool file = hasFindData && IsFile(found);
+        const std::optional<std::wstring_view> byType = file ? names_.Find(found.cFileName) : std::nullopt;
+        if (plainFolder || (file && showExtensions_)) {
+            item.Caption = found.cFileName;
+        } else if (byType) {
+            item.Caption = *byType;
+        } else {
+            item.Caption = DisplayName(folder_.Get(), item.Id.Get(), SHGDN_INFOLDER);
+            if (file) names_.Remember(found.cFileName, item.Caption);
+        }
         item.CaptionKnown = true;
     }
     return item.Caption;
@@ -287,7 +291,7 @@ bool TFileView::CaptionBegins(Item& item, const std::wstring& text, bool whole) 
     // text is no longer than that, the file name answers for either; a longer text can only match
     // the whole name, and whether that is shown only the shell knows.
     const std::wstring_view name = found.cFileName;
-    if (text.size() <= Stem(name).size() || !StartsWithIgnoringCase(name, text, false))
+    if (text.size() <= FileNameStem(name).size() || !StartsWithIgnoringCase(name, text, false))
         return StartsWithIgnoringCase(name, text, false);
     return StartsWithIgnoringCase(CaptionOf(item), text, false);
 }

@@ -107,6 +107,7 @@ private:
     ComPtr<IShellIcon> icons_;  // the folder's own icons, when it has them
     bool fileExecute_ = true;
     bool showExtensions_ = false;
+    ShownNames names_;  // how the shell shows this folder's files, by type
     std::vector<std::wstring> mask_;
     Link<TFolderView> folderView_;
     Link<TShellContextMenu> contextMenu_;

@@ -267,9 +267,9 @@ ViewStyle ListView::Style() const {
 
 void ListView::SetListColumnWidth(int width) { SendMessageW(Handle(), LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(width, 0)); }
 
-void ListView::FitListColumns() {
+std::pair<int, int> ListView::WidestCaption() {
     const int count = Count();
-    if (Style() != ViewStyle::List || count == 0) return;
+    if (count == 0) return {-1, 0};
     const WindowDC dc(Handle());
     const SelectedObject font(dc, Font() ? Font() : GetStockObject(DEFAULT_GUI_FONT));
     TextWidths widths(dc);
@@ -277,17 +277,62 @@ void ListView::FitListColumns() {
     bounds.reserve(static_cast<size_t>(count));
     for (int index = 0; index < count; ++index) bounds.emplace_back(CaptionWidthBound(index, widths), index);
     std::sort(bounds.begin(), bounds.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
-    int widest = 0;
+    std::pair<int, int> widest{bounds.front().second, 0};
     for (const auto& [bound, index] : bounds) {
-        if (bound <= widest) break;
-        widest = std::max(widest, widths.Exact(ItemText(index, 0)));
+        if (bound <= widest.second) break;
+        if (const int width = widths.Exact(ItemText(index, 0)); width > widest.second) widest = {index, width};
     }
+    return widest;
+}
+
+void ListView::FitListColumns() {
+    if (Style() == ViewStyle::SmallIcon) {
+        MeasureSmallIcons(false);
+        return;
+    }
+    if (Style() != ViewStyle::List || Count() == 0) return;
     // The small icon and the room around it and the label.
-    SetListColumnWidth(widest + GetSystemMetrics(SM_CXSMICON) + 12);
+    SetListColumnWidth(WidestCaption().second + GetSystemMetrics(SM_CXSMICON) + 12);
+}
+
+void ListView::MeasureSmallIcons(bool comingIn) {
+    // The control sizes small icons by measuring every item's label as the style comes in, asking
+    // the owner for each (seconds for 100,000): it measures one item instead, which stands for the
+    // widest caption, and then takes the items back.
+    const int count = Count();
+    if (count == 0) return;
+    const auto [widest, width] = WidestCaption();
+    if (!comingIn && width == smallIconWidth_ && count == smallIconCount_) return;
+    smallIconWidth_ = width;
+    smallIconCount_ = count;
+    const KeptSelection kept(*this);
+    const bool lock = IsWindowVisible(Handle()) != FALSE;
+    if (lock) SendMessageW(Handle(), WM_SETREDRAW, FALSE, 0);
+    standIn_ = widest;
+    SendMessageW(Handle(), LVM_SETITEMCOUNT, 1, 0);
+    // Sized again, it comes in again (through the large icons, which measure nothing).
+    if (!comingIn) SetStyleBits(ViewStyle::Icon);
+    SetStyleBits(ViewStyle::SmallIcon);
+    standIn_ = -1;
+    SendMessageW(Handle(), LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0);
+    // The items back in their places on the grid of the new size.
+    SendMessageW(Handle(), LVM_ARRANGE, LVA_DEFAULT, 0);
+    kept.Restore(*this);
+    if (lock) SendMessageW(Handle(), WM_SETREDRAW, TRUE, 0);
+    Invalidate();
+}
+
+void ListView::SetStyleBits(ViewStyle style) {
+    const LONG_PTR old = GetWindowLongPtrW(Handle(), GWL_STYLE);
+    SetWindowLongPtrW(Handle(), GWL_STYLE, (old & ~static_cast<LONG_PTR>(LVS_TYPEMASK)) | StyleBits(style));
 }
 
 void ListView::SetStyle(ViewStyle style) {
     if (style == Style()) return;
+    if (style == ViewStyle::SmallIcon && Count() > 0) {
+        MeasureSmallIcons(true);
+        return;
+    }
     // Under Wine the list style, coming in, sizes its columns by measuring every item's label
     // (seconds for 100,000 items, whose owner names each one): it comes in without items, its
     // columns keep the control's own width, and the items come back with their selection, focus
@@ -298,8 +343,13 @@ void ListView::SetStyle(ViewStyle style) {
         kept.emplace(*this);
         SendMessageW(Handle(), LVM_SETITEMCOUNT, 0, 0);
     }
-    const LONG_PTR old = GetWindowLongPtrW(Handle(), GWL_STYLE);
-    SetWindowLongPtrW(Handle(), GWL_STYLE, (old & ~static_cast<LONG_PTR>(LVS_TYPEMASK)) | StyleBits(style));
+    // The control's own lock on its drawing: it lays the items out in the new style without
+    // drawing each of them on the way, and draws once when the lock is released. (Releasing it
+    // shows the window, so a hidden one is not locked.)
+    const bool lock = IsWindowVisible(Handle()) != FALSE;
+    if (lock) SendMessageW(Handle(), WM_SETREDRAW, FALSE, 0);
+    SetStyleBits(style);
+    if (lock) SendMessageW(Handle(), WM_SETREDRAW, TRUE, 0);
     if (kept) {
         SetCount(count);
         kept->Restore(*this);
@@ -338,7 +388,7 @@ bool ListView::Notify(const NMHDR& header, LRESULT& result) {
         // The control's own request, answered in place.
         auto& item = const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)).item;
         if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
-            const std::wstring text = ItemText(item.iItem, item.iSubItem);
+            const std::wstring text = ItemText(standIn_ >= 0 ? standIn_ : item.iItem, item.iSubItem);
             const size_t length = std::min(text.size(), static_cast<size_t>(item.cchTextMax - 1));
             text.copy(item.pszText, length);
             item.pszText[length] = L'\0';

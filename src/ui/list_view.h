@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ui/control.h"
@@ -95,6 +96,15 @@ protected:
     bool Notify(const NMHDR& header, LRESULT& result) override;
 
 private:
+    // The item whose caption is the widest, and its width; -1 without items.
+    std::pair<int, int> WidestCaption();
+    // Has the small-icon style size its items by the widest caption (coming in, or again when the
+    // widest changed).
+    void MeasureSmallIcons(bool comingIn);
+    void SetStyleBits(ViewStyle style);
+    int standIn_ = -1;         // while measuring: the item that answers for item 0
+    int smallIconWidth_ = -1;  // the widest caption the small icons were sized by
+    int smallIconCount_ = 0;   // and the items they were arranged for
     // The first item from start on (going round the end when wrap is set) whose caption starts
     // with the text; -1 when none.
     int FindCaption(const std::wstring& text, bool partial, int start, bool wrap);

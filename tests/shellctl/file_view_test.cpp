@@ -617,6 +617,28 @@ TEST_F(FileViewTest, ARenameUpdatesTheWholeRowAndTheColumnsWidth) {
     test::TypeLabel(reinterpret_cast<HWND>(SendMessageW(list_.Handle(), LVM_GETEDITCONTROL, 0, 0)), wider);
     ASSERT_EQ(list_.Text(index), wider);
     EXPECT_GT(columnWidth(), widthOf(wider) + GetSystemMetrics(SM_CXSMICON));
+
+    // Small icons take the widest caption's width as well, coming in and after a rename, and every
+    // row still shows its own caption.
+    const auto rowWidth = [&](int item) {
+        RECT bounds{LVIR_BOUNDS, 0, 0, 0};
+        SendMessageW(list_.Handle(), LVM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&bounds));
+        return static_cast<int>(bounds.right - bounds.left);
+    };
+    list_.SetViewStyle(ViewStyle::SmallIcon);
+    EXPECT_GT(rowWidth(index), widthOf(wider) + GetSystemMetrics(SM_CXSMICON));
+    const std::wstring widest = std::wstring(60, L'W') + L".txt";
+    const int renamed = IndexOf(list_, wide);
+    list_.EditLabel(renamed);
+    test::TypeLabel(reinterpret_cast<HWND>(SendMessageW(list_.Handle(), LVM_GETEDITCONTROL, 0, 0)), widest);
+    ASSERT_EQ(list_.Text(renamed), widest);
+    EXPECT_GT(rowWidth(renamed), widthOf(widest) + GetSystemMetrics(SM_CXSMICON));
+    const std::vector<std::wstring> captions = Captions(list_);
+    EXPECT_EQ(std::set<std::wstring>(captions.begin(), captions.end()).size(), 72u);
+    // Each in a place of its own on the grid.
+    std::set<std::pair<LONG, LONG>> places;
+    for (int item = 0; item < list_.Count(); ++item) places.emplace(list_.ItemRect(item).left, list_.ItemRect(item).top);
+    EXPECT_EQ(places.size(), 72u);
 }
 
 // Explorer's "hide extensions of known types" makes the shell's names drop the extension; the
@@ -668,6 +690,21 @@ TEST_F(FileViewTest, ExtensionsShownWhenAskedAndTypingGoesByWhatIsShown) {
               (std::vector<std::wstring>{L"memo.txt", L"photo.jpeg", L"photo.jpg.txt", L"photo.png", L"版.d"}));
     list_.SetShowExtensions(false);
     EXPECT_EQ(list_.Text(index), L"photo");
+
+    // Extensions shown by the system, but never for a type that says so: each file by its type.
+    const test::RegistryBackup type(HKEY_CLASSES_ROOT, L".mvnshow");
+    const test::RegistryBackup program(HKEY_CLASSES_ROOT, L"Morvane.TestNoExtension");
+    RegSetKeyValueW(HKEY_CLASSES_ROOT, L".mvnshow", nullptr, REG_SZ, L"Morvane.TestNoExtension",
+                    sizeof L"Morvane.TestNoExtension");
+    RegSetKeyValueW(HKEY_CLASSES_ROOT, L"Morvane.TestNoExtension", L"NeverShowExt", REG_SZ, L"", sizeof L"");
+    const DWORD show = 0;
+    RegSetKeyValueW(HKEY_CURRENT_USER, advancedKey.c_str(), L"HideFileExt", REG_DWORD, &show, sizeof show);
+    for (const wchar_t* name : {L"x.mvnshow", L"y.MVNSHOW", L"z.mvnshow"}) folder.AddFile(name);
+    Show(folder.Path());
+    shown.clear();
+    for (const std::wstring& caption : Captions(list_)) shown.insert(caption);
+    EXPECT_EQ(shown, (std::multiset<std::wstring>{L"memo.txt", L"photo.jpeg", L"photo.jpg.txt", L"photo.png", L"x",
+                                                 L"y", L"z", L"版.d"}));
 }
 
 TEST_F(FileViewTest, TheDesktopAndNoFolder) {

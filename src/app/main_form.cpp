@@ -180,6 +180,19 @@ void TForm1::Show() {
 }
 
 bool TForm1::KeyPreview(const MSG& message) {
+    const HWND fieldFocus = GetFocus();
+    // Alt+Down opens a field's drop-down menu, as on a combo box.
+    if (message.message == WM_SYSKEYDOWN && message.wParam == VK_DOWN &&
+        (fieldFocus == Edit1.Handle() || fieldFocus == Edit2.Handle())) {
+        (fieldFocus == Edit1.Handle() ? Toolbars.FlatButton1 : Toolbars.FlatButton2).Click();
+        return true;
+    }
+    // Enter in the new-extension field starts the batch.
+    if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN && fieldFocus == Edit2.Handle() &&
+        GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_MENU) >= 0) {
+        Button3Click();
+        return true;
+    }
     if (message.message != WM_KEYDOWN || (message.wParam != 'Z' && message.wParam != 'H')) return false;
     if (GetKeyState(VK_CONTROL) >= 0 || GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_MENU) < 0) return false;
     // Ctrl+H anywhere in the window, the fields too (where it would only be a backspace).

@@ -193,6 +193,25 @@ LRESULT Form::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         Close();
         return 0;
     }
+    if (message == WM_ACTIVATE && LOWORD(wParam) == WA_INACTIVE) {
+        // The control that had the keys gets them back when the form is active again (after a
+        // dialog or a menu), as in a dialog box.
+        const HWND focus = GetFocus();
+        if (focus && IsChild(Handle(), focus)) lastFocus_ = focus;
+    }
+    if (message == WM_SETFOCUS) {
+        HWND target = lastFocus_;
+        if (!target || !IsChild(Handle(), target) || !IsWindowVisible(target) || !IsWindowEnabled(target))
+            target = GetNextDlgTabItem(Handle(), nullptr, FALSE);
+        if (target && target != Handle()) ::SetFocus(target);
+        return 0;
+    }
+    if (message == WM_SYSCOLORCHANGE || message == WM_THEMECHANGED) {
+        // Everything on the form is drawn again in the new colours.
+        const LRESULT result = WinControl::WndProc(message, wParam, lParam);
+        RedrawWindow(Handle(), nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+        return result;
+    }
     if (message == WM_SHOWWINDOW && wParam && !iconsGiven_) {
         // Given as the window first comes into sight: under Wine each icon costs a few
         // milliseconds, and a dialog that is never opened needs none.

@@ -23,6 +23,7 @@ using test::RegistryBackup;
 using test::RegistryText;
 using test::NamesInFolder;
 using test::ReadFileBytes;
+using test::RemoveTree;
 using test::TempFolder;
 
 constexpr wchar_t kSettingsKey[] = L"Halvik\\Morvane";

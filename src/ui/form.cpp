@@ -105,6 +105,8 @@ int Form::ShowModal() {
     modal_ = true;
     modalResult_ = mrNone;
     const HWND previous = GetActiveWindow();
+    // The control that had the keys gets them back afterwards, as under a dialog box.
+    const HWND previousFocus = GetFocus();
     const std::vector<HWND> disabled = DisableOtherWindows(Handle());
     Show();
     if (const HWND first = GetNextDlgTabItem(Handle(), nullptr, FALSE)) ::SetFocus(first);
@@ -131,6 +133,9 @@ int Form::ShowModal() {
     SetVisible(false);
     modal_ = false;
     if (previous && IsWindow(previous)) SetActiveWindow(previous);
+    if (previousFocus && IsWindow(previousFocus) && IsWindowVisible(previousFocus) && IsWindowEnabled(previousFocus) &&
+        GetAncestor(previousFocus, GA_ROOT) == GetActiveWindow())
+        ::SetFocus(previousFocus);
     if (failure) {
         try {
             std::rethrow_exception(failure);
@@ -191,19 +196,6 @@ bool Form::DialogKey(const MSG& message) {
 LRESULT Form::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CLOSE) {
         Close();
-        return 0;
-    }
-    if (message == WM_ACTIVATE && LOWORD(wParam) == WA_INACTIVE) {
-        // The control that had the keys gets them back when the form is active again (after a
-        // dialog or a menu), as in a dialog box.
-        const HWND focus = GetFocus();
-        if (focus && IsChild(Handle(), focus)) lastFocus_ = focus;
-    }
-    if (message == WM_SETFOCUS) {
-        HWND target = lastFocus_;
-        if (!target || !IsChild(Handle(), target) || !IsWindowVisible(target) || !IsWindowEnabled(target))
-            target = GetNextDlgTabItem(Handle(), nullptr, FALSE);
-        if (target && target != Handle()) ::SetFocus(target);
         return 0;
     }
     if (message == WM_SYSCOLORCHANGE || message == WM_THEMECHANGED) {

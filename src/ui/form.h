@@ -81,7 +81,6 @@ private:
     bool iconsGiven_ = false;
     Button* defaultButton_ = nullptr;
     Button* cancelButton_ = nullptr;
-    HWND lastFocus_ = nullptr;  // the control that had the keys when the form was last active
 };
 
 }  // namespace morvane

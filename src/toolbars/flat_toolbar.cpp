@@ -286,6 +286,8 @@ void TFlatToolbar::Loaded() {
         const LONG_PTR style = GetWindowLongPtrW(Handle(), GWL_STYLE) & ~static_cast<LONG_PTR>(WS_TABSTOP);
         SetWindowLongPtrW(Handle(), GWL_STYLE, style | DockedKeyboardStyle());
         SetWindowLongPtrW(Handle(), GWL_EXSTYLE, DockedExStyle());
+        // Last among the dock's windows: Tab visits the toolbars in the order they were loaded.
+        SetWindowPos(Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     UpdateFloatingVisibility(hostForm_, App().Active());
     if (!DockedTo() && Visible()) ShowWindow(Handle(), SW_SHOWNA);

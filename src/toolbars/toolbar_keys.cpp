@@ -55,6 +55,7 @@ bool ToolbarKeys::Message(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
         return false;
     }
     case WM_KILLFOCUS:
+        openOnAltUp_ = false;
         if (TFlatButton* button = Current()) button->SetKeyFocused(false);
         return false;
     case WM_KEYDOWN: {
@@ -75,7 +76,7 @@ bool ToolbarKeys::Message(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
                 Step(1);
                 return true;
             }
-            // Down opens a menu button's menu, as on a menu bar.
+            // Down (or F4) opens a menu button's menu, as on a menu bar.
             if (button && button->DropdownMenu()) button->Click();
             return true;
         case VK_HOME:
@@ -84,6 +85,9 @@ bool ToolbarKeys::Message(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
             if (!buttons.empty()) MoveTo(wParam == VK_HOME ? buttons.front() : buttons.back());
             return true;
         }
+        case VK_F4:
+            if (button && button->DropdownMenu()) button->Click();
+            return true;
         case VK_RETURN:
         case VK_SPACE:
             if (button) button->Click();
@@ -95,6 +99,13 @@ bool ToolbarKeys::Message(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
         return wParam == L' ' || wParam == L'\r';  // already pressed on the key
     case WM_SYSKEYDOWN:
         if (wParam != VK_DOWN) return false;
+        // The menu opens as Alt goes up: an Alt released while it is open would close it at once.
+        openOnAltUp_ = true;
+        return true;
+    case WM_SYSKEYUP:
+    case WM_KEYUP:
+        if (wParam != VK_MENU || !openOnAltUp_) return false;
+        openOnAltUp_ = false;
         if (TFlatButton* button = Current(); button && button->DropdownMenu()) button->Click();
         return true;
     }

@@ -30,6 +30,7 @@ private:
 
     TFlatToolbar& bar_;
     TFlatButton* current_ = nullptr;  // kept while the focus is elsewhere
+    bool openOnAltUp_ = false;        // Alt+Down pressed: the menu opens as Alt goes up
 };
 
 }  // namespace morvane

@@ -778,6 +778,26 @@ TEST_F(MainWindow, TheKeyboardAloneReachesEveryStopAndRunsABatch) {
     });
     PressKeys({VK_MENU, VK_DOWN, -VK_DOWN, -VK_MENU});
     EXPECT_TRUE(menuShown);
+
+    // The history window (Ctrl+H): its list has the keys first, Tab goes on to its buttons.
+    const auto historyShown = [] {
+        const HWND history = FindWindowW(L"THistoryForm", nullptr);
+        return history && IsWindowVisible(history);
+    };
+    std::wstring firstStop, secondStop;
+    whenShown(historyShown, [&] {
+        wchar_t text[64] = {};
+        GetClassNameW(GetFocus(), text, 64);
+        firstStop = text;
+        PressKeys({VK_TAB, -VK_TAB});
+        GetWindowTextW(GetFocus(), text, 64);
+        secondStop = text;
+        PressKeys({VK_ESCAPE, -VK_ESCAPE});
+    });
+    PressKeys({VK_CONTROL, 'H', -'H', -VK_CONTROL});
+    EXPECT_EQ(firstStop, L"SysListView32");
+    EXPECT_EQ(secondStop, L"元に戻す(&U)");
+    EXPECT_FALSE(historyShown());
     form->SetDialogs(nullptr, nullptr, nullptr);
 }
 

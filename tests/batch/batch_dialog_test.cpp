@@ -632,9 +632,16 @@ TEST_F(BatchDialog, ClicksAndTheSpaceBarToggleTheEntryAtAnyIndex) {
     EXPECT_EQ(unchecked, (std::vector<int>{65540, 65542, kEntries - 1}));
 }
 
+// The events a screen reader hears of the check list: (event, child identifier).
+std::vector<std::pair<DWORD, long>> heardEvents;
+
+void CALLBACK HearEvent(HWINEVENTHOOK, DWORD event, HWND, LONG object, LONG child, DWORD, DWORD) {
+    if (object == OBJID_CLIENT) heardEvents.emplace_back(event, child);
+}
+
 // What a screen reader reads of the list: the object the list serves for its window, with one
 // child per entry (identifier = index + 1), named by its text, checked or not, toggled by its
-// default action, also past 65,535.
+// default action, also past 65,535; the entry with the caret and a changed check are announced.
 TEST_F(BatchDialog, ScreenReadersReadEveryEntryWithItsCheckAndToggleIt) {
     folder.AddFile(L"a.txt");
     folder.AddFile(L"a.bak");  // a.txt will keep its name: the new name is taken
@@ -687,6 +694,9 @@ TEST_F(BatchDialog, ScreenReadersReadEveryEntryWithItsCheckAndToggleIt) {
         ASSERT_EQ(object->get_accDefaultAction(child(65542), &text), S_OK);
         EXPECT_STREQ(text, L"チェックを外す");
         SysFreeString(text);
+        const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_STATECHANGE, nullptr, HearEvent,
+                                                   GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+        heardEvents.clear();
         EXPECT_EQ(object->accDoDefaultAction(child(65542)), S_OK);
         EXPECT_FALSE(list.Checked(65541));
         ASSERT_EQ(object->get_accState(child(65542), &state), S_OK);
@@ -699,6 +709,17 @@ TEST_F(BatchDialog, ScreenReadersReadEveryEntryWithItsCheckAndToggleIt) {
         SendMessageW(list.Handle(), LB_SETTOPINDEX, 65540, 0);
         list.SetFocus();
         list.Select(65541);
+        // Heard through the queue of this thread.
+        MSG message;
+        for (int round = 0; round < 5; ++round) {
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+            Sleep(10);
+        }
+        UnhookWinEvent(hook);
+        EXPECT_NE(std::find(heardEvents.begin(), heardEvents.end(), std::make_pair(DWORD{EVENT_OBJECT_STATECHANGE}, 65542L)),
+                  heardEvents.end());
+        EXPECT_NE(std::find(heardEvents.begin(), heardEvents.end(), std::make_pair(DWORD{EVENT_OBJECT_FOCUS}, 65542L)),
+                  heardEvents.end());
         long left = 0, top = 0, width = 0, height = 0;
         ASSERT_EQ(object->accLocation(&left, &top, &width, &height, child(65542)), S_OK);
         EXPECT_EQ(height, 12);

@@ -593,6 +593,25 @@ TEST_F(BatchDialog, LongListIsWhollyListedPaintedAndScrollable) {
             ReleaseDC(list, dc);
             EXPECT_GT(dark, 4);
 
+            // The light face colour changes while the dialog is open (a high-contrast scheme): the
+            // list's background follows at once.
+            if (opening == 0) {
+                const int element = COLOR_3DLIGHT;
+                const COLORREF saved = GetSysColor(element);
+                const COLORREF navy = RGB(0, 0, 128);
+                SetSysColors(1, &element, &navy);
+                SendMessageW(dialog.Handle(), WM_SYSCOLORCHANGE, 0, 0);
+                UpdateWindow(list);
+                RECT second;
+                SendMessageW(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second));
+                const HDC now = GetDC(list);
+                const COLORREF background = GetPixel(now, second.right - 3, second.top + 1);
+                ReleaseDC(list, now);
+                SetSysColors(1, &element, &saved);
+                SendMessageW(dialog.Handle(), WM_SYSCOLORCHANGE, 0, 0);
+                EXPECT_EQ(background, navy);
+            }
+
             SendMessageW(list, WM_VSCROLL, SB_BOTTOM, 0);
             EXPECT_EQ(SendMessageW(list, LB_GETTOPINDEX, 0, 0), kFiles - 117 / 12);
             PostKey(dialog.Handle(), VK_ESCAPE);
@@ -694,6 +713,25 @@ TEST_F(BatchDialog, ScreenReadersReadEveryEntryWithItsCheckAndToggleIt) {
         ASSERT_EQ(object->get_accDefaultAction(child(65542), &text), S_OK);
         EXPECT_STREQ(text, L"チェックを外す");
         SysFreeString(text);
+        // The dialog's summary and count lines are read as text.
+        IAccessible* form = nullptr;
+        ASSERT_EQ(AccessibleObjectFromWindow(dialog.Handle(), OBJID_CLIENT, __uuidof(IAccessible),
+                                             reinterpret_cast<void**>(&form)),
+                  S_OK);
+        std::vector<std::wstring> texts;
+        long elements = 0;
+        form->get_accChildCount(&elements);
+        for (long id = 1; id <= elements; ++id) {
+            VARIANT role;
+            if (form->get_accRole(child(id), &role) != S_OK || role.lVal != ROLE_SYSTEM_STATICTEXT) continue;
+            BSTR line = nullptr;
+            if (form->get_accName(child(id), &line) == S_OK) texts.emplace_back(line, SysStringLen(line));
+            SysFreeString(line);
+        }
+        form->Release();
+        EXPECT_NE(std::find(texts.begin(), texts.end(), dialog.Label2.Caption()), texts.end());
+        EXPECT_NE(std::find(texts.begin(), texts.end(), L"1個のファイルの拡張子を変更します。"), texts.end());
+
         const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_STATECHANGE, nullptr, HearEvent,
                                                    GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
         heardEvents.clear();

@@ -1,6 +1,5 @@
 #include "ui/form.h"
 
-#include <algorithm>
 #include <exception>
 #include <vector>
 
@@ -45,16 +44,6 @@ std::vector<HWND> DisableOtherWindows(HWND modal) {
     DisabledWindows disabled{modal, {}};
     EnumThreadWindows(GetCurrentThreadId(), DisableUnlessModal, reinterpret_cast<LPARAM>(&disabled));
     return disabled.windows;
-}
-
-// The tab stops under a window in the order Tab visits them: z-order, depth first, into the
-// windows that hold controls of their own (WS_EX_CONTROLPARENT), visible and enabled ones only.
-void CollectTabStops(HWND parent, std::vector<HWND>& stops) {
-    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (!IsWindowVisible(child) || !IsWindowEnabled(child)) continue;
-        if (GetWindowLongW(child, GWL_STYLE) & WS_TABSTOP) stops.push_back(child);
-        if (GetWindowLongW(child, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) CollectTabStops(child, stops);
-    }
 }
 
 }  // namespace
@@ -201,34 +190,7 @@ bool Form::DialogKey(const MSG& message) {
             }
         }
     }
-    if (message.message == WM_KEYDOWN && message.wParam == VK_TAB && GetKeyState(VK_CONTROL) >= 0 &&
-        GetKeyState(VK_MENU) >= 0 && MoveFocusByTab(message, GetKeyState(VK_SHIFT) < 0))
-        return true;
     return IsDialogMessageW(Handle(), const_cast<MSG*>(&message));
-}
-
-bool Form::MoveFocusByTab(const MSG& message, bool backwards) {
-    // Done here rather than by the system's dialog navigation: Wine's loses its way going back
-    // past the first stop when the stops lie in nested control parents (the toolbars).
-    const HWND focus = GetFocus();
-    if (focus && (SendMessageW(focus, WM_GETDLGCODE, message.wParam, reinterpret_cast<LPARAM>(&message)) &
-                  (DLGC_WANTTAB | DLGC_WANTALLKEYS)))
-        return false;
-    std::vector<HWND> stops;
-    CollectTabStops(Handle(), stops);
-    if (stops.empty()) return false;
-    // The stop that holds the focus (the focus may be on a window inside it).
-    auto at = stops.end();
-    for (HWND window = focus; window && window != Handle() && at == stops.end(); window = GetParent(window))
-        at = std::find(stops.begin(), stops.end(), window);
-    const auto count = static_cast<long long>(stops.size());
-    long long index = at == stops.end() ? (backwards ? 0 : -1) : at - stops.begin();
-    index = (index + (backwards ? -1 : 1) + count) % count;
-    const HWND next = stops[static_cast<size_t>(index)];
-    ::SetFocus(next);
-    // A field reached by Tab has all of its text selected, as in a dialog box.
-    if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(next, EM_SETSEL, 0, -1);
-    return true;
 }
 
 LRESULT Form::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -71,8 +71,6 @@ protected:
 
 private:
     void PlaceOnScreen();
-    // Tab and Shift+Tab; false when the focused control takes the key itself.
-    bool MoveFocusByTab(const MSG& message, bool backwards);
     // The close handler; false when it failed and the form must stay open.
     bool RunCloseHandler();
 

@@ -161,7 +161,7 @@ int CheckListBox::SelectedIndex() const {
 void CheckListBox::Select(int index) {
     if (index < 0 || index >= Count()) return;
     SendMessageW(Handle(), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    NotifyFocus();  // a list box tells nobody of a selection made by a message
+    NotifyFocus();  // Wine's list box announces no selection made by a message
 }
 
 bool CheckListBox::EntryRect(int index, RECT& rect) const {

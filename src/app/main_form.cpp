@@ -180,6 +180,27 @@ void TForm1::Show() {
 }
 
 bool TForm1::KeyPreview(const MSG& message) {
+    const HWND fieldFocus = GetFocus();
+    const bool inField = fieldFocus == Edit1.Handle() || fieldFocus == Edit2.Handle();
+    // Alt+Down (or F4) opens a field's drop-down menu, as on a combo box. After Alt+Down the menu
+    // opens as Alt goes up: an Alt released while a menu is open would close it again at once.
+    if (inField && ((message.message == WM_SYSKEYDOWN && message.wParam == VK_DOWN) ||
+                    (message.message == WM_KEYDOWN && message.wParam == VK_F4))) {
+        dropDownField_ = fieldFocus;
+        if (message.wParam == VK_F4) OpenFieldMenu();
+        return true;
+    }
+    if ((message.message == WM_SYSKEYUP || message.message == WM_KEYUP) && message.wParam == VK_MENU &&
+        dropDownField_) {
+        OpenFieldMenu();
+        return true;
+    }
+    // Enter in the new-extension field starts the batch.
+    if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN && fieldFocus == Edit2.Handle() &&
+        GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_MENU) >= 0) {
+        Button3Click();
+        return true;
+    }
     if (message.message != WM_KEYDOWN || (message.wParam != 'Z' && message.wParam != 'H')) return false;
     if (GetKeyState(VK_CONTROL) >= 0 || GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_MENU) < 0) return false;
     // Ctrl+H anywhere in the window, the fields too (where it would only be a backspace).
@@ -192,6 +213,13 @@ bool TForm1::KeyPreview(const MSG& message) {
     if (focus != FolderView1.Handle() && focus != FileView1.Handle()) return false;
     UndoLastBatch();
     return true;
+}
+
+void TForm1::OpenFieldMenu() {
+    const HWND field = dropDownField_;
+    dropDownField_ = nullptr;
+    if (field != GetFocus()) return;  // the keys went elsewhere meanwhile
+    (field == Edit1.Handle() ? Toolbars.FlatButton1 : Toolbars.FlatButton2).Click();
 }
 
 LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {

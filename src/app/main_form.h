@@ -127,6 +127,8 @@ protected:
 
 private:
     void SetViewStyle(MenuItem& item, ViewStyle style, int number);
+    // The drop-down menu of the field that asked for it with Alt+Down or F4.
+    void OpenFieldMenu();
     void LoadSettings();
     void SaveSettings();
 
@@ -140,6 +142,7 @@ private:
     std::wstring firstDirectory_;
     int showCommand_ = SW_SHOWNORMAL;
     bool shown_ = false;
+    HWND dropDownField_ = nullptr;  // Alt+Down pressed in it: its menu opens as Alt goes up
     // Last: its drop target is revoked before anything it reaches goes.
     FileDrop folderDrop_{Handle()};
 };

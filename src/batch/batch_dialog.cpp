@@ -123,7 +123,7 @@ TForm2::TForm2(BatchDialogOpener& opener)
     Button2.OnClick = [this] { Button2Click(); };
     Button3.OnClick = [this] { Button3Click(); };
 
-    CheckListBox1.SetBackground(GetSysColor(COLOR_3DLIGHT));
+    CheckListBox1.SetBackground(COLOR_3DLIGHT);
     CheckListBox1.SetItemHeight(12);
     ProgressBar1.SetVisible(false);
     ProgressBar1.SetStep(1);

@@ -234,6 +234,14 @@ int TButtonGlyph::BuildImage(TButtonFace face, int width, int height) {
         MemoryDC source(bitmap_.Handle());
         MemoryDC target(work.Get());
         BitBlt(target, 0, 0, width, height, source, cell * width, 0, SRCCOPY);
+        // The glyphs' black outlines take the button text colour, so that they stay visible on
+        // the dark face of a high-contrast scheme (on the usual scheme it is black anyway).
+        const COLORREF text = GetSysColor(COLOR_BTNTEXT);
+        if (text != RGB(0, 0, 0) && !bitmap_.Monochrome() &&
+            !(bitmap_.FixedTransparentColor() && maskColor_ == RGB(0, 0, 0))) {
+            UniqueBitmap blacks = MaskOfColor(source, cell * width, width, height, RGB(0, 0, 0));
+            PaintWhereSet(target, 0, 0, width, height, blacks.Get(), text);
+        }
     }
     if (bitmap_.FixedTransparentColor()) return glyphList_->AddWithColor(work.Get(), maskColor_);
     return glyphList_->AddWithColor(work.Get(), std::nullopt);

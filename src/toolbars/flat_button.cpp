@@ -1,5 +1,6 @@
 #include "toolbars/flat_button.h"
 
+#include <oleacc.h>
 #include <windowsx.h>
 
 #include <exception>
@@ -56,6 +57,9 @@ public:
         timer_.SetEnabled(false);
         hotButton_ = nullptr;
     }
+
+    // Made again from the new colours at the next paint.
+    void ForgetLatchBrush() { latchBrush_.Reset(nullptr); }
 
     // A 50 % dither of highlight and face, highlight at (0, 0).
     HBRUSH LatchBrush() {
@@ -193,12 +197,55 @@ void TFlatButton::EnabledChanged() {
     glyph_.FaceImage(Enabled() ? bfUp : bfDisabled);
     const std::weak_ptr<int> alive = alive_;
     RecheckHot();  // its enter or exit handler may destroy the button
-    if (!alive.expired()) RequestRepaint(true);
+    if (alive.expired()) return;
+    RequestRepaint(true);
+    NotifyState();
+}
+
+void TFlatButton::NotifyState() const {
+    if (Parent()) Parent()->NotifyAccessible(EVENT_OBJECT_STATECHANGE, *this);
 }
 
 void TFlatButton::SysColorsChanged() {
     glyph_.ReleaseImages();
     glyph_.FaceImage(face_);
+    if (HotTracking* tracking = HotTracking::Instance()) tracking->ForgetLatchBrush();
+    RequestRepaint(true);
+}
+
+// ---- Keyboard and screen readers ----
+
+void TFlatButton::SetKeyFocused(bool focused) {
+    if (focused == keyFocused_) return;
+    keyFocused_ = focused;
+    RequestRepaint(true);
+    if (focused && Parent()) Parent()->NotifyAccessible(EVENT_OBJECT_FOCUS, *this);
+}
+
+AccessibleDescription TFlatButton::Describe() const {
+    AccessibleDescription description;
+    description.Role = dropdownMenu_ ? ROLE_SYSTEM_BUTTONMENU : ROLE_SYSTEM_PUSHBUTTON;
+    // The caption without the ampersand that marks its accelerator.
+    for (size_t i = 0; i < caption_.size(); ++i) {
+        if (caption_[i] == L'&' && i + 1 < caption_.size()) ++i;
+        description.Name += caption_[i];
+    }
+    if (description.Name.empty()) description.Name = accessibleName_;
+    if (dropdownMenu_) description.State |= STATE_SYSTEM_HASPOPUP;
+    if (face_ == bfPressed || face_ == bfLatched) description.State |= STATE_SYSTEM_PRESSED;
+    if (hot_) description.State |= STATE_SYSTEM_HOTTRACKED;
+    const HWND host = Parent() ? Parent()->Handle() : nullptr;
+    if (host && (GetWindowLongW(host, GWL_STYLE) & WS_TABSTOP)) {
+        description.State |= STATE_SYSTEM_FOCUSABLE;
+        if (keyFocused_ && GetFocus() == host) description.State |= STATE_SYSTEM_FOCUSED;
+    }
+    description.DefaultAction = dropdownMenu_ ? L"開く" : L"押す";
+    return description;
+}
+
+bool TFlatButton::DoDefaultAction() {
+    Click();
+    return true;
 }
 
 // ---- Groups ----
@@ -354,6 +401,7 @@ void TFlatButton::Click() {
     if (face_ == bfUp) {
         face_ = bfPressed;  // a click from the keyboard or from code shows the pressed face
         RequestRepaint(true);
+        NotifyState();
     }
     LeaveHot();
     if (alive.expired()) return;  // its exit handler destroyed it: nothing is left to click
@@ -370,6 +418,7 @@ void TFlatButton::Click() {
         inClick_ = false;
         if (face_ == bfPressed) face_ = bfUp;
         RequestRepaint(true);
+        NotifyState();
         RecheckHot();
     }
     if (failure) std::rethrow_exception(failure);
@@ -479,8 +528,15 @@ void TFlatButton::PaintFace(HDC dc) {
     const bool sunken = face_ == bfPressed || face_ == bfLatched;
     if (sunken)
         DrawEdge(dc, &area, BDR_SUNKENOUTER, BF_RECT);
-    else if (hot_ && face_ != bfDisabled)
+    else if ((hot_ || keyFocused_) && face_ != bfDisabled)
         DrawEdge(dc, &area, BDR_RAISEDINNER, BF_RECT);
+    if (keyFocused_) {
+        RECT focus = area;
+        InflateRect(&focus, -3, -3);
+        SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        DrawFocusRect(dc, &focus);
+    }
     InflateRect(&area, -1, -1);
     POINT offset{0, 0};
     if (sunken) {

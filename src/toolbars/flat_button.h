@@ -49,6 +49,12 @@ public:
 
     TButtonFace Face() const { return face_; }
     bool Hot() const { return hot_; }
+    // The button the keyboard is on (its toolbar has the focus): drawn raised with a focus
+    // rectangle, and announced to screen readers.
+    bool KeyFocused() const { return keyFocused_; }
+    void SetKeyFocused(bool focused);
+    // What screen readers call a button without a caption (an arrow that opens a menu).
+    void SetAccessibleName(std::wstring name) { accessibleName_ = std::move(name); }
 
     std::function<void()> OnDblClick;
     std::function<void()> OnMouseEnter;
@@ -68,6 +74,8 @@ public:
     void MouseLeave() override;
     bool DialogChar(wchar_t key) override;
     void SysColorsChanged() override;
+    AccessibleDescription Describe() const override;
+    bool DoDefaultAction() override;
 
 protected:
     void EnabledChanged() override;
@@ -76,6 +84,8 @@ protected:
 private:
     friend class HotTracking;
     void RequestRepaint(bool erase);
+    // Screen readers are told that the face or the availability changed.
+    void NotifyState() const;
     void NotifyGroup();
     void GroupPressed(int group, const TFlatButton& sender);
     void EnterHot();
@@ -103,6 +113,8 @@ private:
     bool hot_ = false;
     bool tracking_ = false;
     bool inClick_ = false;
+    bool keyFocused_ = false;
+    std::wstring accessibleName_;
     // Expires with the button, so that a click handler that destroys it is noticed.
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };

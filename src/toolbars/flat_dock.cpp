@@ -36,7 +36,8 @@ TFlatDock::TFlatDock(WinControl& owner)
     {
         CountedLock lock(rowLayoutLock_);
         background_.OnChange = [this] { BackgroundChanged(); };
-        CreateHandle(L"TFlatDock", false, WS_CLIPCHILDREN, 0);
+        // Tab goes on into the docked toolbars.
+        CreateHandle(L"TFlatDock", false, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
         SetAlign(Align::Top);
     }
     ArrangeRows();

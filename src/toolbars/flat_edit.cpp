@@ -63,6 +63,15 @@ void TFlatEdit::EnabledChanged() {
     SetColor(color);
 }
 
+void TFlatEdit::SysColorsChanged() {
+    WinControl::SysColorsChanged();
+    const COLORREF color = GetSysColor(Enabled() ? COLOR_WINDOW : COLOR_BTNFACE);
+    background_.Reset(CreateSolidBrush(color));
+    SetColor(color);
+    Invalidate();
+    PaintBorder(nullptr);
+}
+
 HBRUSH TFlatEdit::ControlColor(HDC dc) {
     SetBkColor(dc, Color());
     SetTextColor(dc, GetSysColor(Enabled() ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));

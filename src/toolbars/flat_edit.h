@@ -32,6 +32,7 @@ protected:
     void Command(WORD code) override;
     HBRUSH ControlColor(HDC dc) override;
     void EnabledChanged() override;
+    void SysColorsChanged() override;
     void FontChanged() override;
     void MouseEnter() override;
     void MouseLeave() override;

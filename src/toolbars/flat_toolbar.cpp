@@ -118,8 +118,9 @@ void TFlatToolbar::MatchWindowToParent() {
     if (!window) return;
     const LONG_PTR visible = GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE;
     if (TFlatDock* dock = DockedTo()) {
-        SetWindowLongPtrW(window, GWL_EXSTYLE, 0);
-        SetWindowLongPtrW(window, GWL_STYLE, WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | visible);
+        SetWindowLongPtrW(window, GWL_EXSTYLE, DockedExStyle());
+        SetWindowLongPtrW(window, GWL_STYLE,
+                          WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | DockedKeyboardStyle() | visible);
         ::SetParent(window, dock->Handle());
     } else {
         ::SetParent(window, nullptr);
@@ -131,6 +132,16 @@ void TFlatToolbar::MatchWindowToParent() {
     }
     SetWindowPos(window, nullptr, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+DWORD TFlatToolbar::DockedKeyboardStyle() const {
+    return keys_.HasButtons() ? WS_TABSTOP : 0;
+}
+
+DWORD TFlatToolbar::DockedExStyle() const {
+    for (const Control* child : Controls())
+        if (child->Windowed()) return WS_EX_CONTROLPARENT;
+    return 0;
 }
 
 RECT TFlatToolbar::RealBounds() const {
@@ -270,6 +281,14 @@ void TFlatToolbar::Loaded() {
         return vertical ? a->Top() < b->Top() : a->Left() < b->Left();
     });
     LayOutControls();
+    if (DockedTo()) {
+        // Its buttons and windows exist now: the keyboard's styles follow them.
+        const LONG_PTR style = GetWindowLongPtrW(Handle(), GWL_STYLE) & ~static_cast<LONG_PTR>(WS_TABSTOP);
+        SetWindowLongPtrW(Handle(), GWL_STYLE, style | DockedKeyboardStyle());
+        SetWindowLongPtrW(Handle(), GWL_EXSTYLE, DockedExStyle());
+        // Last among the dock's windows: Tab visits the toolbars in the order they were loaded.
+        SetWindowPos(Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
     UpdateFloatingVisibility(hostForm_, App().Active());
     if (!DockedTo() && Visible()) ShowWindow(Handle(), SW_SHOWNA);
 }
@@ -476,6 +495,7 @@ LRESULT TFlatToolbar::FloatingMessage(UINT message, WPARAM wParam, LPARAM lParam
 }
 
 LRESULT TFlatToolbar::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (LRESULT result = 0; keys_.Message(message, wParam, lParam, result)) return result;
     if (!DockedTo()) {
         bool handled = false;
         const LRESULT result = FloatingMessage(message, wParam, lParam, handled);

@@ -9,6 +9,7 @@
 #include "toolbars/bar_layout.h"
 #include "toolbars/flat_dock.h"
 #include "toolbars/float_frame.h"
+#include "toolbars/toolbar_keys.h"
 #include "ui/control.h"
 
 namespace morvane {
@@ -52,6 +53,8 @@ public:
     int MinDockedWidth() const { return widestChild_ + 4; }
     const std::vector<Control*>& ChildOrder() const { return childOrder_; }
     const std::vector<BarLineBreak>& LineBreaks() const { return lineBreaks_; }
+    // The keyboard among the toolbar's buttons.
+    ToolbarKeys& Keys() { return keys_; }
 
     // Where and how wide the toolbar floats or last floated (screen rectangle of the floating
     // window, with its real left edge; empty until known; wrap width 0 is one line). Setting
@@ -114,6 +117,10 @@ private:
     void PaintDragHandle(HDC dc, const RECT& client) const;
     // Makes the window a child of its dock or a tool window owned by the host form.
     void MatchWindowToParent();
+    // A docked toolbar is a tab stop when it has buttons for the keyboard, and Tab goes into the
+    // windows on it (the fields' panel).
+    DWORD DockedKeyboardStyle() const;
+    DWORD DockedExStyle() const;
     // Puts the floating window at bounds with the given real left edge (parked: off the screen),
     // raised to the top if asked.
     void PlaceFloatingWindow(const RECT& bounds, bool raise = false);
@@ -142,6 +149,7 @@ private:
     bool parked_ = false;
     int trueLeft_ = 0;
     bool closeButtonPressed_ = false;
+    ToolbarKeys keys_{*this};
 };
 
 }  // namespace morvane

@@ -82,6 +82,12 @@ MainToolbars::MainToolbars(WinControl& form)
     SetUpCommandButton(FlatButton3, L"ﾍﾙﾌﾟ", L"GLYPH_HELP", &PopupMenu5);
     SetUpCommandButton(FlatButton6, L"終了", L"GLYPH_EXIT");
 
+    // Screen readers name the fields by their labels and the arrows by what their menus are for.
+    Edit1.SetAccessibleName(Label3.Caption());
+    Edit2.SetAccessibleName(Label4.Caption());
+    FlatButton1.SetAccessibleName(Label3.Caption() + L"のメニュー");
+    FlatButton2.SetAccessibleName(Label4.Caption() + L"のメニュー");
+
     // The program's toolbars stay where they are: no drag handles, nothing to drag.
     FlatDock1.SetAllowDrag(false);
     FlatToolbar1.SetCaption(L"FlatToolbar1");

@@ -114,10 +114,29 @@ void CheckListBox::SetItemHeight(int height) {
     Invalidate();
 }
 
-void CheckListBox::SetBackground(COLORREF color) {
-    if (color == Color()) return;
+void CheckListBox::SetBackground(int systemColor) {
+    backgroundColor_ = systemColor;
+    const COLORREF color = GetSysColor(systemColor);
+    if (color == Color() && background_) return;
     background_.Reset(CreateSolidBrush(color));
     SetColor(color);
+}
+
+void CheckListBox::SysColorsChanged() {
+    WinControl::SysColorsChanged();
+    if (backgroundColor_ >= 0) SetBackground(backgroundColor_);
+    Invalidate();
+}
+
+void CheckListBox::Command(WORD code) {
+    // The caret moved (by the keys or the pointer): screen readers follow it to the entry.
+    if (code == LBN_SELCHANGE) NotifyFocus();
+}
+
+void CheckListBox::NotifyFocus() const {
+    const int focused = FocusedIndex();
+    if (GetFocus() != Handle() || focused < 0 || focused >= Count()) return;
+    NotifyWinEvent(EVENT_OBJECT_FOCUS, Handle(), OBJID_CLIENT, focused + 1);
 }
 
 int CheckListBox::ItemHeight() const { return static_cast<int>(SendMessageW(Handle(), LB_GETITEMHEIGHT, 0, 0)); }
@@ -142,6 +161,7 @@ int CheckListBox::SelectedIndex() const {
 void CheckListBox::Select(int index) {
     if (index < 0 || index >= Count()) return;
     SendMessageW(Handle(), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    NotifyFocus();  // Wine's list box announces no selection made by a message
 }
 
 bool CheckListBox::EntryRect(int index, RECT& rect) const {
@@ -195,6 +215,11 @@ LRESULT CheckListBox::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         break;
+    case WM_SETFOCUS: {
+        const LRESULT result = WinControl::WndProc(message, wParam, lParam);
+        NotifyFocus();
+        return result;
+    }
     case WM_GETOBJECT:
         // The list's client object, with its entries as children; anything else is the system's.
         if (static_cast<LONG>(lParam) == OBJID_CLIENT) {

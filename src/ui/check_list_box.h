@@ -52,12 +52,15 @@ public:
     bool EntryRect(int index, RECT& rect) const;
     bool EntryShown(int index) const;
     void SetItemHeight(int height);
-    void SetBackground(COLORREF color);
+    // The background in a system colour (COLOR_ index), which it follows when the colours change.
+    void SetBackground(int systemColor);
+    void SysColorsChanged() override;
 
 protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void DrawItem(const DRAWITEMSTRUCT& item) override;
     HBRUSH ControlColor(HDC dc) override;
+    void Command(WORD code) override;
 
 private:
     int CheckBoxWidth() const;
@@ -67,10 +70,13 @@ private:
     // Moves the selection to the next entry after the focused one whose text begins with the
     // character, as a list box of strings does when a letter is typed.
     void SelectByFirstCharacter(wchar_t character);
+    // Tells screen readers which entry has the caret, while the list has the focus.
+    void NotifyFocus() const;
 
     std::vector<std::wstring> texts_;
     std::vector<unsigned char> flags_;
     UniqueBrush background_;
+    int backgroundColor_ = -1;  // system colour index; -1: the window colour
     CheckListAccessible* accessible_ = nullptr;  // made when first asked for
 };
 

@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "ui/application.h"
+#include "ui/host_accessible.h"
 #include "ui/menu.h"
 
 namespace morvane {
@@ -210,6 +211,10 @@ WinControl::~WinControl() {
     controls_.clear();
     graphics_.clear();
     DestroyHandle();
+    if (accessible_) {
+        accessible_->Detach();
+        accessible_->Release();
+    }
 }
 
 void WinControl::DestroyHandle() {
@@ -362,7 +367,15 @@ LRESULT WinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return result;
     }
     case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED:
+        // A theme change (high contrast on or off) brings new system colours as well.
         SysColorsChanged();
+        break;
+    case WM_GETOBJECT:
+        if (static_cast<LONG>(lParam) == OBJID_CLIENT && HostAccessible::Wanted(*this)) {
+            if (!accessible_) accessible_ = HostAccessible::Create(*this);
+            return LresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(accessible_));
+        }
         break;
     case WM_CONTEXTMENU:
         if (contextMenu_ && reinterpret_cast<HWND>(wParam) == handle_) {
@@ -425,7 +438,16 @@ LRESULT WinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (capture_ && reinterpret_cast<HWND>(lParam) != handle_) capture_ = nullptr;
         break;
     }
+    if (message == HostAccessible::ActionMessage() && message != 0) {
+        HostAccessible::RunDefaultAction(*this, static_cast<long>(lParam));
+        return 0;
+    }
     return DefaultProc(message, wParam, lParam);
+}
+
+void WinControl::NotifyAccessible(DWORD event, const Control& child) const {
+    if (!handle_) return;
+    if (const long id = HostAccessible::ChildId(*this, child)) NotifyWinEvent(event, handle_, OBJID_CLIENT, id);
 }
 
 void WinControl::TrackOwnMouse() {

@@ -9,10 +9,20 @@
 
 namespace morvane {
 
+class HostAccessible;
 class PopupMenu;
 class WinControl;
 
 enum class MouseButton { Left, Right, Middle };
+
+// What a screen reader is told of a windowless control. Role 0: the control is no element of its
+// own (a bevel, a picture). The host adds the unavailable and invisible states itself.
+struct AccessibleDescription {
+    long Role = 0;
+    std::wstring Name;
+    long State = 0;
+    std::wstring DefaultAction;  // empty: none
+};
 
 struct MouseEvent {
     int X = 0;
@@ -87,6 +97,9 @@ public:
     virtual void SysColorsChanged() {}
     // The mouse pointer over a windowless control; none keeps the window's own.
     virtual HCURSOR Cursor() const { return nullptr; }
+    // A windowless control as screen readers see it, and its default action (false: it has none).
+    virtual AccessibleDescription Describe() const { return {}; }
+    virtual bool DoDefaultAction() { return false; }
 
 protected:
     // Hooks for the windowed kind, which applies each change to its window.
@@ -176,6 +189,13 @@ public:
     bool DialogChar(wchar_t key) override;
     void SysColorsChanged() override;
 
+    // The name screen readers give the window (a field is named by its label); empty: the system's.
+    const std::wstring& AccessibleName() const { return accessibleName_; }
+    void SetAccessibleName(std::wstring name) { accessibleName_ = std::move(name); }
+    // Tells screen readers of an event (EVENT_OBJECT_FOCUS, EVENT_OBJECT_STATECHANGE, ...) of a
+    // windowless child that describes itself.
+    void NotifyAccessible(DWORD event, const Control& child) const;
+
     // The control that owns a window of ours, or nullptr.
     static WinControl* FromHandle(HWND handle);
     // A mouse button or move message as the event the controls get.
@@ -233,6 +253,8 @@ private:
     int updateLock_ = 0;
     bool trackMouse_ = false;
     bool mouseInside_ = false;
+    std::wstring accessibleName_;
+    HostAccessible* accessible_ = nullptr;  // served to screen readers, made when first asked for
 };
 
 }  // namespace morvane

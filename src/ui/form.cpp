@@ -105,6 +105,8 @@ int Form::ShowModal() {
     modal_ = true;
     modalResult_ = mrNone;
     const HWND previous = GetActiveWindow();
+    // The control that had the keys gets them back afterwards, as under a dialog box.
+    const HWND previousFocus = GetFocus();
     const std::vector<HWND> disabled = DisableOtherWindows(Handle());
     Show();
     if (const HWND first = GetNextDlgTabItem(Handle(), nullptr, FALSE)) ::SetFocus(first);
@@ -131,6 +133,9 @@ int Form::ShowModal() {
     SetVisible(false);
     modal_ = false;
     if (previous && IsWindow(previous)) SetActiveWindow(previous);
+    if (previousFocus && IsWindow(previousFocus) && IsWindowVisible(previousFocus) && IsWindowEnabled(previousFocus) &&
+        GetAncestor(previousFocus, GA_ROOT) == GetActiveWindow())
+        ::SetFocus(previousFocus);
     if (failure) {
         try {
             std::rethrow_exception(failure);
@@ -192,6 +197,12 @@ LRESULT Form::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CLOSE) {
         Close();
         return 0;
+    }
+    if (message == WM_SYSCOLORCHANGE || message == WM_THEMECHANGED) {
+        // Everything on the form is drawn again in the new colours.
+        const LRESULT result = WinControl::WndProc(message, wParam, lParam);
+        RedrawWindow(Handle(), nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+        return result;
     }
     if (message == WM_SHOWWINDOW && wParam && !iconsGiven_) {
         // Given as the window first comes into sight: under Wine each icon costs a few

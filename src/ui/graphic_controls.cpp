@@ -1,5 +1,7 @@
 #include "ui/graphic_controls.h"
 
+#include <oleacc.h>
+
 #include "ui/font.h"
 
 namespace morvane {
@@ -25,6 +27,7 @@ void Label::SetCaption(const std::wstring& caption) {
     caption_ = caption;
     AdjustSize();
     Invalidate();
+    if (Parent()) Parent()->NotifyAccessible(EVENT_OBJECT_NAMECHANGE, *this);
 }
 
 void Label::SetWrapWidth(int width) {
@@ -52,6 +55,14 @@ void Label::Paint(HDC dc) {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(Enabled() ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
     DrawTextW(dc, caption_.c_str(), -1, &area, Format());
+}
+
+AccessibleDescription Label::Describe() const {
+    AccessibleDescription description;
+    description.Role = ROLE_SYSTEM_STATICTEXT;
+    description.Name = caption_;
+    description.State = STATE_SYSTEM_READONLY;
+    return description;
 }
 
 Bevel::Bevel(WinControl* parent, BevelShape shape, int left, int top, int width, int height)

@@ -18,6 +18,8 @@ public:
     // its height follows the text. 0: one line as wide as the text.
     void SetWrapWidth(int width);
     void Paint(HDC dc) override;
+    // Read as text.
+    AccessibleDescription Describe() const override;
 
 private:
     void AdjustSize();

@@ -47,6 +47,7 @@ const std::vector<std::pair<std::wstring, std::wstring>> kTopPages = {
     {L"settings.htm", L"記憶される設定"},
     {L"commandline.htm", L"コマンドラインからの起動"},
     {L"drop.htm", L"フォルダをドラッグして開く"},
+    {L"keyboard.htm", L"キーボードでの操作"},
 };
 const std::vector<std::pair<std::wstring, std::wstring>> kMenuPages = {
     {L"menu-target.htm", L"対象拡張子のメニュー"},
@@ -96,6 +97,7 @@ TEST(Help, TheHelpFileHoldsEveryPageInShiftJis) {
     EXPECT_NE(ReadPage(*storage, L"menu-target.htm").find(L"ｻﾌﾞﾌｫﾙﾀﾞも含める"), std::wstring::npos);
     EXPECT_NE(ReadPage(*storage, L"menu-property.htm").find(L"ﾌｫﾙﾀﾞの右ｸﾘｯｸﾒﾆｭｰに追加"), std::wstring::npos);
     EXPECT_NE(ReadPage(*storage, L"menu-help.htm").find(L"ﾄﾋﾟｯｸの検索(<u>T</u>)"), std::wstring::npos);
+    EXPECT_NE(ReadPage(*storage, L"keyboard.htm").find(L"変換(<u>O</u>)"), std::wstring::npos);
     EXPECT_FALSE(ReadPage(*storage, L"morvane.css").empty());
     storage->Release();
     reader->Release();

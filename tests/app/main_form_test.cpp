@@ -711,6 +711,96 @@ void Later(std::function<void()> step) {
     SetTimer(nullptr, 0, 20, RunLaterStep);
 }
 
+// Without the mouse: Tab visits the two fields, the command toolbar, the tree and the list (and
+// Shift+Tab goes back); Enter in the new-extension field opens the batch dialog, Alt+O converts,
+// and the keys are back in the field afterwards; Alt+Down opens the field's drop-down menu.
+TEST_F(MainWindow, TheKeyboardAloneReachesEveryStopAndRunsABatch) {
+    TempFolder folder;
+    for (const wchar_t* name : {L"a.txt", L"b.txt"}) folder.AddFile(name);
+    TempFolder store;
+    auto form = Create({folder.Path()});
+    form->SetJournalPath(store.PathOf(L"last-batch"));
+    TForm2 dialog(*form);
+    dialog.SetJournalPath(store.PathOf(L"last-batch"));
+    form->SetDialogs(&dialog, nullptr, nullptr);
+    form->Show();
+    SetForegroundWindow(form->Handle());
+    form->Edit1.SetText(L"txt");
+    form->Edit2.SetText(L"");
+    form->Edit1.SetFocus();
+    std::vector<HWND> visited;
+    for (int i = 0; i < 5; ++i) {
+        PressKeys({VK_TAB, -VK_TAB});
+        visited.push_back(GetFocus());
+    }
+    EXPECT_EQ(visited, (std::vector<HWND>{form->Edit2.Handle(), form->Toolbars.FlatToolbar2.Handle(),
+                                          form->FolderView1.Handle(), form->FileView1.Handle(), form->Edit1.Handle()}));
+    PressKeys({VK_SHIFT, VK_TAB, -VK_TAB, -VK_SHIFT});
+    EXPECT_EQ(GetFocus(), form->FileView1.Handle());
+
+    form->Edit2.SetFocus();
+    PressKeys({'B', -'B', 'A', -'A', 'K', -'K'});
+    EXPECT_EQ(form->Edit2.Text(), L"bak");
+    // Each step waits until what the keys open is on the screen, then presses the next keys.
+    const auto whenShown = [](std::function<bool()> shown, std::function<void()> then) {
+        auto tries = std::make_shared<int>(0);
+        auto step = std::make_shared<std::function<void()>>();
+        *step = [=] {
+            if (!shown() && ++*tries < 100) return Later(*step);
+            then();
+        };
+        Later(*step);
+    };
+    bool dialogShown = false;
+    whenShown([&] { return IsWindowVisible(dialog.Handle()) != FALSE; },
+              [&] {
+                  dialogShown = IsWindowVisible(dialog.Handle()) != FALSE;
+                  PressKeys({VK_MENU, 'O', -'O', -VK_MENU});
+              });
+    PressKeys({VK_RETURN, -VK_RETURN});
+    EXPECT_TRUE(dialogShown);
+    EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.bak", L"b.bak"}));
+    EXPECT_EQ(GetFocus(), form->Edit2.Handle());
+
+    bool menuShown = false;
+    const auto menuOpen = [] {
+        const HWND menu = FindWindowW(L"#32768", nullptr);
+        return menu && IsWindowVisible(menu);
+    };
+    whenShown(menuOpen, [&] {
+        menuShown = menuOpen();
+        // Left to the menu's own loop, which reads the keys itself.
+        INPUT escape[2] = {};
+        escape[0].type = escape[1].type = INPUT_KEYBOARD;
+        escape[0].ki.wVk = escape[1].ki.wVk = VK_ESCAPE;
+        escape[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(2, escape, sizeof(INPUT));
+    });
+    PressKeys({VK_MENU, VK_DOWN, -VK_DOWN, -VK_MENU});
+    EXPECT_TRUE(menuShown);
+
+    // The history window (Ctrl+H): its list has the keys first, Tab goes on to its buttons.
+    const auto historyShown = [] {
+        const HWND history = FindWindowW(L"THistoryForm", nullptr);
+        return history && IsWindowVisible(history);
+    };
+    std::wstring firstStop, secondStop;
+    whenShown(historyShown, [&] {
+        wchar_t text[64] = {};
+        GetClassNameW(GetFocus(), text, 64);
+        firstStop = text;
+        PressKeys({VK_TAB, -VK_TAB});
+        GetWindowTextW(GetFocus(), text, 64);
+        secondStop = text;
+        PressKeys({VK_ESCAPE, -VK_ESCAPE});
+    });
+    PressKeys({VK_CONTROL, 'H', -'H', -VK_CONTROL});
+    EXPECT_EQ(firstStop, L"SysListView32");
+    EXPECT_EQ(secondStop, L"元に戻す(&U)");
+    EXPECT_FALSE(historyShown());
+    form->SetDialogs(nullptr, nullptr, nullptr);
+}
+
 // Three batches in three folders: the history lists them newest first, undoes the middle one alone
 // from its window, and after a restart Ctrl+Z undoes the newest still converted, then the oldest.
 TEST_F(MainWindow, TheHistoryUndoesABatchAloneAndCtrlZTheNewestStillConverted) {

@@ -593,6 +593,25 @@ TEST_F(BatchDialog, LongListIsWhollyListedPaintedAndScrollable) {
             ReleaseDC(list, dc);
             EXPECT_GT(dark, 4);
 
+            // The light face colour changes while the dialog is open (a high-contrast scheme): the
+            // list's background follows at once.
+            if (opening == 0) {
+                const int element = COLOR_3DLIGHT;
+                const COLORREF saved = GetSysColor(element);
+                const COLORREF navy = RGB(0, 0, 128);
+                SetSysColors(1, &element, &navy);
+                SendMessageW(dialog.Handle(), WM_SYSCOLORCHANGE, 0, 0);
+                UpdateWindow(list);
+                RECT second;
+                SendMessageW(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second));
+                const HDC now = GetDC(list);
+                const COLORREF background = GetPixel(now, second.right - 3, second.top + 1);
+                ReleaseDC(list, now);
+                SetSysColors(1, &element, &saved);
+                SendMessageW(dialog.Handle(), WM_SYSCOLORCHANGE, 0, 0);
+                EXPECT_EQ(background, navy);
+            }
+
             SendMessageW(list, WM_VSCROLL, SB_BOTTOM, 0);
             EXPECT_EQ(SendMessageW(list, LB_GETTOPINDEX, 0, 0), kFiles - 117 / 12);
             PostKey(dialog.Handle(), VK_ESCAPE);
@@ -632,9 +651,16 @@ TEST_F(BatchDialog, ClicksAndTheSpaceBarToggleTheEntryAtAnyIndex) {
     EXPECT_EQ(unchecked, (std::vector<int>{65540, 65542, kEntries - 1}));
 }
 
+// The events a screen reader hears of the check list: (event, child identifier).
+std::vector<std::pair<DWORD, long>> heardEvents;
+
+void CALLBACK HearEvent(HWINEVENTHOOK, DWORD event, HWND, LONG object, LONG child, DWORD, DWORD) {
+    if (object == OBJID_CLIENT) heardEvents.emplace_back(event, child);
+}
+
 // What a screen reader reads of the list: the object the list serves for its window, with one
 // child per entry (identifier = index + 1), named by its text, checked or not, toggled by its
-// default action, also past 65,535.
+// default action, also past 65,535; the entry with the caret and a changed check are announced.
 TEST_F(BatchDialog, ScreenReadersReadEveryEntryWithItsCheckAndToggleIt) {
     folder.AddFile(L"a.txt");
     folder.AddFile(L"a.bak");  // a.txt will keep its name: the new name is taken
@@ -687,6 +713,28 @@ TEST_F(BatchDialog, ScreenReadersReadEveryEntryWithItsCheckAndToggleIt) {
         ASSERT_EQ(object->get_accDefaultAction(child(65542), &text), S_OK);
         EXPECT_STREQ(text, L"チェックを外す");
         SysFreeString(text);
+        // The dialog's summary and count lines are read as text.
+        IAccessible* form = nullptr;
+        ASSERT_EQ(AccessibleObjectFromWindow(dialog.Handle(), OBJID_CLIENT, __uuidof(IAccessible),
+                                             reinterpret_cast<void**>(&form)),
+                  S_OK);
+        std::vector<std::wstring> texts;
+        long elements = 0;
+        form->get_accChildCount(&elements);
+        for (long id = 1; id <= elements; ++id) {
+            VARIANT role;
+            if (form->get_accRole(child(id), &role) != S_OK || role.lVal != ROLE_SYSTEM_STATICTEXT) continue;
+            BSTR line = nullptr;
+            if (form->get_accName(child(id), &line) == S_OK) texts.emplace_back(line, SysStringLen(line));
+            SysFreeString(line);
+        }
+        form->Release();
+        EXPECT_NE(std::find(texts.begin(), texts.end(), dialog.Label2.Caption()), texts.end());
+        EXPECT_NE(std::find(texts.begin(), texts.end(), L"1個のファイルの拡張子を変更します。"), texts.end());
+
+        const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_STATECHANGE, nullptr, HearEvent,
+                                                   GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+        heardEvents.clear();
         EXPECT_EQ(object->accDoDefaultAction(child(65542)), S_OK);
         EXPECT_FALSE(list.Checked(65541));
         ASSERT_EQ(object->get_accState(child(65542), &state), S_OK);
@@ -699,6 +747,17 @@ TEST_F(BatchDialog, ScreenReadersReadEveryEntryWithItsCheckAndToggleIt) {
         SendMessageW(list.Handle(), LB_SETTOPINDEX, 65540, 0);
         list.SetFocus();
         list.Select(65541);
+        // Heard through the queue of this thread.
+        MSG message;
+        for (int round = 0; round < 5; ++round) {
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+            Sleep(10);
+        }
+        UnhookWinEvent(hook);
+        EXPECT_NE(std::find(heardEvents.begin(), heardEvents.end(), std::make_pair(DWORD{EVENT_OBJECT_STATECHANGE}, 65542L)),
+                  heardEvents.end());
+        EXPECT_NE(std::find(heardEvents.begin(), heardEvents.end(), std::make_pair(DWORD{EVENT_OBJECT_FOCUS}, 65542L)),
+                  heardEvents.end());
         long left = 0, top = 0, width = 0, height = 0;
         ASSERT_EQ(object->accLocation(&left, &top, &width, &height, child(65542)), S_OK);
         EXPECT_EQ(height, 12);

@@ -440,6 +440,61 @@ TEST_F(EndToEnd, UndoTheLastBatchAfterARestart) {
     ASSERT_TRUE(Exit(*program, window));
 }
 
+
+// A user without a mouse: Tab reaches the fields, Enter in the new-extension field opens the batch
+// dialog and Alt+O converts; Tab goes on to the tree, where Ctrl+Z undoes the batch; the command
+// toolbar is read as its buttons by a screen reader's call from this process, and its 終了 button is
+// pressed from the keyboard.
+TEST_F(EndToEnd, AKeyboardAloneConvertsUndoesAndExits) {
+    JournalBackup journal;
+    TempFolder root;
+    for (const wchar_t* name : {L"x.txt", L"y.txt"}) root.AddFile(name);
+    auto program = Start(L"\"" + root.Path() + L"\"");
+    ASSERT_TRUE(form_) << "no main window";
+    const MainWindow window(form_);
+    ASSERT_TRUE(WaitUntil([&] { return window.Lists(L"x.txt"); }));
+    const auto focus = [&] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(GetWindowThreadProcessId(form_, nullptr), &info);
+        return info.hwndFocus;
+    };
+    const auto tabTo = [&](HWND stop) {
+        for (int i = 0; i < 8 && focus() != stop; ++i) {
+            PressKey(VK_TAB);
+            Settle(form_);
+        }
+        return focus() == stop;
+    };
+    ASSERT_TRUE(tabTo(window.Target));
+    TypeText(L"txt");  // over the whole text, which Tab selected
+    ASSERT_TRUE(tabTo(window.NewExtension));
+    TypeText(L"bak");
+    ASSERT_TRUE(WaitUntil([&] { return Text(window.Target) == L"txt" && Text(window.NewExtension) == L"bak"; }));
+    PressKey(VK_RETURN);
+    const HWND dialog = program->WaitForWindow(L"TForm2");
+    ASSERT_TRUE(dialog) << "Enter opened no batch dialog";
+    PressKey('O', false, false, true);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(dialog); })) << "Alt+O did not convert";
+    EXPECT_EQ(NamesInFolder(root.Path()), (std::vector<std::wstring>{L"x.bak", L"y.bak"}));
+
+    ASSERT_TRUE(tabTo(window.Tree));
+    PressKey('Z', true);
+    ASSERT_TRUE(WaitUntil([&] { return !ErrorBoxText(*program).empty(); })) << "no confirmation";
+    PressKey(VK_RETURN);
+    EXPECT_TRUE(WaitUntil([&] {
+        return NamesInFolder(root.Path()) == std::vector<std::wstring>{L"x.txt", L"y.txt"};
+    }));
+
+    EXPECT_EQ(AccessibleNames(window.CommandBar),
+              (std::vector<std::wstring>{L"一括変換", L"表示", L"ﾌﾟﾛﾊﾟﾃｨ", L"ﾍﾙﾌﾟ", L"終了"}));
+    ASSERT_TRUE(tabTo(window.CommandBar));
+    PressKey(VK_END);
+    PressKey(VK_RETURN);
+    EXPECT_TRUE(program->WaitForExit(10000)) << "終了 did not end the program";
+    EXPECT_EQ(program->ExitCode(), 0u);
+}
+
 }  // namespace
 }  // namespace morvane::e2e
 

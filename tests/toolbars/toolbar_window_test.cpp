@@ -1,6 +1,8 @@
 // Docks, toolbars, separators and flat edits as real windows.
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
+#include <string>
 #include <vector>
 
 #include "common/ui_driver.h"
@@ -81,6 +83,186 @@ TEST(ToolbarWindows, MainToolbarAreaComesOutAtItsStoredSizes) {
     // The dock follows the width of its form; its thickness stays.
     form.SetClientSize(400, 200);
     EXPECT_EQ(RectInParent(area.FlatDock1.Handle()), (RECT{0, 0, 400, 47}));
+}
+
+VARIANT Child(long id) {
+    VARIANT v;
+    v.vt = VT_I4;
+    v.lVal = id;
+    return v;
+}
+
+IAccessible* ObjectOf(HWND window) {
+    IAccessible* object = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                          reinterpret_cast<void**>(&object))))
+        return nullptr;
+    return object;
+}
+
+std::wstring NameOf(IAccessible* object, long id) {
+    BSTR text = nullptr;
+    if (object->get_accName(Child(id), &text) != S_OK) return L"(none)";
+    std::wstring name(text, SysStringLen(text));
+    SysFreeString(text);
+    return name;
+}
+
+long RoleOf(IAccessible* object, long id) {
+    VARIANT role;
+    return object->get_accRole(Child(id), &role) == S_OK ? role.lVal : -1;
+}
+
+long StateOf(IAccessible* object, long id) {
+    VARIANT state;
+    return object->get_accState(Child(id), &state) == S_OK ? state.lVal : -1;
+}
+
+// Without the mouse: Tab goes from the fields to the command toolbar, one stop whose arrow keys
+// move between its buttons, shown by a focus rectangle, and whose Enter and Space press the one the
+// keyboard is on. A screen reader finds every command button, field and arrow with its name, role
+// and state through the objects the windows serve, and presses a button by its default action.
+TEST(ToolbarWindows, KeysAndScreenReadersReachEveryButtonAndField) {
+    TTestForm form;
+    MainToolbars area(form);
+    int batches = 0;
+    area.FlatButton7.OnClick = [&] { ++batches; };
+    form.Show();
+    PumpMessages();
+
+    EXPECT_EQ(GetNextDlgTabItem(form.Handle(), area.Edit1.Handle(), FALSE), area.Edit2.Handle());
+    area.Edit2.SetFocus();
+    test::PostKey(area.Edit2.Handle(), VK_TAB);
+    PumpMessages();
+    const HWND bar = area.FlatToolbar2.Handle();
+    ASSERT_EQ(GetFocus(), bar);
+    EXPECT_TRUE(area.FlatButton7.KeyFocused());
+    // The focus rectangle, a dotted line three pixels inside the button.
+    EXPECT_NE(ClientImage(bar).Pixel(2 + 3, 2 + 3), GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(ClientImage(bar).Pixel(69 + 3, 2 + 3), GetSysColor(COLOR_BTNFACE));
+    test::PostKey(bar, VK_RIGHT);
+    PumpMessages();
+    EXPECT_FALSE(area.FlatButton7.KeyFocused());
+    EXPECT_TRUE(area.FlatButton5.KeyFocused());
+    EXPECT_NE(ClientImage(bar).Pixel(69 + 3, 2 + 3), GetSysColor(COLOR_BTNFACE));
+    test::PostKey(bar, VK_LEFT);
+    test::PostKey(bar, VK_RETURN);
+    PumpMessages();
+    EXPECT_EQ(batches, 1);
+    test::PostKey(bar, VK_SPACE);
+    PumpMessages();
+    EXPECT_EQ(batches, 2);
+    test::PostKey(bar, VK_LEFT);  // round the end to 終了
+    PumpMessages();
+    EXPECT_TRUE(area.FlatButton6.KeyFocused());
+    test::PostKey(bar, VK_RIGHT);
+    PumpMessages();
+
+    IAccessible* commands = ObjectOf(bar);
+    ASSERT_TRUE(commands);
+    long count = 0;
+    EXPECT_EQ(commands->get_accChildCount(&count), S_OK);
+    EXPECT_EQ(count, 5);  // the separator is no element
+    EXPECT_EQ(NameOf(commands, 1), L"一括変換");
+    EXPECT_EQ(NameOf(commands, 2), L"表示");
+    EXPECT_EQ(NameOf(commands, 3), L"ﾌﾟﾛﾊﾟﾃｨ");
+    EXPECT_EQ(NameOf(commands, 4), L"ﾍﾙﾌﾟ");
+    EXPECT_EQ(NameOf(commands, 5), L"終了");
+    EXPECT_EQ(RoleOf(commands, 1), ROLE_SYSTEM_PUSHBUTTON);
+    EXPECT_EQ(RoleOf(commands, 2), ROLE_SYSTEM_BUTTONMENU);
+    EXPECT_EQ(RoleOf(commands, 5), ROLE_SYSTEM_PUSHBUTTON);
+    EXPECT_EQ(StateOf(commands, 1) & (STATE_SYSTEM_FOCUSED | STATE_SYSTEM_FOCUSABLE),
+              STATE_SYSTEM_FOCUSED | STATE_SYSTEM_FOCUSABLE);
+    EXPECT_EQ(StateOf(commands, 2) & (STATE_SYSTEM_FOCUSED | STATE_SYSTEM_HASPOPUP), STATE_SYSTEM_HASPOPUP);
+    VARIANT focused;
+    ASSERT_EQ(commands->get_accFocus(&focused), S_OK);
+    EXPECT_EQ(focused.vt, VT_I4);
+    EXPECT_EQ(focused.lVal, 1);
+    long left = 0, top = 0, width = 0, height = 0;
+    ASSERT_EQ(commands->accLocation(&left, &top, &width, &height, Child(5)), S_OK);
+    POINT corner{252, 2};
+    ClientToScreen(bar, &corner);
+    EXPECT_EQ((RECT{left, top, left + width, top + height}), (RECT{corner.x, corner.y, corner.x + 61, corner.y + 43}));
+    VARIANT hit;
+    ASSERT_EQ(commands->accHitTest(corner.x + 5, corner.y + 5, &hit), S_OK);
+    EXPECT_EQ(hit.lVal, 5);
+    BSTR action = nullptr;
+    ASSERT_EQ(commands->get_accDefaultAction(Child(1), &action), S_OK);
+    EXPECT_STREQ(action, L"押す");
+    SysFreeString(action);
+    // The action is posted: a menu it opens must not hold the reader that asked.
+    EXPECT_EQ(commands->accDoDefaultAction(Child(1)), S_OK);
+    PumpMessages();
+    EXPECT_EQ(batches, 3);
+    area.FlatButton7.SetEnabled(false);
+    EXPECT_TRUE(StateOf(commands, 1) & STATE_SYSTEM_UNAVAILABLE);
+    EXPECT_EQ(commands->accDoDefaultAction(Child(1)), E_FAIL);
+    PumpMessages();
+    EXPECT_EQ(batches, 3);
+    area.FlatButton7.SetEnabled(true);
+    commands->Release();
+
+    // The fields' panel: its labels as text, the fields as their windows, the arrows as menu buttons
+    // named by their fields; each field's own object carries its label's name.
+    IAccessible* fields = ObjectOf(area.Panel6.Handle());
+    ASSERT_TRUE(fields);
+    EXPECT_EQ(fields->get_accChildCount(&count), S_OK);
+    EXPECT_EQ(count, 6);
+    EXPECT_EQ(RoleOf(fields, 1), ROLE_SYSTEM_STATICTEXT);
+    EXPECT_EQ(NameOf(fields, 1), L"対象拡張子");
+    IDispatch* field = nullptr;
+    EXPECT_EQ(fields->get_accChild(Child(2), &field), S_OK);
+    ASSERT_TRUE(field);
+    field->Release();
+    EXPECT_EQ(NameOf(fields, 3), L"対象拡張子のメニュー");
+    EXPECT_EQ(RoleOf(fields, 3), ROLE_SYSTEM_BUTTONMENU);
+    EXPECT_EQ(NameOf(fields, 6), L"変換拡張子のメニュー");
+    fields->Release();
+    for (TFlatEdit* edit : {&area.Edit1, &area.Edit2}) {
+        IAccessible* object = ObjectOf(edit->Handle());
+        ASSERT_TRUE(object);
+        EXPECT_EQ(NameOf(object, CHILDID_SELF), edit == &area.Edit1 ? L"対象拡張子" : L"変換拡張子");
+        object->Release();
+    }
+}
+
+// A change of the system colours (a dark high-contrast scheme) reaches what keeps colours: the
+// fields' background, and the glyphs, whose black outlines take the button text colour.
+TEST(ToolbarWindows, ColoursFollowTheSystemColoursWhenTheyChange) {
+    TTestForm form;
+    MainToolbars area(form);
+    form.Show();
+    PumpMessages();
+    const RECT arrow = area.FlatButton1.BoundsRect();
+    std::vector<POINT> outline;
+    {
+        const ClientImage before(area.Panel6.Handle());
+        for (int y = arrow.top; y < arrow.bottom; ++y)
+            for (int x = arrow.left; x < arrow.right; ++x)
+                if (before.Pixel(x, y) == RGB(0, 0, 0)) outline.push_back({x, y});
+    }
+    ASSERT_FALSE(outline.empty());
+
+    const int elements[] = {COLOR_BTNFACE, COLOR_BTNTEXT, COLOR_WINDOW, COLOR_WINDOWTEXT};
+    COLORREF saved[4];
+    for (int i = 0; i < 4; ++i) saved[i] = GetSysColor(elements[i]);
+    const COLORREF dark[] = {RGB(0, 0, 0), RGB(255, 255, 255), RGB(0, 0, 0), RGB(255, 255, 0)};
+    ASSERT_TRUE(SetSysColors(4, elements, dark));
+    // Broadcast by the system to the top-level windows; sent here too, in case it comes late.
+    SendMessageW(form.Handle(), WM_SYSCOLORCHANGE, 0, 0);
+    PumpMessages();
+    const ClientImage after(area.Panel6.Handle());
+    const COLORREF fieldColor = area.Edit1.Color();
+    const COLORREF face = after.Pixel(1, 1);
+    const COLORREF glyph = after.Pixel(outline.front().x, outline.front().y);
+    SetSysColors(4, elements, saved);
+    SendMessageW(form.Handle(), WM_SYSCOLORCHANGE, 0, 0);
+    PumpMessages();
+
+    EXPECT_EQ(fieldColor, RGB(0, 0, 0));
+    EXPECT_EQ(face, RGB(0, 0, 0));
+    EXPECT_EQ(glyph, RGB(255, 255, 255));
+    EXPECT_EQ(ClientImage(area.Panel6.Handle()).Pixel(outline.front().x, outline.front().y), RGB(0, 0, 0));
 }
 
 TEST(ToolbarWindows, DockRefusesMisuseWithItsFixedTexts) {

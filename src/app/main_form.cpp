@@ -442,7 +442,9 @@ bool TForm1::UndoBatchAt(const std::wstring& journalPath, HWND owner) {
             StatusBar1.SetPanelText(1, L"元に戻しています… " + std::to_wstring(done) + L"/" +
                                            std::to_wstring(total) + L"個");
         });
-        result = UndoBatch(journalPath, progress);
+        // An older batch leaves alone the files a later one renamed again.
+        result = history.IsNewest(journalPath) ? UndoBatch(journalPath, progress)
+                                               : UndoBatch(journalPath, progress, history.RenamedAfter(journalPath));
         BatchHistory::Summarize(journalPath, result.NotRestored);
         FileView1.FillList();
     }
@@ -452,7 +454,8 @@ bool TForm1::UndoBatchAt(const std::wstring& journalPath, HWND owner) {
         // What the next Ctrl+Z still offers, as the journal now stands.
         const std::optional<BatchJournal> rest = ReadBatchJournal(journalPath);
         const size_t left = rest ? UndoableEntries(*rest).size() : 0;
-        report = L"中止。残り" + std::to_wstring(left) + L"個はCtrl+Zで戻せます。";
+        report = L"中止。残り" + std::to_wstring(left) +
+                 (history.IsNewest(journalPath) ? L"個はCtrl+Zで戻せます。" : L"個は履歴から戻せます。");
     } else if (result.NotRestored > 0) {
         report = std::to_wstring(result.Restored) + L"個を戻し、" + std::to_wstring(result.NotRestored) +
                  L"個は戻せません。";

@@ -76,7 +76,14 @@ private:
 // so that Ctrl+Z still undoes the last batch that changed something, and such a batch is not kept.
 class EarlierJournal {
 public:
-    explicit EarlierJournal(const std::wstring& path) : history_(path), archived_(history_.Archive()) {}
+    explicit EarlierJournal(const std::wstring& path) : history_(path) {
+        try {
+            archived_ = history_.Archive();
+        } catch (const Error& error) {
+            // The batch runs all the same; the user learns that the one before leaves the history.
+            App().ShowError(error.Message());
+        }
+    }
     EarlierJournal(const EarlierJournal&) = delete;
     EarlierJournal& operator=(const EarlierJournal&) = delete;
 

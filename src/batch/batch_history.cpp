@@ -7,6 +7,7 @@
 
 #include "batch/batch_journal.h"
 #include "batch/journal_text.h"
+#include "batch/name_collisions.h"
 #include "ui/error.h"
 #include "ui/handles.h"
 
@@ -14,14 +15,14 @@ namespace morvane {
 
 namespace {
 
-constexpr std::wstring_view kSummaryHeader = L"Morvane batch-summary 1";
+constexpr std::wstring_view kSummaryHeader = L"Morvane batch-summary 2";
 constexpr wchar_t kByteOrderMark = 0xFEFF;
 constexpr std::wstring_view kJournalSuffix = L".journal";
 
 std::wstring SummaryPath(const std::wstring& journalPath) { return journalPath + L".summary"; }
 
-// The size of a file, which tells whether a summary was made of the journal as it is now: a
-// journal only grows while its batch or an undo records, and is written anew by an undo.
+// The size of a file, and its last write: together they tell whether a summary was made of the
+// journal as it is now (an undo writes a journal anew at the same size).
 std::optional<ULONGLONG> FileSize(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
@@ -51,8 +52,10 @@ std::optional<BatchSummary> ReadSummary(const std::wstring& journalPath) {
     rest.remove_prefix(headerEnd + 1);
     if (!rest.ends_with(L'\n')) return std::nullopt;
     const std::vector<std::wstring_view> fields = SplitFields(rest.substr(0, rest.size() - 1));
-    if (fields.size() != 9) return std::nullopt;
+    if (fields.size() != 10) return std::nullopt;
     const std::optional<ULONGLONG> madeOf = ParseNumber(fields[0]);
+    const std::optional<ULONGLONG> writtenAt = ParseNumber(fields[9]);
+    if (!writtenAt || *writtenAt != LastWriteTime(journalPath)) return std::nullopt;
     const std::optional<ULONGLONG> time = ParseNumber(fields[1]);
     const std::optional<size_t> renamed = ParseIndex(fields[2]);
     const std::optional<size_t> restored = ParseIndex(fields[3]);
@@ -90,6 +93,7 @@ std::wstring MoveToFreeName(const std::wstring& from, const std::wstring& to, st
 }  // namespace
 
 HistoryState BatchSummary::State() const {
+    if (Renamed == 0) return HistoryState::NotUndoable;  // a batch cut short before its first rename
     const int left = Renamed - Restored;
     if (left <= 0) return HistoryState::Undone;
     if (Restored == 0 && Failed == 0) return HistoryState::Undoable;
@@ -136,10 +140,25 @@ std::wstring BatchHistory::Archive() const {
     const std::wstring folder = Folder();
     if (folder.empty() || !FileSize(journalPath_)) return {};
     CreateDirectoryW(folder.c_str(), nullptr);
-    std::wstring stamp = std::to_wstring(Now());
+    // A batch cut short has entries without a record, which the names tell now; a later batch may
+    // change those names, so they are written down before it begins.
+    if (!ReadSummary(journalPath_)) {
+        try {
+            SettleUnrecordedOutcomes(journalPath_);
+        } catch (const Error&) {
+            // Left to the names, as before.
+        }
+    }
+    // Named after the moment, later than every kept one even when the clock was set back.
+    ULONGLONG moment = Now();
+    if (const std::vector<std::wstring> kept = ArchivedJournals(); !kept.empty()) {
+        const std::wstring name = kept.back().substr(folder.size() + 1, 20);
+        if (const std::optional<ULONGLONG> newest = ParseNumber(name); newest && *newest >= moment) moment = *newest + 1;
+    }
+    std::wstring stamp = std::to_wstring(moment);
     stamp.insert(0, 20 - std::min<size_t>(stamp.size(), 20), L'0');
     const std::wstring archived = MoveToFreeName(journalPath_, folder + L"\\" + stamp, kJournalSuffix);
-    if (archived.empty()) return {};
+    if (archived.empty()) throw Error(L"前回の一括変換の記録 " + journalPath_ + L" を履歴に移せません");
     // The summary goes with its journal; one that cannot go is made again when it is needed.
     if (!MoveFileExW(SummaryPath(journalPath_).c_str(), SummaryPath(archived).c_str(), MOVEFILE_REPLACE_EXISTING))
         DeleteFileW(SummaryPath(journalPath_).c_str());
@@ -177,11 +196,43 @@ std::vector<BatchSummary> BatchHistory::Summaries() const {
 
 std::wstring BatchHistory::NewestUndoable() const {
     for (const BatchSummary& summary : Summaries()) {
-        if (summary.Renamed <= summary.Restored) continue;
+        // A batch whose last undo could put none back is left to the history window: Ctrl+Z goes
+        // on to the batches before it.
+        if (summary.Renamed <= summary.Restored || summary.State() == HistoryState::NotUndoable) continue;
         const std::optional<BatchJournal> journal = ReadBatchJournal(summary.JournalPath);
         if (journal && !UndoableEntries(*journal).empty()) return summary.JournalPath;
     }
     return {};
+}
+
+namespace {
+
+// Whether one folder is the other or holds it (a batch over subfolders reaches into both).
+bool FoldersMeet(const std::wstring& a, const std::wstring& b) {
+    const std::wstring x = FolderNames::Key(a), y = FolderNames::Key(b);
+    const std::wstring& shorter = x.size() <= y.size() ? x : y;
+    const std::wstring& longer = x.size() <= y.size() ? y : x;
+    return longer.compare(0, shorter.size(), shorter) == 0 &&
+           (longer.size() == shorter.size() || shorter.ends_with(L'\\') || longer[shorter.size()] == L'\\');
+}
+
+}  // namespace
+
+std::unordered_set<std::wstring> BatchHistory::RenamedAfter(const std::wstring& journalPath) const {
+    std::unordered_set<std::wstring> renamed;
+    const std::vector<BatchSummary> batches = Summaries();
+    const auto self = std::find_if(batches.begin(), batches.end(),
+                                   [&](const BatchSummary& batch) { return batch.JournalPath == journalPath; });
+    if (self == batches.end()) return renamed;
+    for (auto newer = batches.begin(); newer != self; ++newer) {
+        if (!FoldersMeet(newer->Folder, self->Folder) || newer->Renamed <= newer->Restored) continue;
+        const std::optional<BatchJournal> journal = ReadBatchJournal(newer->JournalPath);
+        if (!journal) continue;
+        for (const JournalEntry& entry : journal->Entries)
+            if (entry.Outcome == RenameOutcome::Renamed || entry.Outcome == RenameOutcome::Unknown)
+                renamed.insert(FolderNames::Key(JoinFolderPath(journal->Folder, entry.OldName)));
+    }
+    return renamed;
 }
 
 void BatchHistory::Summarize(const std::wstring& journalPath, int failed) {
@@ -202,7 +253,7 @@ void BatchHistory::Summarize(const std::wstring& journalPath, int failed) {
     text += L"\n" + std::to_wstring(*size) + L"\t" + std::to_wstring(time) + L"\t" + std::to_wstring(renamed) + L"\t" +
             std::to_wstring(restored) + L"\t" + std::to_wstring(std::max(failed, 0)) + L"\t" +
             (journal->SubFolders ? L"1" : L"0") + L"\t" + Escaped(journal->Folder) + L"\t" + Escaped(journal->Target) +
-            L"\t" + Escaped(journal->NewExtension) + L"\n";
+            L"\t" + Escaped(journal->NewExtension) + L"\t" + std::to_wstring(LastWriteTime(journalPath)) + L"\n";
     try {
         WriteWholeTextFile(SummaryPath(journalPath), text);
     } catch (const Error&) {

@@ -5,6 +5,7 @@
 // files were renamed and put back) lets a list of a hundred large batches be read at once.
 #include <cstddef>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include <windows.h>
@@ -46,7 +47,9 @@ public:
     std::wstring Folder() const;
 
     // Before a new batch writes its journal: the journal of the last batch goes into the history
-    // (and the oldest beyond kKept leave it). Returns where it went, empty when there was none.
+    // (and the oldest beyond kKept leave it), its entries without a record settled by the names
+    // the folder has now. Returns where it went, empty when there was none; throws the program's
+    // error when it is there and cannot be moved.
     std::wstring Archive() const;
     // The new batch renamed nothing: the archived journal is the last batch's again.
     void Unarchive(const std::wstring& archived) const;
@@ -56,6 +59,9 @@ public:
     std::vector<BatchSummary> Summaries() const;
     // The journal of the newest batch that still has files to put back, or empty.
     std::wstring NewestUndoable() const;
+    // The files that batches newer than the journal's renamed (and that were not put back), as
+    // FolderNames::Key of their full paths: undoing the older batch leaves them alone.
+    std::unordered_set<std::wstring> RenamedAfter(const std::wstring& journal) const;
 
     // Whether the journal is the last batch's own (the newest), not one of the history's.
     bool IsNewest(const std::wstring& journal) const { return journal == journalPath_; }

@@ -309,7 +309,9 @@ RenameOutcome MoveOffTemporary(const std::wstring& folder, const JournalEntry& e
 
 }  // namespace
 
-UndoResult UndoBatch(const std::wstring& path, ProgressSink& progress) {
+UndoResult UndoBatch(const std::wstring& path, ProgressSink& progress) { return UndoBatch(path, progress, {}); }
+
+UndoResult UndoBatch(const std::wstring& path, ProgressSink& progress, const std::unordered_set<std::wstring>& leftAlone) {
     UndoResult result;
     const std::optional<BatchJournal> journal = ReadBatchJournal(path);
     if (!journal) return result;
@@ -337,6 +339,10 @@ UndoResult UndoBatch(const std::wstring& path, ProgressSink& progress) {
         const size_t index = undoable[notReached - 1];
         JournalEntry& entry = entries[index];
         progress.Step();
+        if (!leftAlone.empty() && leftAlone.count(FolderNames::Key(JoinFolderPath(journal->Folder, entry.NewName)))) {
+            ++result.NotRestored;
+            continue;
+        }
         // Cut short during the rename, the undo leaves the names to tell whether it happened.
         record(index, RenameOutcome::Unknown);
         RenameOutcome now = RenameOutcome::Renamed;
@@ -393,6 +399,23 @@ UndoResult UndoBatch(const std::wstring& path) {
         void Finish() override {}
     } silent;
     return UndoBatch(path, silent);
+}
+
+int SettleUnrecordedOutcomes(const std::wstring& path) {
+    std::optional<BatchJournal> journal = ReadBatchJournal(path);
+    if (!journal) return 0;
+    const std::vector<size_t> undoable = UndoableEntries(*journal);
+    std::vector<bool> happened(journal->Entries.size(), false);
+    for (const size_t entry : undoable) happened[entry] = true;
+    int settled = 0;
+    for (size_t i = 0; i < journal->Entries.size(); ++i) {
+        JournalEntry& entry = journal->Entries[i];
+        if (entry.Outcome != RenameOutcome::Unknown || !entry.Temporary.empty()) continue;
+        entry.Outcome = happened[i] ? RenameOutcome::Renamed : RenameOutcome::Failed;
+        ++settled;
+    }
+    if (settled > 0) WriteBatchJournal(path, *journal);
+    return settled;
 }
 
 int RecoverTemporaryNames(const std::wstring& path) {

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "batch/engine.h"
@@ -93,12 +94,21 @@ struct UndoResult {
 // Renames back, last first, every undoable entry whose new name exists and whose old name is free,
 // never replacing a file, until the progress tells it to stop. Each file put back is recorded in
 // the journal as it happens, so that an undo cut short by a crash leaves a journal that offers
-// exactly what is still to restore. At the end the journal keeps only the entries that could not
-// be restored and those the undo did not reach (so that a second undo tries them) and is removed
-// when none is left. The progress steps once per undoable entry. A file found under the temporary
-// name of a change of case goes back to its old name, or where that is taken, to its new one.
+// exactly what is still to restore. At the end the journal is written whole again, each entry as
+// it now stands (put back, not restored, not reached), so that a second undo tries what is left
+// and the history shows what became of each file. The progress steps once per undoable entry. A
+// file found under the temporary name of a change of case goes back to its old name, or where
+// that is taken, to its new one. A file whose new path is among leftAlone (FolderNames::Key of
+// full paths: a later batch renamed it again) stays as it is and counts as not restored.
+UndoResult UndoBatch(const std::wstring& path, ProgressSink& progress,
+                     const std::unordered_set<std::wstring>& leftAlone);
 UndoResult UndoBatch(const std::wstring& path, ProgressSink& progress);
 UndoResult UndoBatch(const std::wstring& path);
+
+// Writes down for every entry without a record whether its rename happened, as the names in the
+// folder tell now (entries still under a temporary name wait for their recovery); the number of
+// entries settled. Throws the program's error when the journal cannot be written.
+int SettleUnrecordedOutcomes(const std::wstring& path);
 
 // Puts every file the journal finds under the temporary name of a change of case cut short (a crash,
 // a power cut) back to its old name, or where that is taken, to its new one, and records it. The

@@ -80,16 +80,18 @@ std::wstring_view FileNameStem(std::wstring_view name) {
 std::optional<std::wstring_view> ShownNames::Find(std::wstring_view fileName) const {
     if (!learn_) return std::nullopt;
     const auto rule = rules_.find(UpperExtension(fileName));
-    if (rule == rules_.end() || rule->second == Rule::EachItsOwn) return std::nullopt;
-    return rule->second == Rule::Whole ? fileName : FileNameStem(fileName);
+    if (rule == rules_.end() || rule->second.Shown == Rule::EachItsOwn || rule->second.Seen < 2) return std::nullopt;
+    return rule->second.Shown == Rule::Whole ? fileName : FileNameStem(fileName);
 }
 
 void ShownNames::Remember(std::wstring_view fileName, std::wstring_view shown) {
     if (!learn_) return;
     const Rule rule = shown == fileName ? Rule::Whole : shown == FileNameStem(fileName) ? Rule::Stem : Rule::EachItsOwn;
-    const auto [known, added] = rules_.try_emplace(UpperExtension(fileName), rule);
+    const auto [known, added] = rules_.try_emplace(UpperExtension(fileName), Learned{rule});
+    if (added) return;
     // Two files of one type shown by different rules: the type is asked file by file.
-    if (!added && known->second != rule) known->second = Rule::EachItsOwn;
+    if (known->second.Shown != rule) known->second.Shown = Rule::EachItsOwn;
+    ++known->second.Seen;
 }
 
 }  // namespace morvane

@@ -57,10 +57,11 @@ private:
 std::wstring_view FileNameStem(std::wstring_view name);
 
 // How the shell shows the names of plain files by their type: whole, or without the extension
-// (the user's setting and the type's own NeverShowExt say which). Learned from the first file of
-// a type that the shell names, for one reading of a folder, so that a large folder has the shell
-// name one file per type instead of every file. In a folder with a desktop.ini, which may give
-// files names of their own, nothing is learned.
+// (the user's setting and the type's own NeverShowExt say which). Learned from the first two files
+// of a type that the shell names alike, for one reading of a folder, so that a large folder has
+// the shell name two files per type instead of every file; a type whose files the shell names
+// otherwise is asked file by file. In a folder with a desktop.ini, which may give files names of
+// their own, and on the desktop, which shows other folders' files too, nothing is learned.
 class ShownNames {
 public:
     explicit ShownNames(bool learn = false) : learn_(learn) {}
@@ -71,7 +72,11 @@ public:
 
 private:
     enum class Rule { Whole, Stem, EachItsOwn };
-    std::unordered_map<std::wstring, Rule> rules_;  // by the upper-cased extension
+    struct Learned {
+        Rule Shown;
+        int Seen = 1;  // files of the type shown so; the rule holds from the second on
+    };
+    std::unordered_map<std::wstring, Learned> rules_;  // by the upper-cased extension
     bool learn_;
 };
 

@@ -158,7 +158,8 @@ void TFileView::FillList() {
     ClearItems();
     icons_ = folder.As<IShellIcon>();
     const std::wstring settings = folderPath_ + (folderPath_.ends_with(L'\\') ? L"" : L"\\") + L"desktop.ini";
-    names_ = ShownNames(!folderPath_.empty() && GetFileAttributesW(settings.c_str()) == INVALID_FILE_ATTRIBUTES);
+    names_ = ShownNames(!folderPath_.empty() && GetIDListSize(folderList_.Get()) > 2 &&
+                        GetFileAttributesW(settings.c_str()) == INVALID_FILE_ATTRIBUTES);
     for (IDList id = contents.Next(); id; id = contents.Next()) {
         auto item = std::make_unique<Item>(std::move(id));
         if (!mask_.empty() && !(AttributesOf(*item) & SFGAO_FOLDER)) {

@@ -306,20 +306,29 @@ void ListView::MeasureSmallIcons(bool comingIn) {
     smallIconWidth_ = width;
     smallIconCount_ = count;
     const KeptSelection kept(*this);
+    const int focused = Focused();
+    RECT focusRect{LVIR_BOUNDS, 0, 0, 0}, client{};
+    GetClientRect(Handle(), &client);
+    RECT shown{};
+    const bool focusInView = focused >= 0 &&
+                             SendMessageW(Handle(), LVM_GETITEMRECT, static_cast<WPARAM>(focused),
+                                          reinterpret_cast<LPARAM>(&focusRect)) &&
+                             IntersectRect(&shown, &focusRect, &client);
     const bool lock = IsWindowVisible(Handle()) != FALSE;
     if (lock) SendMessageW(Handle(), WM_SETREDRAW, FALSE, 0);
     standIn_ = widest;
-    SendMessageW(Handle(), LVM_SETITEMCOUNT, 1, 0);
+    SendMessageW(Handle(), LVM_SETITEMCOUNT, 1, LVSICF_NOSCROLL);
     // Sized again, it comes in again (through the large icons, which measure nothing).
     if (!comingIn) SetStyleBits(ViewStyle::Icon);
     SetStyleBits(ViewStyle::SmallIcon);
     standIn_ = -1;
-    SendMessageW(Handle(), LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0);
-    // The items back in their places on the grid of the new size.
+    SendMessageW(Handle(), LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOSCROLL);
+    // The items back in their places on the grid of the new size, the focused one still in view.
     SendMessageW(Handle(), LVM_ARRANGE, LVA_DEFAULT, 0);
     kept.Restore(*this);
+    if (focusInView) SendMessageW(Handle(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(focused), FALSE);
     if (lock) SendMessageW(Handle(), WM_SETREDRAW, TRUE, 0);
-    Invalidate();
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE);
 }
 
 void ListView::SetStyleBits(ViewStyle style) {
@@ -344,8 +353,9 @@ void ListView::SetStyle(ViewStyle style) {
         SendMessageW(Handle(), LVM_SETITEMCOUNT, 0, 0);
     }
     // The control's own lock on its drawing: it lays the items out in the new style without
-    // drawing each of them on the way, and draws once when the lock is released. (Releasing it
-    // shows the window, so a hidden one is not locked.)
+    // drawing each of them on the way, and is drawn once, scroll bars and all, afterwards. (Where
+    // the control passes the message on, releasing it makes the window visible: a hidden one is
+    // not locked.)
     const bool lock = IsWindowVisible(Handle()) != FALSE;
     if (lock) SendMessageW(Handle(), WM_SETREDRAW, FALSE, 0);
     SetStyleBits(style);
@@ -354,7 +364,7 @@ void ListView::SetStyle(ViewStyle style) {
         SetCount(count);
         kept->Restore(*this);
     }
-    Invalidate();
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE);
 }
 
 void ListView::SetImageLists(HIMAGELIST large, HIMAGELIST small) {

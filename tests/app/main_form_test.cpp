@@ -991,6 +991,7 @@ TEST_F(MainWindow, ALongUndoShowsHowFarItIsTakesNoInputAndStopsOnEsc) {
         const HDC dc = GetDC(bar);
         const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(bar, WM_GETFONT, 0, 0)));
         for (const std::wstring& report : {std::wstring(L"中止。残り999999個はCtrl+Zで戻せます。"),
+                                           std::wstring(L"中止。残り999999個は履歴から戻せます。"),
                                            std::wstring(L"999999個を戻し、999999個は戻せません。"),
                                            std::wstring(L"999999個のﾌｧｲﾙを元に戻しました。"),
                                            std::wstring(L"元に戻しています… 999999/999999個")}) {

@@ -603,5 +603,59 @@ TEST(BatchHistory, KeepsEveryBatchUndoableAndGivesItsRenamesAsText) {
     EXPECT_EQ(ReadBatchJournal(batches.back().JournalPath)->Entries[0].OldName, L"x5");
 }
 
+// Undoing an older batch never takes back what a later one did: a file it renamed that a later
+// batch renamed again stays, and a file a crash left without a record is judged by the names it
+// had when the next batch began, not by what later batches made of them.
+TEST(BatchHistory, AnOlderBatchLeavesAloneWhatALaterOneRenamedAgain) {
+    TempFolder folder;
+    TempFolder store;
+    const std::wstring journalPath = store.PathOf(L"last-batch");
+    const BatchHistory history(journalPath);
+    for (const wchar_t* name : {L"a.txt", L"c.txt"}) folder.AddFile(name);
+    const auto batch = [&](std::vector<std::wstring> names, const wchar_t* to, size_t recorded) {
+        MatchList list;
+        for (const std::wstring& name : names) list.push_back({name, true});
+        JournalRecorder recorder(journalPath, PlanBatch(folder.Path(), list, to));
+        for (size_t i = 0; i < recorded; ++i) {
+            const std::wstring& name = names[i];
+            ASSERT_TRUE(RenameInFolder(folder.Path(), name, name.substr(0, name.rfind(L'.') + 1) + to));
+            recorder.Record(i, true);
+        }
+    };
+    // a renamed and recorded, then a crash before c.
+    batch({L"a.txt", L"c.txt"}, L"bak", 1);
+    const std::wstring first = history.Archive();
+    ASSERT_FALSE(first.empty());
+    batch({L"a.bak"}, L"txt", 1);  // a back, by a batch of its own
+    ASSERT_TRUE(RenameInFolder(folder.Path(), L"c.txt", L"c.bak"));  // and c renamed by someone else
+    BatchHistory::Summarize(journalPath);
+    const std::wstring second = history.Archive();
+    batch({L"a.txt"}, L"bak", 1);
+    BatchHistory::Summarize(journalPath);
+    ASSERT_EQ(folder.Names(), (Names{L"a.bak", L"c.bak"}));
+
+    struct Silent : ProgressSink {
+        void Start(int) override {}
+        void Step() override {}
+        void Finish() override {}
+    } silent;
+    const UndoResult oldest = UndoBatch(first, silent, history.RenamedAfter(first));
+    EXPECT_EQ(oldest.Restored, 0);
+    EXPECT_EQ(oldest.NotRestored, 1);
+    EXPECT_EQ(folder.Names(), (Names{L"a.bak", L"c.bak"}));
+    BatchHistory::Summarize(first, oldest.NotRestored);
+
+    // That batch can put nothing back: Ctrl+Z goes on to the others, newest first.
+    std::vector<BatchSummary> batches = history.Summaries();
+    ASSERT_EQ(batches.size(), 3u);
+    EXPECT_EQ(batches[2].State(), HistoryState::NotUndoable);
+    EXPECT_EQ(history.NewestUndoable(), journalPath);
+    EXPECT_EQ(UndoBatch(journalPath).Restored, 1);
+    // Undone without a new summary (a crash right after): the history sees the journal changed.
+    EXPECT_EQ(history.Summaries()[0].State(), HistoryState::Undone);
+    EXPECT_EQ(history.NewestUndoable(), second);
+    EXPECT_EQ(folder.Names(), (Names{L"a.txt", L"c.bak"}));
+}
+
 }  // namespace
 }  // namespace morvane

@@ -9,6 +9,7 @@
 #include "shellctl/shell_context_menu.h"
 #include "shellctl/shell_folder.h"
 #include "shellctl/text_widths.h"
+#include "ui/dpi.h"
 #include "ui/gdi.h"
 #include "ui/handles.h"
 #include "ui/screen_cursor.h"
@@ -221,7 +222,7 @@ void TFileView::FitListColumns() {
         widest = std::max(widest, widths.Exact(CaptionOf(*item)));
     }
     // The small icon and the room around it and the label.
-    SetListColumnWidth(widest + GetSystemMetrics(SM_CXSMICON) + 12);
+    SetListColumnWidth(widest + SystemMetricForDpi(SM_CXSMICON, Dpi()) + Scaled(12));
 }
 
 bool TFileView::FindDataOf(const Item& item, WIN32_FIND_DATAW& found) const {

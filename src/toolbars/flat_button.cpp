@@ -97,7 +97,7 @@ TFlatButton::TFlatButton(WinControl* parent, int left, int top, int width, int h
     HotTracking::Enter();
     SetClickOnRelease(false);  // the button decides itself when it is clicked
     SetOpaque(true);
-    SetBounds(left, top, width, height);
+    SetDesignBounds(left, top, width, height);
     glyph_.OnGlyphChange = [this] { RequestRepaint(true); };
 }
 

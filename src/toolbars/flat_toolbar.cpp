@@ -9,6 +9,7 @@
 #include "toolbars/float_frame_paint.h"
 #include "toolbars/toolbar_hooks.h"
 #include "toolbars/toolbar_tracking.h"
+#include "ui/dpi.h"
 #include "ui/application.h"
 #include "ui/error.h"
 #include "ui/gdi.h"
@@ -290,12 +291,14 @@ SIZE TFlatToolbar::LayOutControls(bool moveControls, bool resizeSelf, TFlatDock*
         if (!child->Visible()) continue;
         shown.push_back(child);
         const auto* separator = dynamic_cast<const TFlatSep*>(child);
-        items.push_back({child->Width(), child->Height(), separator != nullptr, separator && separator->Blank()});
+        const RECT design = child->DesignBounds();
+        items.push_back({design.right - design.left, design.bottom - design.top, separator != nullptr,
+                         separator && separator->Blank()});
     }
     BarLayoutRequest request;
     request.Placement = PlacementOf(target);
     request.DragHandle = DragHandle();
-    request.WrapWidth = wrapWidth;
+    request.WrapWidth = ScaleFromDpi(wrapWidth, Dpi());
     // The dock's row decides where the controls of all its toolbars line up.
     RowExtent row;
     if (moveControls && target && target == DockedTo()) {
@@ -312,19 +315,27 @@ SIZE TFlatToolbar::LayOutControls(bool moveControls, bool resizeSelf, TFlatDock*
         lineBreaks_ = layout.LineBreaks;
         for (size_t i = 0; i < shown.size(); ++i) {
             const RECT& place = layout.Places[i];
-            shown[i]->SetBounds(place.left, place.top, place.right - place.left, place.bottom - place.top);
+            shown[i]->SetDesignBounds(place.left, place.top, place.right - place.left, place.bottom - place.top);
         }
     }
+    const SIZE size{Scaled(layout.Client.cx), Scaled(layout.Client.cy)};
     if (resizeSelf) {
-        RECT client;
-        RECT window;
-        GetClientRect(Handle(), &client);
-        GetWindowRect(Handle(), &window);
-        if (client.right != layout.Client.cx || client.bottom != layout.Client.cy) {
-            const int frameWidth = (window.right - window.left) - client.right;
-            const int frameHeight = (window.bottom - window.top) - client.bottom;
-            const RECT real = RealBounds();
-            SetBounds(real.left, real.top, layout.Client.cx + frameWidth, layout.Client.cy + frameHeight);
+        if (DockedTo()) {
+            // Docked, the toolbar is its client area, placed by the dock at design size too.
+            const RECT design = DesignBounds();
+            if (design.right - design.left != layout.Client.cx || design.bottom - design.top != layout.Client.cy)
+                SetDesignBounds(design.left, design.top, layout.Client.cx, layout.Client.cy);
+        } else {
+            RECT client;
+            RECT window;
+            GetClientRect(Handle(), &client);
+            GetWindowRect(Handle(), &window);
+            if (client.right != size.cx || client.bottom != size.cy) {
+                const int frameWidth = (window.right - window.left) - client.right;
+                const int frameHeight = (window.bottom - window.top) - client.bottom;
+                const RECT real = RealBounds();
+                SetBounds(real.left, real.top, size.cx + frameWidth, size.cy + frameHeight);
+            }
         }
     }
     if (!moveControls) {
@@ -332,27 +343,28 @@ SIZE TFlatToolbar::LayOutControls(bool moveControls, bool resizeSelf, TFlatDock*
         tallestChild_ = savedTallest;
         widestChild_ = savedWidest;
     }
-    return layout.Client;
+    return size;
 }
 
 void TFlatToolbar::PaintDragHandle(HDC dc, const RECT& client) const {
     const COLORREF highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
     RECT first;
     RECT second;
+    const auto s = [this](int design) { return Scaled(design); };
     if (PlacementOf(DockedTo()) == bpVertical) {
-        first = {2, 4, client.right - 2, 7};
-        second = {2, 7, client.right - 2, 10};
+        first = {s(2), s(4), client.right - s(2), s(7)};
+        second = {s(2), s(7), client.right - s(2), s(10)};
         DrawEdge(dc, &first, BDR_RAISEDINNER, BF_RECT | BF_MIDDLE);
         DrawEdge(dc, &second, BDR_RAISEDINNER, BF_RECT | BF_MIDDLE);
-        SetPixel(dc, client.right - 3, 4, highlight);
-        SetPixel(dc, client.right - 3, 7, highlight);
+        SetPixel(dc, client.right - 3, s(4), highlight);
+        SetPixel(dc, client.right - 3, s(7), highlight);
     } else {
-        first = {4, 2, 7, client.bottom - 2};
-        second = {7, 2, 10, client.bottom - 2};
+        first = {s(4), s(2), s(7), client.bottom - s(2)};
+        second = {s(7), s(2), s(10), client.bottom - s(2)};
         DrawEdge(dc, &first, BDR_RAISEDINNER, BF_RECT | BF_MIDDLE);
         DrawEdge(dc, &second, BDR_RAISEDINNER, BF_RECT | BF_MIDDLE);
-        SetPixel(dc, 4, client.bottom - 3, highlight);
-        SetPixel(dc, 7, client.bottom - 3, highlight);
+        SetPixel(dc, s(4), client.bottom - 3, highlight);
+        SetPixel(dc, s(7), client.bottom - 3, highlight);
     }
 }
 
@@ -374,8 +386,9 @@ void TFlatToolbar::Paint(HDC dc) {
     // draws one.
     for (const BarLineBreak& line : lineBreaks_) {
         if (line.Blank) continue;
-        DrawLine(dc, 1, line.Y - 4, client.right - 1, line.Y - 4, GetSysColor(COLOR_BTNSHADOW));
-        DrawLine(dc, 1, line.Y - 3, client.right - 1, line.Y - 3, GetSysColor(COLOR_BTNHIGHLIGHT));
+        const int y = Scaled(line.Y - 4);
+        DrawLine(dc, 1, y, client.right - 1, y, GetSysColor(COLOR_BTNSHADOW));
+        DrawLine(dc, 1, y + 1, client.right - 1, y + 1, GetSysColor(COLOR_BTNHIGHLIGHT));
     }
 }
 

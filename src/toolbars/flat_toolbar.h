@@ -46,6 +46,7 @@ public:
     int DockPos() const { return dockPos_; }
     void SetDockPos(int pos);
 
+    // In design pixels, as the dock's arithmetic counts.
     int TallestChild() const { return tallestChild_; }
     int WidestChild() const { return widestChild_; }
     int MinDockedHeight() const { return tallestChild_ + 4; }
@@ -76,8 +77,8 @@ public:
     // entirely outside it.
     void KeepOnScreen(bool onlyIfOffScreen);
 
-    // The floating frame's geometry and painting.
-    static FloatFrame Frame() { return SystemFloatFrame(); }
+    // The floating frame's geometry and painting, at the toolbar's DPI.
+    FloatFrame Frame() const { return SystemFloatFrame(Dpi()); }
     bool CloseButtonPressed() const { return closeButtonPressed_; }
     void SetCloseButtonPressed(bool pressed);
     // Expires when the toolbar is destroyed: the mouse loops stop touching it then.
@@ -90,7 +91,8 @@ public:
     std::function<void()> OnDockChanged;
 
     // Lays the controls out for a target dock (none: floating, wrapped at wrapWidth) and returns
-    // the client size. Measuring (moveControls false) leaves no trace on the toolbar.
+    // the client size, both in the toolbar's pixels (the arithmetic runs at design size). Measuring
+    // (moveControls false) leaves no trace on the toolbar.
     SIZE LayOutControls(bool moveControls, bool resizeSelf, TFlatDock* target, int wrapWidth);
     // The usual layout: for the dock it is in, wrapped at FloatWrapWidth when floating.
     SIZE LayOutControls();

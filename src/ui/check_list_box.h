@@ -51,8 +51,10 @@ public:
     // The entry's rectangle in client coordinates, and whether any of it is in view.
     bool EntryRect(int index, RECT& rect) const;
     bool EntryShown(int index) const;
+    // In design pixels; a line of the font at least.
     void SetItemHeight(int height);
     void SetBackground(COLORREF color);
+    void DpiChanged(int) override { if (designItemHeight_) SetItemHeight(designItemHeight_); }
 
 protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -60,6 +62,7 @@ protected:
     HBRUSH ControlColor(HDC dc) override;
 
 private:
+    int designItemHeight_ = 0;
     int CheckBoxWidth() const;
     int ItemHeight() const;
     bool Flag(int index, unsigned char flag) const;

@@ -6,7 +6,7 @@ namespace morvane {
 
 OwnerDrawComboBox::OwnerDrawComboBox(WinControl* parent, int left, int top, int width, int height)
     : WinControl(parent) {
-    SetBounds(left, top, width, height);
+    SetDesignBounds(left, top, width, height);
     CreateHandle(L"COMBOBOX", true, CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | WS_VSCROLL | WS_TABSTOP, 0);
 }
 

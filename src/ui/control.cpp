@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "ui/application.h"
+#include "ui/dpi.h"
 #include "ui/menu.h"
 
 namespace morvane {
@@ -43,10 +44,36 @@ void Control::ChangeParent(WinControl* parent) {
 void Control::SetBounds(int left, int top, int width, int height) {
     const RECT bounds{left, top, left + width, top + height};
     if (EqualRect(&bounds, &bounds_)) return;
+    design_ = ScaleRectFromDpi(bounds, Dpi());
     if (!Windowed()) Invalidate();  // the area it leaves
     bounds_ = bounds;
     BoundsChanged();
     if (parent_) parent_->Realign();
+}
+
+void Control::SetDesignBounds(int left, int top, int width, int height) {
+    const RECT design{left, top, left + width, top + height};
+    const RECT bounds = ScaleRectToDpi(design, Dpi());
+    SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
+    design_ = design;
+}
+
+void Control::SyncBounds(const RECT& bounds) {
+    bounds_ = bounds;
+    design_ = ScaleRectFromDpi(bounds, Dpi());
+}
+
+int Control::Dpi() const { return parent_ ? parent_->Dpi() : OwnDpi(); }
+
+int Control::OwnDpi() const { return SystemDpi(); }
+
+int Control::Scaled(int design) const { return ScaleToDpi(design, Dpi()); }
+
+void Control::FollowDpi(int oldDpi, HFONT oldFont, HFONT newFont) {
+    if (font_ == oldFont) SetFont(newFont);
+    const RECT design = design_;
+    SetDesignBounds(design.left, design.top, design.right - design.left, design.bottom - design.top);
+    DpiChanged(oldDpi);
 }
 
 void Control::SetAlign(Align align) {
@@ -605,6 +632,14 @@ void WinControl::SysColorsChanged() {
             child->SysColorsChanged();
     }
 }
+
+void WinControl::FollowDpi(int oldDpi, HFONT oldFont, HFONT newFont) {
+    Control::FollowDpi(oldDpi, oldFont, newFont);
+    for (Control* child : std::vector<Control*>(controls_)) child->FollowDpi(oldDpi, oldFont, newFont);
+    Realign();
+}
+
+int WinControl::OwnDpi() const { return dpi_ ? dpi_ : SystemDpi(); }
 
 void WinControl::SetParent(WinControl* parent) {
     if (parent == Parent()) return;

@@ -42,6 +42,18 @@ public:
     int Height() const { return bounds_.bottom - bounds_.top; }
     RECT BoundsRect() const { return bounds_; }
     void SetBounds(int left, int top, int width, int height);
+    // Bounds in design pixels (the layouts' 96 DPI), placed at the control's DPI; the control
+    // keeps them and takes them again at another DPI.
+    void SetDesignBounds(int left, int top, int width, int height);
+    RECT DesignBounds() const { return design_; }
+    // The DPI the control is laid out for: that of its top-level window.
+    int Dpi() const;
+    // A length in design pixels at the control's DPI.
+    int Scaled(int design) const;
+    // The control's window moved to another DPI (Form does this on WM_DPICHANGED): the control
+    // takes the new font where it used the old one and its design bounds at the new DPI, and
+    // lets DpiChanged follow.
+    virtual void FollowDpi(int oldDpi, HFONT oldFont, HFONT newFont);
 
     Align Alignment() const { return align_; }
     void SetAlign(Align align);
@@ -85,6 +97,9 @@ public:
     virtual bool DialogChar(wchar_t) { return false; }
     // The system colours changed.
     virtual void SysColorsChanged() {}
+    // The DPI changed and the bounds and font followed: measures of the control's own (item
+    // heights, columns, margins) follow here.
+    virtual void DpiChanged(int /*oldDpi*/) {}
     // The mouse pointer over a windowless control; none keeps the window's own.
     virtual HCURSOR Cursor() const { return nullptr; }
 
@@ -96,7 +111,9 @@ protected:
     virtual void EnabledChanged() { Invalidate(); }
     virtual void FontChanged() { Invalidate(); }
     // Records bounds that the window already has (moved by the user or the system).
-    void SyncBounds(const RECT& bounds) { bounds_ = bounds; }
+    void SyncBounds(const RECT& bounds);
+    // The DPI of a control without a parent.
+    virtual int OwnDpi() const;
     // Whether a left-button release inside the control runs Click (controls that decide for
     // themselves turn it off).
     void SetClickOnRelease(bool click) { clickOnRelease_ = click; }
@@ -107,6 +124,7 @@ private:
     friend class WinControl;
     WinControl* parent_ = nullptr;
     RECT bounds_{};
+    RECT design_{};
     Align align_ = Align::None;
     bool visible_ = true;
     bool enabled_ = true;
@@ -145,6 +163,7 @@ public:
     bool Windowed() const override { return true; }
     void Invalidate() override;
     void SetParent(WinControl* parent) override;
+    void FollowDpi(int oldDpi, HFONT oldFont, HFONT newFont) override;
 
     std::wstring Caption() const;
     void SetCaption(const std::wstring& caption);
@@ -211,6 +230,10 @@ protected:
     void VisibleChanged() override;
     void EnabledChanged() override;
     void FontChanged() override;
+    int OwnDpi() const override;
+    // The DPI of a top-level window, taken from the system when it is created and changed by the
+    // form on WM_DPICHANGED.
+    void SetOwnDpi(int dpi) { dpi_ = dpi; }
 
 private:
     friend class Control;
@@ -231,6 +254,7 @@ private:
     PopupMenu* contextMenu_ = nullptr;
     bool aligning_ = false;
     int updateLock_ = 0;
+    int dpi_ = 0;  // 0: the system's
     bool trackMouse_ = false;
     bool mouseInside_ = false;
 };

@@ -4,8 +4,13 @@
 #include <vector>
 
 #include "ui/application.h"
+#include "ui/dpi.h"
 #include "ui/font.h"
 #include "ui/std_controls.h"
+
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
 
 namespace morvane {
 
@@ -68,17 +73,58 @@ Form::Form(const wchar_t* className, const FormStyle& style)
     const Form* main = App().MainForm();
     CreateHandle(className, false, WindowStyleFor(style), ExtendedStyleFor(style),
                  main ? main->Handle() : nullptr);
+    // A window starts at the DPI of the monitor it is made on.
+    const int dpi = WindowDpi(Handle());
+    SetOwnDpi(dpi);
+    if (dpi != SystemDpi()) {
+        font_ = CreateProgramFont(false, dpi);
+        SetFont(font_.Get());
+    }
 }
 
 Form::~Form() = default;
 
 void Form::SetClientSize(int width, int height) {
-    RECT outer{0, 0, width, height};
-    AdjustWindowRectEx(&outer, WindowStyleFor(style_), FALSE, ExtendedStyleFor(style_));
+    RECT outer{0, 0, Scaled(width), Scaled(height)};
+    AdjustWindowRectForDpi(outer, WindowStyleFor(style_), ExtendedStyleFor(style_), Dpi());
     SetBounds(Left(), Top(), outer.right - outer.left, outer.bottom - outer.top);
 }
 
-void Form::SetHeight(int height) { SetBounds(Left(), Top(), Width(), height); }
+int Form::FrameHeight(int dpi) const {
+    RECT outer{0, 0, 0, 0};
+    AdjustWindowRectForDpi(outer, WindowStyleFor(style_), ExtendedStyleFor(style_), dpi);
+    return outer.bottom - outer.top;
+}
+
+void Form::SetHeight(int height) {
+    if (Dpi() != kDesignDpi) height = Scaled(height - FrameHeight(kDesignDpi)) + FrameHeight(Dpi());
+    SetBounds(Left(), Top(), Width(), height);
+}
+
+void Form::ChangeDpi(int dpi, const RECT* bounds) {
+    const int old = Dpi();
+    if (dpi <= 0 || dpi == old) {
+        if (bounds) SetBounds(bounds->left, bounds->top, bounds->right - bounds->left, bounds->bottom - bounds->top);
+        return;
+    }
+    RECT client;
+    GetClientRect(Handle(), &client);
+    const UpdateLock lock(*this);
+    SetOwnDpi(dpi);
+    UniqueFont font = CreateProgramFont(false, dpi);
+    const HFONT oldFont = font_.Get();
+    SetFont(font.Get());
+    for (Control* child : std::vector<Control*>(Controls())) child->FollowDpi(old, oldFont, font.Get());
+    font_ = std::move(font);
+    if (bounds) {
+        SetBounds(bounds->left, bounds->top, bounds->right - bounds->left, bounds->bottom - bounds->top);
+    } else {
+        RECT outer{0, 0, MulDiv(client.right, dpi, old), MulDiv(client.bottom, dpi, old)};
+        AdjustWindowRectForDpi(outer, WindowStyleFor(style_), ExtendedStyleFor(style_), dpi);
+        SetBounds(Left(), Top(), outer.right - outer.left, outer.bottom - outer.top);
+    }
+    Realign();
+}
 
 void Form::PlaceOnScreen() {
     if (style_.Position != FormPosition::ScreenCenter) return;
@@ -191,6 +237,11 @@ bool Form::DialogKey(const MSG& message) {
 LRESULT Form::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CLOSE) {
         Close();
+        return 0;
+    }
+    if (message == WM_DPICHANGED) {
+        // The system's rectangle keeps the window where the user put it, sized for the new DPI.
+        ChangeDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         return 0;
     }
     if (message == WM_SHOWWINDOW && wParam && !iconsGiven_) {

@@ -39,9 +39,14 @@ public:
     Form(const wchar_t* className, const FormStyle& style);
     ~Form() override;
 
+    // Sizes in design pixels, at the form's DPI.
     void SetClientSize(int width, int height);
-    // Outer height, title bar and borders included.
+    // Outer height, title bar and borders included, as designed at 96 DPI: the client part scales,
+    // the frame is the system's at the form's DPI.
     void SetHeight(int height);
+    // Lays the form out again at another DPI, its window taking the given bounds (none: it keeps
+    // its place and scales its size); WM_DPICHANGED comes here.
+    void ChangeDpi(int dpi, const RECT* bounds = nullptr);
 
     std::function<void()> OnCreate;
     std::function<void()> OnClose;
@@ -71,6 +76,8 @@ protected:
 
 private:
     void PlaceOnScreen();
+    // The frame's height at a DPI: what the title bar and borders add to the client height.
+    int FrameHeight(int dpi) const;
     // The close handler; false when it failed and the form must stay open.
     bool RunCloseHandler();
 

@@ -13,10 +13,10 @@ constexpr UINT kLabelFormat = DT_LEFT | DT_TOP | DT_NOPREFIX;
 Label::Label(WinControl* parent, int left, int top, const std::wstring& caption, bool bold)
     : GraphicControl(parent), caption_(caption) {
     if (bold) {
-        boldFont_ = CreateProgramFont(true);
+        boldFont_ = CreateProgramFont(true, Dpi());
         SetFont(boldFont_.Get());
     }
-    SetBounds(left, top, 0, 0);
+    SetDesignBounds(left, top, 0, 0);
     AdjustSize();
 }
 
@@ -39,12 +39,20 @@ UINT Label::Format() const { return kLabelFormat | (wrapWidth_ > 0 ? DT_WORDBREA
 void Label::AdjustSize() {
     const HDC dc = GetDC(nullptr);
     const HGDIOBJ old = SelectObject(dc, Font());
-    RECT area{0, 0, wrapWidth_, 0};
+    RECT area{0, 0, Scaled(wrapWidth_), 0};
     DrawTextW(dc, caption_.empty() ? L" " : caption_.c_str(), -1, &area, Format() | DT_CALCRECT);
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
-    const int width = wrapWidth_ > 0 ? wrapWidth_ : caption_.empty() ? 0 : area.right;
+    const int width = wrapWidth_ > 0 ? Scaled(wrapWidth_) : caption_.empty() ? 0 : area.right;
     SetBounds(Left(), Top(), width, area.bottom);
+}
+
+void Label::DpiChanged(int) {
+    if (boldFont_) {
+        boldFont_ = CreateProgramFont(true, Dpi());
+        SetFont(boldFont_.Get());
+    }
+    AdjustSize();
 }
 
 void Label::Paint(HDC dc) {
@@ -56,7 +64,7 @@ void Label::Paint(HDC dc) {
 
 Bevel::Bevel(WinControl* parent, BevelShape shape, int left, int top, int width, int height)
     : GraphicControl(parent), shape_(shape) {
-    SetBounds(left, top, width, height);
+    SetDesignBounds(left, top, width, height);
 }
 
 void Bevel::Paint(HDC dc) {
@@ -82,11 +90,11 @@ void Bevel::Paint(HDC dc) {
 
 Picture::Picture(WinControl* parent, HICON icon, int left, int top, int width, int height)
     : GraphicControl(parent), icon_(icon) {
-    SetBounds(left, top, width, height);
+    SetDesignBounds(left, top, width, height);
 }
 
 void Picture::Paint(HDC dc) {
-    if (icon_) DrawIconEx(dc, Left(), Top(), icon_, 32, 32, 0, nullptr, DI_NORMAL);
+    if (icon_) DrawIconEx(dc, Left(), Top(), icon_, Scaled(32), Scaled(32), 0, nullptr, DI_NORMAL);
 }
 
 }  // namespace morvane

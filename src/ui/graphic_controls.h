@@ -18,6 +18,7 @@ public:
     // its height follows the text. 0: one line as wide as the text.
     void SetWrapWidth(int width);
     void Paint(HDC dc) override;
+    void DpiChanged(int oldDpi) override;
 
 private:
     void AdjustSize();
@@ -41,7 +42,7 @@ private:
     BevelShape shape_;
 };
 
-// An icon drawn at its natural size in the top-left corner.
+// A 32-pixel icon (at design size) drawn in the top-left corner.
 class Picture : public GraphicControl {
 public:
     Picture(WinControl* parent, HICON icon, int left, int top, int width, int height);

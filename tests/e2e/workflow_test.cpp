@@ -22,6 +22,7 @@ using test::PutRegistryText;
 using test::RegistryBackup;
 using test::RegistryText;
 using test::NamesInFolder;
+using test::RemoveTree;
 using test::ReadFileBytes;
 using test::TempFolder;
 

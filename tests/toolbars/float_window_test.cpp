@@ -182,7 +182,7 @@ TEST(FloatingToolbar, WindowFrameCaptionAndHitCodes) {
     EXPECT_FALSE(bar.Parked());
     EXPECT_EQ(WindowFromPoint(ScreenPoint(window, 60, 10)), window);  // above its form
 
-    const FloatFrame frame = TFlatToolbar::Frame();
+    const FloatFrame frame = bar.Frame();
     const int F = frame.Frame;
     const int C = frame.Caption;
     EXPECT_EQ(F, GetSystemMetrics(SM_CXFRAME));
@@ -558,7 +558,7 @@ TEST(FloatingToolbar, EdgeDragsRewrapAndTheCloseButtonHidesOnlyWhenReleasedOnIt)
     bar.SetFloatBounds({300, 300, 400, 350});
     bar.SetDockedTo(nullptr);
     const HWND window = bar.Handle();
-    const FloatFrame frame = TFlatToolbar::Frame();
+    const FloatFrame frame = bar.Frame();
     const int F = frame.Frame;
     const int C = frame.Caption;
     ASSERT_EQ(ClientSize(window).cx, 123);

@@ -156,6 +156,18 @@ void TFlatButton::SetGlyph(const Bitmap* glyph) {
     RequestRepaint(true);
 }
 
+void TFlatButton::SetGlyphResource(const std::wstring& name) {
+    glyphResource_ = name;
+    Bitmap glyph;
+    glyph.LoadFromResource(GlyphResourceForDpi(name, Dpi()).c_str());
+    SetGlyph(&glyph);
+}
+
+void TFlatButton::DpiChanged(int) {
+    if (!glyphResource_.empty()) SetGlyphResource(glyphResource_);
+    RequestRepaint(true);
+}
+
 void TFlatButton::SetLayout(TButtonLayout layout) {
     if (layout == layout_) return;
     layout_ = layout;
@@ -499,6 +511,7 @@ void TFlatButton::PaintFace(HDC dc) {
     content.WordWrap = wordWrap_;
     content.ShowGlyph = displayMode_ != dmTextOnly;
     content.ShowText = displayMode_ != dmGlyphOnly;
+    content.Dpi = Dpi();
     glyph_.DrawFace(dc, area, offset, content, face_, true);
 }
 

@@ -69,9 +69,8 @@ int Control::OwnDpi() const { return SystemDpi(); }
 
 int Control::Scaled(int design) const { return ScaleToDpi(design, Dpi()); }
 
-void Control::FollowDpi(int oldDpi, HFONT oldFont, HFONT newFont) {
+void Control::FollowDpi(const RECT& design, int oldDpi, HFONT oldFont, HFONT newFont) {
     if (font_ == oldFont) SetFont(newFont);
-    const RECT design = design_;
     SetDesignBounds(design.left, design.top, design.right - design.left, design.bottom - design.top);
     DpiChanged(oldDpi);
 }
@@ -631,12 +630,6 @@ void WinControl::SysColorsChanged() {
         else
             child->SysColorsChanged();
     }
-}
-
-void WinControl::FollowDpi(int oldDpi, HFONT oldFont, HFONT newFont) {
-    Control::FollowDpi(oldDpi, oldFont, newFont);
-    for (Control* child : std::vector<Control*>(controls_)) child->FollowDpi(oldDpi, oldFont, newFont);
-    Realign();
 }
 
 int WinControl::OwnDpi() const { return dpi_ ? dpi_ : SystemDpi(); }

@@ -50,10 +50,10 @@ public:
     int Dpi() const;
     // A length in design pixels at the control's DPI.
     int Scaled(int design) const;
-    // The control's window moved to another DPI (Form does this on WM_DPICHANGED): the control
-    // takes the new font where it used the old one and its design bounds at the new DPI, and
-    // lets DpiChanged follow.
-    virtual void FollowDpi(int oldDpi, HFONT oldFont, HFONT newFont);
+    // The control's window moved to another DPI (Form does this on WM_DPICHANGED, for every
+    // control, parents first): the control takes the new font where it used the old one and the
+    // design bounds it had before the change at the new DPI, and lets DpiChanged follow.
+    void FollowDpi(const RECT& design, int oldDpi, HFONT oldFont, HFONT newFont);
 
     Align Alignment() const { return align_; }
     void SetAlign(Align align);
@@ -163,7 +163,6 @@ public:
     bool Windowed() const override { return true; }
     void Invalidate() override;
     void SetParent(WinControl* parent) override;
-    void FollowDpi(int oldDpi, HFONT oldFont, HFONT newFont) override;
 
     std::wstring Caption() const;
     void SetCaption(const std::wstring& caption);

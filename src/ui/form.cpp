@@ -30,6 +30,19 @@ DWORD ExtendedStyleFor(const FormStyle& style) {
     return ex;
 }
 
+// Every control on the window, parents before their children, with its design bounds; and the
+// windowed ones, children before their parents.
+void CollectControls(const WinControl& parent, std::vector<std::pair<Control*, RECT>>& controls,
+                     std::vector<WinControl*>& windows) {
+    for (Control* child : parent.Controls()) {
+        controls.emplace_back(child, child->DesignBounds());
+        if (auto* windowed = dynamic_cast<WinControl*>(child)) {
+            CollectControls(*windowed, controls, windows);
+            windows.push_back(windowed);
+        }
+    }
+}
+
 struct DisabledWindows {
     HWND modal;
     std::vector<HWND> windows;
@@ -114,7 +127,12 @@ void Form::ChangeDpi(int dpi, const RECT* bounds) {
     UniqueFont font = CreateProgramFont(false, dpi);
     const HFONT oldFont = font_.Get();
     SetFont(font.Get());
-    for (Control* child : std::vector<Control*>(Controls())) child->FollowDpi(old, oldFont, font.Get());
+    // Each control takes the design bounds it had: placing one realigns its parent, which moves
+    // children that are still at the old DPI.
+    std::vector<std::pair<Control*, RECT>> controls;
+    std::vector<WinControl*> windows;
+    CollectControls(*this, controls, windows);
+    for (const auto& [control, design] : controls) control->FollowDpi(design, old, oldFont, font.Get());
     font_ = std::move(font);
     if (bounds) {
         SetBounds(bounds->left, bounds->top, bounds->right - bounds->left, bounds->bottom - bounds->top);
@@ -123,6 +141,7 @@ void Form::ChangeDpi(int dpi, const RECT* bounds) {
         AdjustWindowRectForDpi(outer, WindowStyleFor(style_), ExtendedStyleFor(style_), dpi);
         SetBounds(Left(), Top(), outer.right - outer.left, outer.bottom - outer.top);
     }
+    for (WinControl* window : windows) window->Realign();
     Realign();
 }
 

@@ -61,4 +61,8 @@ private:
 // A window's rectangle in its parent's client coordinates (screen coordinates for a top level).
 RECT RectInParent(HWND window);
 
+// What the system does when a top-level window reaches a monitor of another DPI: WM_DPICHANGED
+// with the rectangle it suggests (the top-left kept, the client area scaled).
+void SendDpiChange(HWND window, int fromDpi, int toDpi);
+
 }  // namespace morvane::test

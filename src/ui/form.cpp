@@ -98,19 +98,28 @@ Form::Form(const wchar_t* className, const FormStyle& style)
 Form::~Form() = default;
 
 void Form::SetClientSize(int width, int height) {
-    RECT outer{0, 0, Scaled(width), Scaled(height)};
-    AdjustWindowRectForDpi(outer, WindowStyleFor(style_), ExtendedStyleFor(style_), Dpi());
-    SetBounds(Left(), Top(), outer.right - outer.left, outer.bottom - outer.top);
+    const SIZE frame = FrameSize();
+    SetBounds(Left(), Top(), Scaled(width) + frame.cx, Scaled(height) + frame.cy);
 }
 
-int Form::FrameHeight(int dpi) const {
-    RECT outer{0, 0, 0, 0};
-    AdjustWindowRectForDpi(outer, WindowStyleFor(style_), ExtendedStyleFor(style_), dpi);
-    return outer.bottom - outer.top;
+SIZE Form::FrameSize() const {
+    // The frame the window has: after a move to another monitor the system has given it the
+    // frame of that monitor's DPI.
+    RECT outer;
+    RECT client;
+    if (GetWindowRect(Handle(), &outer) && GetClientRect(Handle(), &client) && client.right > 0 && client.bottom > 0)
+        return {(outer.right - outer.left) - client.right, (outer.bottom - outer.top) - client.bottom};
+    RECT frame{0, 0, 0, 0};
+    AdjustWindowRectForDpi(frame, WindowStyleFor(style_), ExtendedStyleFor(style_), Dpi());
+    return {frame.right - frame.left, frame.bottom - frame.top};
 }
 
 void Form::SetHeight(int height) {
-    if (Dpi() != kDesignDpi) height = Scaled(height - FrameHeight(kDesignDpi)) + FrameHeight(Dpi());
+    if (Dpi() != kDesignDpi) {
+        RECT frame{0, 0, 0, 0};
+        AdjustWindowRectForDpi(frame, WindowStyleFor(style_), ExtendedStyleFor(style_), kDesignDpi);
+        height = Scaled(height - (frame.bottom - frame.top)) + FrameSize().cy;
+    }
     SetBounds(Left(), Top(), Width(), height);
 }
 
@@ -137,12 +146,12 @@ void Form::ChangeDpi(int dpi, const RECT* bounds) {
     if (bounds) {
         SetBounds(bounds->left, bounds->top, bounds->right - bounds->left, bounds->bottom - bounds->top);
     } else {
-        RECT outer{0, 0, MulDiv(client.right, dpi, old), MulDiv(client.bottom, dpi, old)};
-        AdjustWindowRectForDpi(outer, WindowStyleFor(style_), ExtendedStyleFor(style_), dpi);
-        SetBounds(Left(), Top(), outer.right - outer.left, outer.bottom - outer.top);
+        const SIZE frame = FrameSize();
+        SetBounds(Left(), Top(), MulDiv(client.right, dpi, old) + frame.cx, MulDiv(client.bottom, dpi, old) + frame.cy);
     }
     for (WinControl* window : windows) window->Realign();
     Realign();
+    DpiChanged(old);
 }
 
 void Form::PlaceOnScreen() {

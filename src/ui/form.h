@@ -45,7 +45,8 @@ public:
     // the frame is the system's at the form's DPI.
     void SetHeight(int height);
     // Lays the form out again at another DPI, its window taking the given bounds (none: it keeps
-    // its place and scales its size); WM_DPICHANGED comes here.
+    // its place and scales its size), then lets the form's DpiChanged follow; WM_DPICHANGED
+    // comes here.
     void ChangeDpi(int dpi, const RECT* bounds = nullptr);
 
     std::function<void()> OnCreate;
@@ -76,8 +77,8 @@ protected:
 
 private:
     void PlaceOnScreen();
-    // The frame's height at a DPI: what the title bar and borders add to the client height.
-    int FrameHeight(int dpi) const;
+    // What the title bar and borders add to the client size.
+    SIZE FrameSize() const;
     // The close handler; false when it failed and the form must stay open.
     bool RunCloseHandler();
 

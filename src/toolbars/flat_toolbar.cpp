@@ -10,9 +10,14 @@
 #include "toolbars/toolbar_hooks.h"
 #include "toolbars/toolbar_tracking.h"
 #include "ui/dpi.h"
+#include "ui/font.h"
 #include "ui/application.h"
 #include "ui/error.h"
 #include "ui/gdi.h"
+
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
 
 namespace morvane {
 
@@ -200,8 +205,32 @@ void TFlatToolbar::SetCloseButtonPressed(bool pressed) {
     PaintFrame(nullptr, ffCloseButton);
 }
 
+int TFlatToolbar::Dpi() const { return ownDpi_ && !DockedTo() ? ownDpi_ : WinControl::Dpi(); }
+
+void TFlatToolbar::TakeOwnDpi(int dpi) {
+    const int old = Dpi();
+    const HFONT oldFont = ownFont_ ? ownFont_.Get() : owner_.Font();
+    UniqueFont font = dpi ? CreateProgramFont(false, dpi) : UniqueFont();
+    ownDpi_ = dpi;
+    if (Dpi() == old) return;
+    const HFONT newFont = font ? font.Get() : owner_.Font();
+    SetFont(newFont);
+    FollowDpiBelow(old, oldFont, newFont);
+    ownFont_ = std::move(font);
+    DpiChanged(old);
+}
+
+void TFlatToolbar::DpiChanged(int) {
+    LayOutControls();
+    Invalidate();
+    if (!DockedTo() && Handle())
+        SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
 void TFlatToolbar::SetDockedTo(TFlatDock* target) {
     TFlatDock* old = DockedTo();
+    // Docked, the toolbar is at its form's DPI.
+    if (target && ownDpi_) TakeOwnDpi(0);
     if (OnDockChanging && target != old) OnDockChanging();
     {
         const RowLayoutGuard targetLock(target);
@@ -425,6 +454,7 @@ void TFlatToolbar::PaintFrame(HRGN updateRegion, unsigned parts) {
     look.Caption = Caption();
     look.CloseButton = closeButton_;
     look.ClosePressed = closeButtonPressed_;
+    look.Dpi = Dpi();
     PaintFloatFrame(dc, look, parts);
 }
 
@@ -504,6 +534,17 @@ LRESULT TFlatToolbar::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {1, 1};
         return result;
     }
+    case WM_DPICHANGED:
+        // Floating onto a monitor of another scale: the controls and the frame follow, the window
+        // stays where the system put it.
+        if (!DockedTo()) {
+            const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+            const int dpi = HIWORD(wParam);
+            TakeOwnDpi(dpi == WinControl::Dpi() ? 0 : dpi);
+            PlaceFloatingWindow({suggested.left, suggested.top, suggested.left + Width(), suggested.top + Height()});
+            LayOutControls();
+        }
+        return 0;
     case WM_MOVE:
         if (TFlatDock* dock = DockedTo(); dock && !dock->Background().Empty()) Invalidate();
         break;

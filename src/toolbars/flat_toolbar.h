@@ -10,6 +10,7 @@
 #include "toolbars/flat_dock.h"
 #include "toolbars/float_frame.h"
 #include "ui/control.h"
+#include "ui/handles.h"
 
 namespace morvane {
 
@@ -99,6 +100,10 @@ public:
     // Once its controls exist: orders them by their position and lays them out.
     void Loaded();
     void SetParent(WinControl* parent) override;
+    // Floating on a monitor of another scale than its form, the toolbar has a DPI of its own.
+    int Dpi() const override;
+    bool KeepsPlaceOnDpiChange() const override { return !DockedTo(); }
+    void DpiChanged(int oldDpi) override;
     void Paint(HDC dc) override;
     // A press on the toolbar or on one of its separators (dragging starts here).
     void MouseDown(const MouseEvent& event) override;
@@ -116,6 +121,8 @@ private:
     void PaintDragHandle(HDC dc, const RECT& client) const;
     // Makes the window a child of its dock or a tool window owned by the host form.
     void MatchWindowToParent();
+    // The controls follow the toolbar to a DPI of its own (0: its form's again).
+    void TakeOwnDpi(int dpi);
     // Puts the floating window at bounds with the given real left edge (parked: off the screen),
     // raised to the top if asked.
     void PlaceFloatingWindow(const RECT& bounds, bool raise = false);
@@ -144,6 +151,8 @@ private:
     bool parked_ = false;
     int trueLeft_ = 0;
     bool closeButtonPressed_ = false;
+    int ownDpi_ = 0;  // floating on a monitor of another scale than the form's; 0: the form's
+    UniqueFont ownFont_;
 };
 
 }  // namespace morvane

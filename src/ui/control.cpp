@@ -71,7 +71,7 @@ int Control::Scaled(int design) const { return ScaleToDpi(design, Dpi()); }
 
 void Control::FollowDpi(const RECT& design, int oldDpi, HFONT oldFont, HFONT newFont) {
     if (font_ == oldFont) SetFont(newFont);
-    SetDesignBounds(design.left, design.top, design.right - design.left, design.bottom - design.top);
+    if (!KeepsPlaceOnDpiChange()) SetDesignBounds(design.left, design.top, design.right - design.left, design.bottom - design.top);
     DpiChanged(oldDpi);
 }
 
@@ -630,6 +630,33 @@ void WinControl::SysColorsChanged() {
         else
             child->SysColorsChanged();
     }
+}
+
+namespace {
+
+// Every control on the window, parents before their children, with its design bounds; and the
+// windowed ones, children before their parents.
+void CollectControls(const WinControl& parent, std::vector<std::pair<Control*, RECT>>& controls,
+                     std::vector<WinControl*>& windows) {
+    for (Control* child : parent.Controls()) {
+        controls.emplace_back(child, child->DesignBounds());
+        if (auto* windowed = dynamic_cast<WinControl*>(child)) {
+            CollectControls(*windowed, controls, windows);
+            windows.push_back(windowed);
+        }
+    }
+}
+
+}  // namespace
+
+void WinControl::FollowDpiBelow(int oldDpi, HFONT oldFont, HFONT newFont) {
+    // Placing one control realigns its parent, which moves children still at the old DPI: each
+    // takes the design bounds it had before.
+    std::vector<std::pair<Control*, RECT>> controls;
+    std::vector<WinControl*> windows;
+    CollectControls(*this, controls, windows);
+    for (const auto& [control, design] : controls) control->FollowDpi(design, oldDpi, oldFont, newFont);
+    for (WinControl* window : windows) window->Realign();
 }
 
 int WinControl::OwnDpi() const { return dpi_ ? dpi_ : SystemDpi(); }

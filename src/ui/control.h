@@ -47,7 +47,7 @@ public:
     void SetDesignBounds(int left, int top, int width, int height);
     RECT DesignBounds() const { return design_; }
     // The DPI the control is laid out for: that of its top-level window.
-    int Dpi() const;
+    virtual int Dpi() const;
     // A length in design pixels at the control's DPI.
     int Scaled(int design) const;
     // The control's window moved to another DPI (Form does this on WM_DPICHANGED, for every
@@ -114,6 +114,9 @@ protected:
     void SyncBounds(const RECT& bounds);
     // The DPI of a control without a parent.
     virtual int OwnDpi() const;
+    // A window of its own on the screen (a floating toolbar) keeps its place when its form changes
+    // DPI; everything else takes its design bounds at the new DPI.
+    virtual bool KeepsPlaceOnDpiChange() const { return false; }
     // Whether a left-button release inside the control runs Click (controls that decide for
     // themselves turn it off).
     void SetClickOnRelease(bool click) { clickOnRelease_ = click; }
@@ -187,6 +190,10 @@ public:
     // with everything on it, at the end. Calls nest.
     void BeginUpdate();
     void EndUpdate();
+
+    // Every control below this one follows a change of DPI (parents first, each taking the design
+    // bounds it had before the change), and the windows lay their children out again.
+    void FollowDpiBelow(int oldDpi, HFONT oldFont, HFONT newFont);
 
     // Places the children again; the parent asks whenever its size or a child's bounds,
     // visibility or presence change. By default it arranges the aligned children.

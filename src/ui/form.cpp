@@ -30,19 +30,6 @@ DWORD ExtendedStyleFor(const FormStyle& style) {
     return ex;
 }
 
-// Every control on the window, parents before their children, with its design bounds; and the
-// windowed ones, children before their parents.
-void CollectControls(const WinControl& parent, std::vector<std::pair<Control*, RECT>>& controls,
-                     std::vector<WinControl*>& windows) {
-    for (Control* child : parent.Controls()) {
-        controls.emplace_back(child, child->DesignBounds());
-        if (auto* windowed = dynamic_cast<WinControl*>(child)) {
-            CollectControls(*windowed, controls, windows);
-            windows.push_back(windowed);
-        }
-    }
-}
-
 struct DisabledWindows {
     HWND modal;
     std::vector<HWND> windows;
@@ -131,17 +118,13 @@ void Form::ChangeDpi(int dpi, const RECT* bounds) {
     }
     RECT client;
     GetClientRect(Handle(), &client);
-    const UpdateLock lock(*this);
+    // No repaint lock: WM_SETREDRAW would hide the window for a moment, and whatever follows the
+    // form's visibility (its floating toolbars) would go with it.
     SetOwnDpi(dpi);
     UniqueFont font = CreateProgramFont(false, dpi);
     const HFONT oldFont = font_.Get();
     SetFont(font.Get());
-    // Each control takes the design bounds it had: placing one realigns its parent, which moves
-    // children that are still at the old DPI.
-    std::vector<std::pair<Control*, RECT>> controls;
-    std::vector<WinControl*> windows;
-    CollectControls(*this, controls, windows);
-    for (const auto& [control, design] : controls) control->FollowDpi(design, old, oldFont, font.Get());
+    FollowDpiBelow(old, oldFont, font.Get());
     font_ = std::move(font);
     if (bounds) {
         SetBounds(bounds->left, bounds->top, bounds->right - bounds->left, bounds->bottom - bounds->top);
@@ -149,9 +132,9 @@ void Form::ChangeDpi(int dpi, const RECT* bounds) {
         const SIZE frame = FrameSize();
         SetBounds(Left(), Top(), MulDiv(client.right, dpi, old) + frame.cx, MulDiv(client.bottom, dpi, old) + frame.cy);
     }
-    for (WinControl* window : windows) window->Realign();
     Realign();
     DpiChanged(old);
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
 void Form::PlaceOnScreen() {

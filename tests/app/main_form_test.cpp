@@ -868,6 +868,24 @@ TEST_F(MainWindow, TheHistoryUndoesABatchAloneAndCtrlZTheNewestStillConverted) {
             }
             before = HistoryRows();
             const HWND list = FindWindowExW(history, nullptr, WC_LISTVIEWW, nullptr);
+            // At 150 % the window is its layout scaled: the list above the buttons, which end at
+            // the right margin; back at 100 % it is as designed.
+            const HWND closeButton = FindWindowExW(history, nullptr, L"Button", L"閉じる");
+            test::SendDpiChange(history, 96, 144);
+            RECT client;
+            GetClientRect(history, &client);
+            EXPECT_TRUE(Scaled(client.right, 680, 144));
+            EXPECT_TRUE(Scaled(client.bottom, 300, 144));
+            EXPECT_EQ(RectInParent(list).left, 12);
+            EXPECT_LE(RectInParent(list).bottom, RectInParent(closeButton).top);
+            EXPECT_TRUE(Scaled(RectInParent(closeButton).right, 680 - 8, 144));
+            EXPECT_TRUE(Scaled(RectInParent(closeButton).bottom - RectInParent(closeButton).top, 23, 144));
+            EXPECT_TRUE(Scaled(ListView_GetColumnWidth(list, 0), 120, 144));
+            test::SendDpiChange(history, 144, 96);
+            GetClientRect(history, &client);
+            EXPECT_EQ(client.right, 680);
+            EXPECT_EQ(RectInParent(closeButton).right, 680 - 8);
+            EXPECT_EQ(ListView_GetColumnWidth(list, 0), 120);
             LVITEMW select{};
             select.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
             select.state = LVIS_SELECTED | LVIS_FOCUSED;

@@ -133,6 +133,7 @@ void Form::ChangeDpi(int dpi, const RECT* bounds) {
         SetBounds(Left(), Top(), MulDiv(client.right, dpi, old) + frame.cx, MulDiv(client.bottom, dpi, old) + frame.cy);
     }
     Realign();
+    if (iconsGiven_) GiveIcons();
     DpiChanged(old);
     RedrawWindow(Handle(), nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
@@ -141,6 +142,13 @@ void Form::PlaceOnScreen() {
     if (style_.Position != FormPosition::ScreenCenter) return;
     SetBounds((GetSystemMetrics(SM_CXSCREEN) - Width()) / 2, (GetSystemMetrics(SM_CYSCREEN) - Height()) / 2,
               Width(), Height());
+}
+
+void Form::GiveIcons() {
+    const int dpi = Dpi();
+    SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(ProgramIcon(SystemMetricForDpi(SM_CXICON, dpi))));
+    SendMessageW(Handle(), WM_SETICON, ICON_SMALL,
+                 reinterpret_cast<LPARAM>(ProgramIcon(SystemMetricForDpi(SM_CXSMICON, dpi))));
 }
 
 void Form::Loaded() {
@@ -259,8 +267,7 @@ LRESULT Form::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         // Given as the window first comes into sight: under Wine each icon costs a few
         // milliseconds, and a dialog that is never opened needs none.
         iconsGiven_ = true;
-        SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(ProgramIcon(32)));
-        SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(ProgramIcon(16)));
+        GiveIcons();
     }
     return WinControl::WndProc(message, wParam, lParam);
 }

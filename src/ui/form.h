@@ -30,7 +30,8 @@ struct FormStyle {
 // A dialog's style: the fixed border with only the close box.
 FormStyle DialogFormStyle(FormPosition position);
 
-// The program's icon at a size of the resource (32 or 16), shared and never destroyed.
+// The program's icon at a size (the resource holds 16, 20, 24, 32, 40, 48 and 64), shared and never
+// destroyed.
 HICON ProgramIcon(int size);
 
 class Form : public WinControl {
@@ -77,6 +78,8 @@ protected:
 
 private:
     void PlaceOnScreen();
+    // The program's icons at the sizes of the form's DPI.
+    void GiveIcons();
     // What the title bar and borders add to the client size.
     SIZE FrameSize() const;
     // The close handler; false when it failed and the form must stay open.

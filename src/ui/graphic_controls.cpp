@@ -1,5 +1,6 @@
 #include "ui/graphic_controls.h"
 
+#include "ui/dpi.h"
 #include "ui/font.h"
 
 namespace morvane {
@@ -91,10 +92,19 @@ void Bevel::Paint(HDC dc) {
 Picture::Picture(WinControl* parent, HICON icon, int left, int top, int width, int height)
     : GraphicControl(parent), icon_(icon) {
     SetDesignBounds(left, top, width, height);
+    DpiChanged(kDesignDpi);
+}
+
+void Picture::DpiChanged(int) {
+    const int size = Scaled(32);
+    sized_.Reset(icon_ && size != 32 ? static_cast<HICON>(CopyImage(icon_, IMAGE_ICON, size, size, LR_COPYFROMRESOURCE))
+                                     : nullptr);
+    Invalidate();
 }
 
 void Picture::Paint(HDC dc) {
-    if (icon_) DrawIconEx(dc, Left(), Top(), icon_, Scaled(32), Scaled(32), 0, nullptr, DI_NORMAL);
+    const HICON icon = sized_ ? sized_.Get() : icon_;
+    if (icon) DrawIconEx(dc, Left(), Top(), icon, Scaled(32), Scaled(32), 0, nullptr, DI_NORMAL);
 }
 
 }  // namespace morvane

@@ -104,6 +104,7 @@ void TrackMove(TFlatToolbar& bar, POINT press) {
         target.Client = ClientOnScreen(*dock);
         target.Vertical = dock->Vertical();
         target.AllowDrag = dock->AllowDrag();
+        target.Dpi = dock->Dpi();
         target.Candidate = dock == bar.DockedTo() ? barSize : bar.LayOutControls(false, false, dock, bar.FloatWrapWidth());
         targets.push_back(target);
     }

@@ -347,7 +347,9 @@ SIZE TFlatToolbar::LayOutControls(bool moveControls, bool resizeSelf, TFlatDock*
             shown[i]->SetDesignBounds(place.left, place.top, place.right - place.left, place.bottom - place.top);
         }
     }
-    const SIZE size{Scaled(layout.Client.cx), Scaled(layout.Client.cy)};
+    // Measured for a dock, the size is the one it will have there, at the dock's DPI.
+    const int dpi = target ? target->Dpi() : Dpi();
+    const SIZE size{ScaleToDpi(layout.Client.cx, dpi), ScaleToDpi(layout.Client.cy, dpi)};
     if (resizeSelf) {
         if (DockedTo()) {
             // Docked, the toolbar is its client area, placed by the dock at design size too.

@@ -243,6 +243,16 @@ int TextWidth(HFONT font, const std::wstring& text) {
     return extent.cx;
 }
 
+int TextHeight(HFONT font) {
+    const HDC dc = GetDC(nullptr);
+    const HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return metrics.tmHeight;
+}
+
 TEST_F(MainWindow, OnAMonitorOfAnyScaleTheLayoutIsTheDesignScaledAndComesBackExactly) {
     auto form = Create();
     MainToolbars& bars = form->Toolbars;
@@ -313,6 +323,7 @@ TEST_F(MainWindow, OnAMonitorOfAnyScaleTheLayoutIsTheDesignScaledAndComesBackExa
         EXPECT_LE(bars.Label4.Left() + bars.Label4.Width(), bars.Panel6.Width());
         EXPECT_LE(bars.Label3.Top() + bars.Label3.Height(), bars.Edit1.Top());
         EXPECT_LE(bars.Edit1.Top() + bars.Edit1.Height(), bars.Panel6.Height());
+        EXPECT_EQ(bars.Edit1.Height(), TextHeight(form->Font()) + 6);  // as when started at this scale
         for (TFlatButton* button : {&bars.FlatButton7, &bars.FlatButton5, &bars.FlatButton4, &bars.FlatButton6})
             EXPECT_LT(TextWidth(form->Font(), button->Caption()), button->Width() - 2) << button->Width();
         // The glyphs drawn for the scale: 19 pixels wide at 100 %, 28 at 150 %, 38 at 200 %.

@@ -103,11 +103,11 @@ TEST_F(AboutBox, MatchesTheDesignedLayoutAndTexts) {
         test::SendDpiChange(box.Handle(), 96, dpi);
         const auto scaled = [dpi](int design) { return MulDiv(design, dpi, 96); };
         GetClientRect(box.Handle(), &client);
-        EXPECT_NEAR(client.right, scaled(295), 1);
-        EXPECT_NEAR(client.bottom, scaled(183), 1);
+        EXPECT_TRUE(test::IsScaled(client.right, 295, dpi));
+        EXPECT_TRUE(test::IsScaled(client.bottom, 183, dpi));
         const RECT inside = RectInParent(box.Panel1.Handle());
         EXPECT_EQ(inside.left, scaled(6));
-        EXPECT_NEAR(inside.right - inside.left, scaled(281), 1);
+        EXPECT_TRUE(test::IsScaled(inside.right - inside.left, 281, dpi));
         for (const Label* label : {&box.ProductName, &box.Label2, &box.Version, &box.Copyright, &box.Comments,
                                    &box.Label1}) {
             const std::string name = testing::PrintToString(label->Caption());

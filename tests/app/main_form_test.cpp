@@ -27,6 +27,8 @@ namespace morvane {
 namespace {
 
 using test::ErrorBoxCatcher;
+using test::FontHeight;
+using test::IsScaled;
 using test::MessageOf;
 using test::ModalScript;
 using test::PostClickAt;
@@ -226,13 +228,6 @@ TEST_F(MainWindow, FirstRunHasTheDesignedLayoutAndDefaultsAndStoresThem) {
     EXPECT_EQ(RegistryText(HKEY_CURRENT_USER, L"Halvik\\Morvane\\TForm1", L"PlaceNormalPos.Left"), L"74");
 }
 
-// A length of the design at a DPI, give or take the pixel that rounding each edge may cost.
-::testing::AssertionResult Scaled(int actual, int design, int dpi) {
-    const double exact = design * dpi / 96.0;
-    if (actual >= exact - 1 && actual <= exact + 1) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << actual << " for " << design << " at " << dpi << " DPI";
-}
-
 int TextWidth(HFONT font, const std::wstring& text) {
     const HDC dc = GetDC(nullptr);
     const HGDIOBJ old = SelectObject(dc, font);
@@ -241,16 +236,6 @@ int TextWidth(HFONT font, const std::wstring& text) {
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
     return extent.cx;
-}
-
-int TextHeight(HFONT font) {
-    const HDC dc = GetDC(nullptr);
-    const HGDIOBJ old = SelectObject(dc, font);
-    TEXTMETRICW metrics{};
-    GetTextMetricsW(dc, &metrics);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    return metrics.tmHeight;
 }
 
 TEST_F(MainWindow, OnAMonitorOfAnyScaleTheLayoutIsTheDesignScaledAndComesBackExactly) {
@@ -286,32 +271,32 @@ TEST_F(MainWindow, OnAMonitorOfAnyScaleTheLayoutIsTheDesignScaledAndComesBackExa
         RECT outer;
         GetWindowRect(form->Handle(), &outer);
         if (outer.right - outer.left < GetSystemMetrics(SM_CXMAXTRACK)) {
-            EXPECT_TRUE(Scaled(client.right, 605, dpi));
+            EXPECT_TRUE(IsScaled(client.right, 605, dpi));
         }
-        EXPECT_TRUE(Scaled(client.bottom, 290, dpi));
+        EXPECT_TRUE(IsScaled(client.bottom, 290, dpi));
         EXPECT_EQ(RectInParent(form->Handle()).left, place.left);  // where the system put it
-        EXPECT_TRUE(Scaled(bars.FlatDock1.Height(), 47, dpi));
+        EXPECT_TRUE(IsScaled(bars.FlatDock1.Height(), 47, dpi));
         EXPECT_EQ(bars.FlatDock1.Width(), client.right);
-        EXPECT_TRUE(Scaled(bars.FlatToolbar1.Width(), 184, dpi));
-        EXPECT_TRUE(Scaled(bars.FlatToolbar2.Left(), 184, dpi));
-        EXPECT_TRUE(Scaled(bars.FlatToolbar2.Width(), 315, dpi));
+        EXPECT_TRUE(IsScaled(bars.FlatToolbar1.Width(), 184, dpi));
+        EXPECT_TRUE(IsScaled(bars.FlatToolbar2.Left(), 184, dpi));
+        EXPECT_TRUE(IsScaled(bars.FlatToolbar2.Width(), 315, dpi));
         EXPECT_EQ(bars.FlatToolbar2.Height(), bars.FlatDock1.Height());
-        EXPECT_TRUE(Scaled(bars.FlatButton6.Left(), 252, dpi));
-        EXPECT_TRUE(Scaled(bars.FlatButton6.Width(), 61, dpi));
+        EXPECT_TRUE(IsScaled(bars.FlatButton6.Left(), 252, dpi));
+        EXPECT_TRUE(IsScaled(bars.FlatButton6.Width(), 61, dpi));
         EXPECT_EQ(form->Bevel1.Top(), bars.FlatDock1.Height());
         EXPECT_EQ(form->Panel1.Top(), form->Bevel1.Top() + form->Bevel1.Height());
         EXPECT_EQ(form->Panel1.Top() + form->Panel1.Height(), client.bottom);
-        EXPECT_TRUE(Scaled(form->FolderView1.Width(), 177, dpi));
-        EXPECT_TRUE(Scaled(form->Splitter1.Width(), 4, dpi));
+        EXPECT_TRUE(IsScaled(form->FolderView1.Width(), 177, dpi));
+        EXPECT_TRUE(IsScaled(form->Splitter1.Width(), 4, dpi));
         EXPECT_EQ(form->FileView1.Left(), form->Splitter1.Left() + form->Splitter1.Width());
         EXPECT_EQ(form->FileView1.Left() + form->FileView1.Width(), client.right);
-        EXPECT_TRUE(Scaled(form->StatusBar1.Height(), 19, dpi));
+        EXPECT_TRUE(IsScaled(form->StatusBar1.Height(), 19, dpi));
         int edges[2] = {};
         SendMessageW(form->StatusBar1.Handle(), SB_GETPARTS, 2, reinterpret_cast<LPARAM>(edges));
-        EXPECT_TRUE(Scaled(edges[0], 180, dpi));
-        EXPECT_TRUE(Scaled(edges[1], 430, dpi));
-        EXPECT_TRUE(Scaled(ListView_GetColumnWidth(form->FileView1.Handle(), 1), 60, dpi));
-        EXPECT_TRUE(Scaled(static_cast<int>(SendMessageW(form->FolderView1.Handle(), TVM_GETINDENT, 0, 0)), 19, dpi));
+        EXPECT_TRUE(IsScaled(edges[0], 180, dpi));
+        EXPECT_TRUE(IsScaled(edges[1], 430, dpi));
+        EXPECT_TRUE(IsScaled(ListView_GetColumnWidth(form->FileView1.Handle(), 1), 60, dpi));
+        EXPECT_TRUE(IsScaled(static_cast<int>(SendMessageW(form->FolderView1.Handle(), TVM_GETINDENT, 0, 0)), 19, dpi));
 
         // 9 points at the new DPI, and nothing runs into its neighbour or out of its place.
         LOGFONTW font{};
@@ -323,7 +308,7 @@ TEST_F(MainWindow, OnAMonitorOfAnyScaleTheLayoutIsTheDesignScaledAndComesBackExa
         EXPECT_LE(bars.Label4.Left() + bars.Label4.Width(), bars.Panel6.Width());
         EXPECT_LE(bars.Label3.Top() + bars.Label3.Height(), bars.Edit1.Top());
         EXPECT_LE(bars.Edit1.Top() + bars.Edit1.Height(), bars.Panel6.Height());
-        EXPECT_EQ(bars.Edit1.Height(), TextHeight(form->Font()) + 6);  // as when started at this scale
+        EXPECT_EQ(bars.Edit1.Height(), FontHeight(form->Font()) + 6);  // as when started at this scale
         for (TFlatButton* button : {&bars.FlatButton7, &bars.FlatButton5, &bars.FlatButton4, &bars.FlatButton6})
             EXPECT_LT(TextWidth(form->Font(), button->Caption()), button->Width() - 2) << button->Width();
         // The glyphs drawn for the scale: 19 pixels wide at 100 %, 28 at 150 %, 38 at 200 %.
@@ -885,13 +870,13 @@ TEST_F(MainWindow, TheHistoryUndoesABatchAloneAndCtrlZTheNewestStillConverted) {
             test::SendDpiChange(history, 96, 144);
             RECT client;
             GetClientRect(history, &client);
-            EXPECT_TRUE(Scaled(client.right, 680, 144));
-            EXPECT_TRUE(Scaled(client.bottom, 300, 144));
+            EXPECT_TRUE(IsScaled(client.right, 680, 144));
+            EXPECT_TRUE(IsScaled(client.bottom, 300, 144));
             EXPECT_EQ(RectInParent(list).left, 12);
             EXPECT_LE(RectInParent(list).bottom, RectInParent(closeButton).top);
-            EXPECT_TRUE(Scaled(RectInParent(closeButton).right, 680 - 8, 144));
-            EXPECT_TRUE(Scaled(RectInParent(closeButton).bottom - RectInParent(closeButton).top, 23, 144));
-            EXPECT_TRUE(Scaled(ListView_GetColumnWidth(list, 0), 120, 144));
+            EXPECT_TRUE(IsScaled(RectInParent(closeButton).right, 680 - 8, 144));
+            EXPECT_TRUE(IsScaled(RectInParent(closeButton).bottom - RectInParent(closeButton).top, 23, 144));
+            EXPECT_TRUE(IsScaled(ListView_GetColumnWidth(list, 0), 120, 144));
             test::SendDpiChange(history, 144, 96);
             GetClientRect(history, &client);
             EXPECT_EQ(client.right, 680);

@@ -833,13 +833,6 @@ TEST_F(BatchDialog, MatchesTheDesignedLayout) {
     EXPECT_TRUE(script.Done());
 }
 
-// A length of the design at a DPI, give or take the pixel that rounding each edge may cost.
-::testing::AssertionResult Scaled(int actual, int design, int dpi) {
-    const double exact = design * dpi / 96.0;
-    if (actual >= exact - 1 && actual <= exact + 1) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << actual << " for " << design << " at " << dpi << " DPI";
-}
-
 TEST_F(BatchDialog, AtEveryScaleTheListIsReadableAndNothingOverlaps) {
     for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt"}) folder.AddFile(name);
     opener.folder = folder.Path();
@@ -857,28 +850,22 @@ TEST_F(BatchDialog, AtEveryScaleTheListIsReadableAndNothingOverlaps) {
         SCOPED_TRACE(dpi);
         test::SendDpiChange(dialog.Handle(), 96, dpi);
         GetClientRect(dialog.Handle(), &client);
-        EXPECT_TRUE(Scaled(client.right, 402, dpi));
-        EXPECT_TRUE(Scaled(client.bottom, expanded, dpi));
+        EXPECT_TRUE(test::IsScaled(client.right, 402, dpi));
+        EXPECT_TRUE(test::IsScaled(client.bottom, expanded, dpi));
         const RECT list = RectInParent(dialog.CheckListBox1.Handle());
-        EXPECT_TRUE(Scaled(list.left, 8, dpi));
-        EXPECT_TRUE(Scaled(list.top, 103, dpi));
-        EXPECT_TRUE(Scaled(list.right - list.left, 385, dpi));
+        EXPECT_TRUE(test::IsScaled(list.left, 8, dpi));
+        EXPECT_TRUE(test::IsScaled(list.top, 103, dpi));
+        EXPECT_TRUE(test::IsScaled(list.right - list.left, 385, dpi));
         EXPECT_LE(list.bottom, client.bottom);
         const RECT convert = RectInParent(dialog.Button2.Handle());
-        EXPECT_TRUE(Scaled(convert.left, 313, dpi));
-        EXPECT_TRUE(Scaled(convert.bottom - convert.top, 23, dpi));
+        EXPECT_TRUE(test::IsScaled(convert.left, 313, dpi));
+        EXPECT_TRUE(test::IsScaled(convert.bottom - convert.top, 23, dpi));
 
         ModalScript script;
         script.Then([&] {
             // Each entry as tall as a line of the font at least, never less than designed.
             const int line = static_cast<int>(SendMessageW(dialog.CheckListBox1.Handle(), LB_GETITEMHEIGHT, 0, 0));
-            const HDC dc = GetDC(dialog.CheckListBox1.Handle());
-            const HGDIOBJ old = SelectObject(dc, dialog.CheckListBox1.Font());
-            TEXTMETRICW metrics{};
-            GetTextMetricsW(dc, &metrics);
-            SelectObject(dc, old);
-            ReleaseDC(dialog.CheckListBox1.Handle(), dc);
-            EXPECT_GE(line, metrics.tmHeight);
+            EXPECT_GE(line, test::FontHeight(dialog.CheckListBox1.Font()));
             EXPECT_GE(line, 12 * dpi / 96);
             // The three lines of text one below the other, left of the buttons, above the rule.
             for (const Label* label : {&dialog.Label2, &dialog.Label1, &dialog.Label3})
@@ -894,7 +881,7 @@ TEST_F(BatchDialog, AtEveryScaleTheListIsReadableAndNothingOverlaps) {
             dialog.Button3Click();
             RECT shown;
             GetClientRect(dialog.Handle(), &shown);
-            EXPECT_TRUE(Scaled(shown.bottom, collapsed, dpi));
+            EXPECT_TRUE(test::IsScaled(shown.bottom, collapsed, dpi));
             dialog.Button3Click();
             PostKey(dialog.Handle(), VK_ESCAPE);
         });

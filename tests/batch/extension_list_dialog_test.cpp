@@ -298,24 +298,18 @@ TEST_F(ExtensionListDialog, MatchesTheDesignedLayout) {
         SCOPED_TRACE(dpi);
         const auto scaled = [dpi](int design) { return MulDiv(design, dpi, 96); };
         GetClientRect(dialog.Handle(), &client);
-        EXPECT_NEAR(client.right, scaled(303), 1);
-        EXPECT_NEAR(client.bottom, scaled(145), 1);
+        EXPECT_TRUE(test::IsScaled(client.right, 303, dpi));
+        EXPECT_TRUE(test::IsScaled(client.bottom, 145, dpi));
         const RECT shown = RectInParent(dialog.ListBox1.Handle());
         EXPECT_EQ(shown.top, scaled(8));
-        EXPECT_NEAR(shown.bottom - shown.top, scaled(88), 1);
+        EXPECT_TRUE(test::IsScaled(shown.bottom - shown.top, 88, dpi));
         const int entry = static_cast<int>(SendMessageW(dialog.ListBox1.Handle(), LB_GETITEMHEIGHT, 0, 0));
         EXPECT_GE(entry, scaled(12));
-        const HDC dc = GetDC(nullptr);
-        const HGDIOBJ old = SelectObject(dc, dialog.ListBox1.Font());
-        TEXTMETRICW metrics{};
-        GetTextMetricsW(dc, &metrics);
-        SelectObject(dc, old);
-        ReleaseDC(nullptr, dc);
         if (dpi != 96) {
-            EXPECT_GE(entry, metrics.tmHeight);
+            EXPECT_GE(entry, test::FontHeight(dialog.ListBox1.Font()));
         }
         EXPECT_EQ(dialog.FlatButton1.Left(), scaled(218));
-        EXPECT_NEAR(dialog.FlatButton1.Width(), scaled(78), 1);
+        EXPECT_TRUE(test::IsScaled(dialog.FlatButton1.Width(), 78, dpi));
         EXPECT_LE(dialog.FlatButton1.Top() + dialog.FlatButton1.Height(), client.bottom);
     }
     EXPECT_EQ(SendMessageW(dialog.ListBox1.Handle(), LB_GETITEMHEIGHT, 0, 0), 12);

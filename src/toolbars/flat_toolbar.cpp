@@ -224,7 +224,8 @@ void TFlatToolbar::DpiChanged(int) {
     LayOutControls();
     Invalidate();
     if (!DockedTo() && Handle())
-        SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+        SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
 void TFlatToolbar::SetDockedTo(TFlatDock* target) {

@@ -158,7 +158,8 @@ void TrackResize(TFlatToolbar& bar, SizingEdge edge) {
     const bool byWidth = edge == SizingEdge::Left || edge == SizingEdge::Right;
     const SIZE frameSize = FloatWindowSize({0, 0}, frame);
     const std::vector<SIZE> choices = SizeChoices(
-        [&](int wrapWidth) { return bar.LayOutControls(false, false, nullptr, wrapWidth); }, bar.Scaled(bar.WidestChild()),
+        [&](int wrapWidth) { return bar.LayOutControls(false, false, nullptr, wrapWidth); },
+        bar.Scaled(bar.WidestChild()),
         frameSize, byWidth);
     const RECT start = bar.RealBounds();
     ResizeTracking tracking(choices, edge, start, frame.Frame);

@@ -71,7 +71,8 @@ int Control::Scaled(int design) const { return ScaleToDpi(design, Dpi()); }
 
 void Control::FollowDpi(const RECT& design, int oldDpi, HFONT oldFont, HFONT newFont) {
     if (font_ == oldFont) SetFont(newFont);
-    if (!KeepsPlaceOnDpiChange()) SetDesignBounds(design.left, design.top, design.right - design.left, design.bottom - design.top);
+    if (!KeepsPlaceOnDpiChange())
+        SetDesignBounds(design.left, design.top, design.right - design.left, design.bottom - design.top);
     DpiChanged(oldDpi);
 }
 

@@ -156,7 +156,8 @@ void ListView::SetColumn(int index, const std::wstring& caption, int width, int 
 void ListView::DpiChanged(int oldDpi) {
     for (int column = 0; column < ColumnCount(); ++column) {
         const auto width = static_cast<int>(SendMessageW(Handle(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
-        SendMessageW(Handle(), LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(MulDiv(width, Dpi(), oldDpi), 0));
+        SendMessageW(Handle(), LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
+                     MAKELPARAM(MulDiv(width, Dpi(), oldDpi), 0));
     }
 }
 

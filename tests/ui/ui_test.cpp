@@ -100,8 +100,7 @@ TEST(Environment, TheProgramIsAwareOfEachMonitorsScale) {
     ASSERT_TRUE(found);
     const auto* text = static_cast<const char*>(LockResource(LoadResource(nullptr, found)));
     const std::string manifest(text, SizeofResource(nullptr, found));
-    EXPECT_NE(manifest.find("<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2"),
-              std::string::npos);
+    EXPECT_NE(manifest.find("SMI/2016/WindowsSettings\">PerMonitorV2, System</dpiAwareness>"), std::string::npos);
     EXPECT_NE(manifest.find(">true/pm</dpiAware>"), std::string::npos);
 
     using GetContext = HANDLE(WINAPI*)();

@@ -1,5 +1,9 @@
 #!/usr/bin/env python3
-"""Draws the toolbar glyphs into res/glyphs/*.bmp (24-bit, bottom-up).
+"""Draws the toolbar glyphs into res/glyphs/*.bmp (24-bit, bottom-up), each at 100 %, 150 %
+(NAME_150.bmp) and 200 % (NAME_200.bmp).
+
+Every picture is drawn once, in the pixels of its 100 % size: at the larger scales a pixel becomes
+a block, while polygons and circles are sampled at the finer pixels, so their edges stay sharp.
 
 Each glyph is drawn on olive (128, 128, 0): the bottom-left pixel's colour is the one a button
 shows through. Outlines are black, so that the generated disabled image (an emboss of the black
@@ -26,14 +30,34 @@ BROWN = (128, 64, 0)
 TAN = (200, 150, 90)
 
 
+# The scale the canvases draw at: 1, 1.5 or 2.
+SCALE = 1
+
+
 class Canvas:
     def __init__(self, width, height):
-        self.width, self.height = width, height
-        self.pixels = [[OLIVE] * width for _ in range(height)]
+        self.scale = SCALE
+        self.width, self.height = round(width * SCALE), round(height * SCALE)
+        self.pixels = [[OLIVE] * self.width for _ in range(self.height)]
+
+    def span(self, start, end):
+        """The pixels of the design pixels start .. end - 1 along one axis."""
+        return range(round(start * self.scale), round(end * self.scale))
 
     def dot(self, x, y, colour):
-        if 0 <= x < self.width and 0 <= y < self.height:
-            self.pixels[y][x] = colour
+        for py in self.span(y, y + 1):
+            for px in self.span(x, x + 1):
+                if 0 <= px < self.width and 0 <= py < self.height:
+                    self.pixels[py][px] = colour
+
+    def samples(self):
+        """Every pixel with the design coordinates of its centre."""
+        for py in range(self.height):
+            for px in range(self.width):
+                yield px, py, (px + 0.5) / self.scale, (py + 0.5) / self.scale
+
+    def paint(self, px, py, colour):
+        self.pixels[py][px] = colour
 
     def fill(self, x0, y0, x1, y1, colour):
         """Fills the rectangle x0..x1, y0..y1, both ends included."""
@@ -62,20 +86,17 @@ class Canvas:
             self.dot(x, y, colour)
 
     def polygon(self, points, colour):
-        for y in range(self.height):
-            for x in range(self.width):
-                if inside(x + 0.5, y + 0.5, points):
-                    self.dot(x, y, colour)
+        for px, py, x, y in self.samples():
+            if inside(x, y, points):
+                self.paint(px, py, colour)
 
     def outline(self, points, colour):
-        """Black pixels of a filled polygon that touch its outside."""
-        for y in range(self.height):
-            for x in range(self.width):
-                if not inside(x + 0.5, y + 0.5, points):
-                    continue
-                if any(not inside(x + 0.5 + dx, y + 0.5 + dy, points)
-                       for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1))):
-                    self.dot(x, y, colour)
+        """Pixels of a filled polygon less than one design pixel from its outside."""
+        for px, py, x, y in self.samples():
+            if not inside(x, y, points):
+                continue
+            if any(not inside(x + dx, y + dy, points) for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1))):
+                self.paint(px, py, colour)
 
 
 def inside(x, y, points):
@@ -139,11 +160,10 @@ def properties():
 def help_glyph():
     c = Canvas(19, 22)
     cx, cy, r = 9.5, 11.0, 9.0
-    for y in range(22):
-        for x in range(19):
-            d = math.hypot(x + 0.5 - cx, y + 0.5 - cy)
-            if d <= r:
-                c.dot(x, y, BLACK if d > r - 1.2 else YELLOW)
+    for px, py, x, y in c.samples():
+        d = math.hypot(x - cx, y - cy)
+        if d <= r:
+            c.paint(px, py, BLACK if d > r - 1.2 else YELLOW)
     question = ["..KKKKK..", ".KK...KK.", ".KK...KK.", "......KK.", ".....KK..",
                 "....KK...", "....KK...", ".........", "....KK...", "....KK..."]
     for row, text in enumerate(question):
@@ -231,10 +251,16 @@ GLYPHS = {
 }
 
 
+SCALES = {1: '', 1.5: '_150', 2: '_200'}
+
+
 def main(folder):
+    global SCALE
     os.makedirs(folder, exist_ok=True)
-    for name, draw in GLYPHS.items():
-        write_bmp(os.path.join(folder, name), draw())
+    for scale, suffix in SCALES.items():
+        SCALE = scale
+        for name, draw in GLYPHS.items():
+            write_bmp(os.path.join(folder, name.replace('.bmp', suffix + '.bmp')), draw())
 
 
 if __name__ == '__main__':

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Draws the program icon (a page whose extension tag turns into another) into res/morvane.ico.
 
-The drawing is made once at 8x resolution and reduced to 32x32 and 16x16, 32-bit with alpha."""
+The drawing is made once at 8x resolution and reduced to 32x32 and 16x16 and to the sizes those
+take at 125, 150 and 200 % (40, 48 and 64; 20 and 24), 32-bit with alpha."""
 import struct
 import sys
 
@@ -95,7 +96,7 @@ def bitmap(size):
 
 
 def main(path):
-    images = [(32, bitmap(32)), (16, bitmap(16))]
+    images = [(size, bitmap(size)) for size in (32, 16, 40, 48, 64, 20, 24)]
     out = struct.pack('<HHH', 0, 1, len(images))
     offset = 6 + 16 * len(images)
     for size, data in images:

@@ -42,9 +42,7 @@ TAboutBox::TAboutBox(AddressOpener openAddress)
     Comments.SetWrapWidth(kAddressWidth);
     Label1.SetWrapWidth(kAddressWidth);
 
-    Bitmap glyph;
-    glyph.LoadFromResource(L"GLYPH_HOMEPAGE");
-    FlatButton2.SetGlyph(&glyph);
+    FlatButton2.SetGlyphResource(L"GLYPH_HOMEPAGE");
     FlatButton2.SetCaption(L"Homepage");
     FlatButton2.OnClick = [this] { FlatButton2Click(); };
     FlatButton1.SetCaption(L"OK");

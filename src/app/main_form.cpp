@@ -235,9 +235,14 @@ LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
 void TForm1::FormCreate() { LoadSettings(); }
 
 void TForm1::LoadSettings() {
+    const int dpi = Dpi();
     Reported([&] {
         showCommand_ = LoadFormPlacement(Handle(), [](const Error& unreadable) { App().ShowError(unreadable.Message()); });
     });
+    // The stored rectangle is in the pixels of the monitor it was stored on: when the window came
+    // there from a monitor of another scale, the system scaled it on the way, and it takes the
+    // stored rectangle again (whatever could not be read was reported just now).
+    if (Dpi() != dpi) Reported([&] { LoadFormPlacement(Handle(), [](const Error&) {}); });
 
     // A key that cannot be created was reported with the placement: one cause, one error box.
     std::optional<Settings> settings;

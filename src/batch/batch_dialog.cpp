@@ -258,6 +258,11 @@ void TForm2::Button3Click() {
     }
 }
 
+void TForm2::DpiChanged(int) {
+    // The designed height of the details state, whatever the scaled rectangle came to.
+    SetHeight(details_ == 1 ? kExpandedHeight : kCollapsedHeight);
+}
+
 void TForm2::FormCreate() {
     // Created at start-up after the main window, which has already reported a key that cannot be
     // created; the close that writes the flag reports it again if it still cannot.

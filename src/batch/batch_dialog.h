@@ -43,6 +43,8 @@ public:
     void Button3Click();
     void FormCreate();
     void FormClose();
+    // At another DPI the dialog keeps the designed height of its details state.
+    void DpiChanged(int oldDpi) override;
 
     // Windowed controls first, in tab order.
     Button Button1;

@@ -20,9 +20,7 @@ TForm3::TForm3(std::wstring path)
     ListBox1.SetItemHeight(12);
     ListBox1.OnChange = [this] { ListBox1Click(); };
 
-    Bitmap glyph;
-    glyph.LoadFromResource(L"GLYPH_DELETE");
-    FlatButton3.SetGlyph(&glyph);
+    FlatButton3.SetGlyphResource(L"GLYPH_DELETE");
     FlatButton3.SetCaption(L"削除");
     FlatButton3.OnClick = [this] { FlatButton3Click(); };
     FlatButton2.SetCaption(L"CANCEL");

@@ -164,7 +164,7 @@ void TComboView::DrawItem(const DRAWITEMSTRUCT& item) {
         SetBkColor(dc, GetSysColor(highlighted ? COLOR_HIGHLIGHT : COLOR_WINDOW));
         SetTextColor(dc, GetSysColor(highlighted ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
 
-        const int x = editPortion ? rect.left + 1 : entry->Level * kIndentPerLevel;
+        const int x = editPortion ? rect.left + 1 : entry->Level * Scaled(kIndentPerLevel);
         const int side = rect.bottom - rect.top;
 
         // The entry's name in its parent folder; the desktop's children have no parent list.

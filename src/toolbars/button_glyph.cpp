@@ -2,10 +2,17 @@
 
 #include <algorithm>
 
+#include "ui/dpi.h"
 #include "ui/error.h"
 #include "ui/gdi.h"
 
 namespace morvane {
+
+std::wstring GlyphResourceForDpi(const std::wstring& name, int dpi) {
+    if (dpi >= 2 * kDesignDpi) return name + L"_200";
+    if (2 * dpi >= 3 * kDesignDpi) return name + L"_150";
+    return name;
+}
 
 namespace {
 
@@ -288,7 +295,8 @@ FaceLayout TButtonGlyph::ComputeLayout(HDC dc, const RECT& client, POINT offset,
         const SIZE cell = CellSize();
         gs = {cell.cx, cell.cy};
     }
-    const POINT as = content.DropArrow ? POINT{9, 3} : POINT{0, 0};
+    const auto s = [&content](int design) { return ScaleToDpi(design, content.Dpi); };
+    const POINT as = content.DropArrow ? POINT{s(9), s(3)} : POINT{0, 0};
     const bool hasGlyph = gs.x != 0 && gs.y != 0;
     TButtonLayout layout = content.Layout;
     bool horizontal = layout == blGlyphLeft || layout == blGlyphRight;
@@ -296,8 +304,8 @@ FaceLayout TButtonGlyph::ComputeLayout(HDC dc, const RECT& client, POINT offset,
         layout = blGlyphLeft;
         horizontal = true;
     }
-    int margin = content.Margin;
-    int spacing = content.Spacing;
+    int margin = content.Margin == -1 ? -1 : s(content.Margin);
+    int spacing = content.Spacing == -1 ? -1 : s(content.Spacing);
 
     RECT text{0, 0, 0, 0};
     POINT ts{0, 0};
@@ -305,10 +313,10 @@ FaceLayout TButtonGlyph::ComputeLayout(HDC dc, const RECT& client, POINT offset,
         text = {0, 0, cs.x, 0};
         if (horizontal) text.right -= as.x;
         if (content.WordWrap) {
-            int m = 4;
+            int m = s(4);
             if (horizontal && hasGlyph) {
-                text.right -= gs.x + (spacing == -1 ? 4 : spacing);
-                m = margin != -1 ? margin : spacing != -1 ? spacing : 4;
+                text.right -= gs.x + (spacing == -1 ? s(4) : spacing);
+                m = margin != -1 ? margin : spacing != -1 ? spacing : s(4);
             }
             text.right -= 2 * m;
         }
@@ -411,7 +419,8 @@ RECT TButtonGlyph::DrawFace(HDC dc, const RECT& client, POINT offset, const Face
         UniqueBrush brush(CreateSolidBrush(FontColor()));
         SelectedObject selectedPen(dc, pen.Get());
         SelectedObject selectedBrush(dc, brush.Get());
-        const POINT corners[] = {{a.x + 4, a.y}, {a.x + 8, a.y}, {a.x + 6, a.y + 2}};
+        const auto s = [&content](int design) { return ScaleToDpi(design, content.Dpi); };
+        const POINT corners[] = {{a.x + s(4), a.y}, {a.x + s(8), a.y}, {a.x + s(6), a.y + s(2)}};
         Polygon(dc, corners, 3);
     }
     return layout.Caption;

@@ -20,6 +20,10 @@ namespace morvane {
 enum TButtonFace { bfUp, bfDisabled, bfPressed, bfLatched };
 enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 
+// The resource of a glyph drawn at 100, 150 and 200 % to show at a DPI: the largest drawing that
+// is not larger than the DPI asks (sharp, never blurred by stretching).
+std::wstring GlyphResourceForDpi(const std::wstring& name, int dpi);
+
 // The images of all glyphs of one cell size. Slots are reused once freed; the list never shrinks.
 class TGlyphList : public ImageList {
 public:
@@ -67,6 +71,8 @@ struct FaceContent {
     bool WordWrap = false;
     bool ShowGlyph = true;
     bool ShowText = true;
+    // Margin, spacing and the drop-down arrow are design pixels, drawn at this DPI.
+    int Dpi = USER_DEFAULT_SCREEN_DPI;
 };
 
 struct FaceLayout {

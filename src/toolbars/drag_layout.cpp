@@ -62,11 +62,13 @@ bool FitsDock(const DockTarget& dock, POINT cursor, POINT grab, SIZE bar) {
         else
             InflateRect(&area, 0, 1);
     }
-    const int m = MulDiv(kDockReachAlong, grab.x, bar.cx - 1);
-    const int n = MulDiv(kDockReachAcross, grab.y, bar.cy - 1);
-    if (cursor.x < area.left - (kDockReachAlong - m) || cursor.x > area.right - 1 + m) return false;
+    const int along = MulDiv(kDockReachAlong, dock.Dpi, USER_DEFAULT_SCREEN_DPI);
+    const int across = MulDiv(kDockReachAcross, dock.Dpi, USER_DEFAULT_SCREEN_DPI);
+    const int m = MulDiv(along, grab.x, bar.cx - 1);
+    const int n = MulDiv(across, grab.y, bar.cy - 1);
+    if (cursor.x < area.left - (along - m) || cursor.x > area.right - 1 + m) return false;
     if (dock.Vertical && (cursor.y < area.top || cursor.y >= area.bottom)) return false;
-    if (cursor.y < area.top - (kDockReachAcross - n) || cursor.y > area.bottom - 1 + n) return false;
+    if (cursor.y < area.top - (across - n) || cursor.y > area.bottom - 1 + n) return false;
     return Intersects(PlaceOutline(cursor, dock.Candidate, grab, bar), area);
 }
 

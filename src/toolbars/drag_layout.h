@@ -32,6 +32,7 @@ struct DockTarget {
     bool Vertical = false;
     bool AllowDrag = true;
     SIZE Candidate{};
+    int Dpi = USER_DEFAULT_SCREEN_DPI;  // the margins below are design pixels at the dock's DPI
 };
 
 // Whether the cursor is close enough to the dock (a margin of up to 32 pixels along and 20

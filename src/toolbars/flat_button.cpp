@@ -101,7 +101,7 @@ TFlatButton::TFlatButton(WinControl* parent, int left, int top, int width, int h
     HotTracking::Enter();
     SetClickOnRelease(false);  // the button decides itself when it is clicked
     SetOpaque(true);
-    SetBounds(left, top, width, height);
+    SetDesignBounds(left, top, width, height);
     glyph_.OnGlyphChange = [this] { RequestRepaint(true); };
 }
 
@@ -157,6 +157,18 @@ void TFlatButton::SetCaption(const std::wstring& caption) {
 
 void TFlatButton::SetGlyph(const Bitmap* glyph) {
     glyph_.SetGlyph(glyph);
+    RequestRepaint(true);
+}
+
+void TFlatButton::SetGlyphResource(const std::wstring& name) {
+    glyphResource_ = name;
+    Bitmap glyph;
+    glyph.LoadFromResource(GlyphResourceForDpi(name, Dpi()).c_str());
+    SetGlyph(&glyph);
+}
+
+void TFlatButton::DpiChanged(int) {
+    if (!glyphResource_.empty()) SetGlyphResource(glyphResource_);
     RequestRepaint(true);
 }
 
@@ -555,6 +567,7 @@ void TFlatButton::PaintFace(HDC dc) {
     content.WordWrap = wordWrap_;
     content.ShowGlyph = displayMode_ != dmTextOnly;
     content.ShowText = displayMode_ != dmGlyphOnly;
+    content.Dpi = Dpi();
     glyph_.DrawFace(dc, area, offset, content, face_, true);
 }
 

@@ -36,6 +36,10 @@ public:
     void SetCaption(const std::wstring& caption);
     const Bitmap& Glyph() const { return glyph_.GlyphBitmap(); }
     void SetGlyph(const Bitmap* glyph);
+    // The glyph of a bitmap resource drawn at 100, 150 and 200 % (NAME, NAME_150, NAME_200): the
+    // largest that the button's DPI holds, taken again when the DPI changes.
+    void SetGlyphResource(const std::wstring& name);
+    void DpiChanged(int oldDpi) override;
     TButtonLayout Layout() const { return layout_; }
     void SetLayout(TButtonLayout layout);
     int Margin() const { return margin_; }
@@ -82,6 +86,7 @@ protected:
     void FontChanged() override;
 
 private:
+    std::wstring glyphResource_;
     friend class HotTracking;
     void RequestRepaint(bool erase);
     // Screen readers are told that the face or the availability changed.

@@ -4,6 +4,7 @@
 
 #include "toolbars/counted_lock.h"
 #include "toolbars/flat_toolbar.h"
+#include "ui/dpi.h"
 #include "ui/error.h"
 #include "ui/form.h"
 #include "ui/gdi.h"
@@ -154,12 +155,16 @@ void TFlatDock::ArrangeRows() {
         for (TFlatToolbar* bar : barList_) bar->dockRow_ = 0;
     std::stable_sort(barList_.begin(), barList_.end(), ByRowAndPosition);
     std::vector<DockedBar> bars;
-    for (const TFlatToolbar* bar : barList_)
-        bars.push_back({bar->DockRow(), bar->DockPos(), bar->Width(), bar->Height(), bar->TallestChild(),
-                        bar->WidestChild(), bar->Left(), bar->Top()});
+    // The rows are arranged at design size and placed at the dock's DPI.
+    for (const TFlatToolbar* bar : barList_) {
+        const RECT design = bar->DesignBounds();
+        bars.push_back({bar->DockRow(), bar->DockPos(), design.right - design.left, design.bottom - design.top,
+                        bar->TallestChild(), bar->WidestChild(), design.left, design.top});
+    }
     RECT client;
     GetClientRect(Handle(), &client);
-    const DockShape shape{Vertical(), Vertical() ? client.bottom : client.right, limitToOneRow_, fixAlign_};
+    const DockShape shape{Vertical(), ScaleFromDpi(Vertical() ? client.bottom : client.right, Dpi()), limitToOneRow_,
+                          fixAlign_};
     const int thickness = morvane::ArrangeRows(bars, shape);
     {
         // Placing the toolbars makes them ask for another arrangement; this one is it.
@@ -169,7 +174,7 @@ void TFlatDock::ArrangeRows() {
             const DockedBar& placed = bars[i];
             bar.dockRow_ = placed.DockRow;
             bar.dockPos_ = placed.DockPos;
-            bar.SetBounds(placed.Left, placed.Top, placed.Width, placed.Height);
+            bar.SetDesignBounds(placed.Left, placed.Top, placed.Width, placed.Height);
         }
     }
     rowExtents_ = RowExtents(bars);
@@ -181,6 +186,7 @@ int TFlatDock::BoundLineCount(TDockBoundLinesValues first, TDockBoundLinesValues
 }
 
 void TFlatDock::ResizeDock(int thickness) {
+    thickness = Scaled(thickness);
     int width = Width();
     int height = Height();
     if (Vertical())
@@ -214,7 +220,9 @@ int TFlatDock::LastRow() const {
     return last;
 }
 
-RowDrop TFlatDock::DropRowAt(int offset) const { return morvane::DropRowAt(RowsOf(barList_), Vertical(), offset); }
+RowDrop TFlatDock::DropRowAt(int offset) const {
+    return morvane::DropRowAt(RowsOf(barList_), Vertical(), ScaleFromDpi(offset, Dpi()));
+}
 
 void TFlatDock::OpenRow(int row) {
     for (TFlatToolbar* bar : barList_)

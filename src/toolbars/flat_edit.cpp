@@ -11,7 +11,7 @@ constexpr int kBorder = 3;
 }  // namespace
 
 TFlatEdit::TFlatEdit(WinControl* parent, int left, int top, int width, int height) : WinControl(parent) {
-    SetBounds(left, top, width, height);
+    SetDesignBounds(left, top, width, height);
     TrackMouseEnterLeave();
     CreateHandle(L"EDIT", true, ES_AUTOHSCROLL | WS_TABSTOP, 0);
     // The edit measured its frame before we took over its messages: measure again.

@@ -23,6 +23,8 @@ public:
     void AdjustHeightToFont();
     // Once the edit is set up: its height follows its font.
     void Loaded() { AdjustHeightToFont(); }
+    // At another DPI too, over the design height the bounds came back with.
+    void DpiChanged(int) override { AdjustHeightToFont(); }
     void PaintBorder(HRGN updateRegion = nullptr);
 
     std::function<void()> OnChange;

@@ -7,7 +7,7 @@
 namespace morvane {
 
 TFlatSep::TFlatSep(WinControl* parent, int left, int top, int width, int height) : GraphicControl(nullptr) {
-    SetBounds(left, top, width, height);
+    SetDesignBounds(left, top, width, height);
     SetParent(parent);
 }
 

@@ -9,9 +9,15 @@
 #include "toolbars/float_frame_paint.h"
 #include "toolbars/toolbar_hooks.h"
 #include "toolbars/toolbar_tracking.h"
+#include "ui/dpi.h"
+#include "ui/font.h"
 #include "ui/application.h"
 #include "ui/error.h"
 #include "ui/gdi.h"
+
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
 
 namespace morvane {
 
@@ -210,8 +216,33 @@ void TFlatToolbar::SetCloseButtonPressed(bool pressed) {
     PaintFrame(nullptr, ffCloseButton);
 }
 
+int TFlatToolbar::Dpi() const { return ownDpi_ && !DockedTo() ? ownDpi_ : WinControl::Dpi(); }
+
+void TFlatToolbar::TakeOwnDpi(int dpi) {
+    const int old = Dpi();
+    const HFONT oldFont = ownFont_ ? ownFont_.Get() : owner_.Font();
+    UniqueFont font = dpi ? CreateProgramFont(false, dpi) : UniqueFont();
+    ownDpi_ = dpi;
+    if (Dpi() == old) return;
+    const HFONT newFont = font ? font.Get() : owner_.Font();
+    SetFont(newFont);
+    FollowDpiBelow(old, oldFont, newFont);
+    ownFont_ = std::move(font);
+    DpiChanged(old);
+}
+
+void TFlatToolbar::DpiChanged(int) {
+    LayOutControls();
+    Invalidate();
+    if (!DockedTo() && Handle())
+        SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
 void TFlatToolbar::SetDockedTo(TFlatDock* target) {
     TFlatDock* old = DockedTo();
+    // Docked, the toolbar is at its form's DPI.
+    if (target && ownDpi_) TakeOwnDpi(0);
     if (OnDockChanging && target != old) OnDockChanging();
     {
         const RowLayoutGuard targetLock(target);
@@ -309,12 +340,14 @@ SIZE TFlatToolbar::LayOutControls(bool moveControls, bool resizeSelf, TFlatDock*
         if (!child->Visible()) continue;
         shown.push_back(child);
         const auto* separator = dynamic_cast<const TFlatSep*>(child);
-        items.push_back({child->Width(), child->Height(), separator != nullptr, separator && separator->Blank()});
+        const RECT design = child->DesignBounds();
+        items.push_back({design.right - design.left, design.bottom - design.top, separator != nullptr,
+                         separator && separator->Blank()});
     }
     BarLayoutRequest request;
     request.Placement = PlacementOf(target);
     request.DragHandle = DragHandle();
-    request.WrapWidth = wrapWidth;
+    request.WrapWidth = ScaleFromDpi(wrapWidth, Dpi());
     // The dock's row decides where the controls of all its toolbars line up.
     RowExtent row;
     if (moveControls && target && target == DockedTo()) {
@@ -331,19 +364,29 @@ SIZE TFlatToolbar::LayOutControls(bool moveControls, bool resizeSelf, TFlatDock*
         lineBreaks_ = layout.LineBreaks;
         for (size_t i = 0; i < shown.size(); ++i) {
             const RECT& place = layout.Places[i];
-            shown[i]->SetBounds(place.left, place.top, place.right - place.left, place.bottom - place.top);
+            shown[i]->SetDesignBounds(place.left, place.top, place.right - place.left, place.bottom - place.top);
         }
     }
+    // Measured for a dock, the size is the one it will have there, at the dock's DPI.
+    const int dpi = target ? target->Dpi() : Dpi();
+    const SIZE size{ScaleToDpi(layout.Client.cx, dpi), ScaleToDpi(layout.Client.cy, dpi)};
     if (resizeSelf) {
-        RECT client;
-        RECT window;
-        GetClientRect(Handle(), &client);
-        GetWindowRect(Handle(), &window);
-        if (client.right != layout.Client.cx || client.bottom != layout.Client.cy) {
-            const int frameWidth = (window.right - window.left) - client.right;
-            const int frameHeight = (window.bottom - window.top) - client.bottom;
-            const RECT real = RealBounds();
-            SetBounds(real.left, real.top, layout.Client.cx + frameWidth, layout.Client.cy + frameHeight);
+        if (DockedTo()) {
+            // Docked, the toolbar is its client area, placed by the dock at design size too.
+            const RECT design = DesignBounds();
+            if (design.right - design.left != layout.Client.cx || design.bottom - design.top != layout.Client.cy)
+                SetDesignBounds(design.left, design.top, layout.Client.cx, layout.Client.cy);
+        } else {
+            RECT client;
+            RECT window;
+            GetClientRect(Handle(), &client);
+            GetWindowRect(Handle(), &window);
+            if (client.right != size.cx || client.bottom != size.cy) {
+                const int frameWidth = (window.right - window.left) - client.right;
+                const int frameHeight = (window.bottom - window.top) - client.bottom;
+                const RECT real = RealBounds();
+                SetBounds(real.left, real.top, size.cx + frameWidth, size.cy + frameHeight);
+            }
         }
     }
     if (!moveControls) {
@@ -351,27 +394,28 @@ SIZE TFlatToolbar::LayOutControls(bool moveControls, bool resizeSelf, TFlatDock*
         tallestChild_ = savedTallest;
         widestChild_ = savedWidest;
     }
-    return layout.Client;
+    return size;
 }
 
 void TFlatToolbar::PaintDragHandle(HDC dc, const RECT& client) const {
     const COLORREF highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
     RECT first;
     RECT second;
+    const auto s = [this](int design) { return Scaled(design); };
     if (PlacementOf(DockedTo()) == bpVertical) {
-        first = {2, 4, client.right - 2, 7};
-        second = {2, 7, client.right - 2, 10};
+        first = {s(2), s(4), client.right - s(2), s(7)};
+        second = {s(2), s(7), client.right - s(2), s(10)};
         DrawEdge(dc, &first, BDR_RAISEDINNER, BF_RECT | BF_MIDDLE);
         DrawEdge(dc, &second, BDR_RAISEDINNER, BF_RECT | BF_MIDDLE);
-        SetPixel(dc, client.right - 3, 4, highlight);
-        SetPixel(dc, client.right - 3, 7, highlight);
+        SetPixel(dc, client.right - 3, s(4), highlight);
+        SetPixel(dc, client.right - 3, s(7), highlight);
     } else {
-        first = {4, 2, 7, client.bottom - 2};
-        second = {7, 2, 10, client.bottom - 2};
+        first = {s(4), s(2), s(7), client.bottom - s(2)};
+        second = {s(7), s(2), s(10), client.bottom - s(2)};
         DrawEdge(dc, &first, BDR_RAISEDINNER, BF_RECT | BF_MIDDLE);
         DrawEdge(dc, &second, BDR_RAISEDINNER, BF_RECT | BF_MIDDLE);
-        SetPixel(dc, 4, client.bottom - 3, highlight);
-        SetPixel(dc, 7, client.bottom - 3, highlight);
+        SetPixel(dc, s(4), client.bottom - 3, highlight);
+        SetPixel(dc, s(7), client.bottom - 3, highlight);
     }
 }
 
@@ -393,8 +437,9 @@ void TFlatToolbar::Paint(HDC dc) {
     // draws one.
     for (const BarLineBreak& line : lineBreaks_) {
         if (line.Blank) continue;
-        DrawLine(dc, 1, line.Y - 4, client.right - 1, line.Y - 4, GetSysColor(COLOR_BTNSHADOW));
-        DrawLine(dc, 1, line.Y - 3, client.right - 1, line.Y - 3, GetSysColor(COLOR_BTNHIGHLIGHT));
+        const int y = Scaled(line.Y - 4);
+        DrawLine(dc, 1, y, client.right - 1, y, GetSysColor(COLOR_BTNSHADOW));
+        DrawLine(dc, 1, y + 1, client.right - 1, y + 1, GetSysColor(COLOR_BTNHIGHLIGHT));
     }
 }
 
@@ -431,6 +476,7 @@ void TFlatToolbar::PaintFrame(HRGN updateRegion, unsigned parts) {
     look.Caption = Caption();
     look.CloseButton = closeButton_;
     look.ClosePressed = closeButtonPressed_;
+    look.Dpi = Dpi();
     PaintFloatFrame(dc, look, parts);
 }
 
@@ -511,6 +557,17 @@ LRESULT TFlatToolbar::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {1, 1};
         return result;
     }
+    case WM_DPICHANGED:
+        // Floating onto a monitor of another scale: the controls and the frame follow, the window
+        // stays where the system put it.
+        if (!DockedTo()) {
+            const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+            const int dpi = HIWORD(wParam);
+            TakeOwnDpi(dpi == WinControl::Dpi() ? 0 : dpi);
+            PlaceFloatingWindow({suggested.left, suggested.top, suggested.left + Width(), suggested.top + Height()});
+            LayOutControls();
+        }
+        return 0;
     case WM_MOVE:
         if (TFlatDock* dock = DockedTo(); dock && !dock->Background().Empty()) Invalidate();
         break;

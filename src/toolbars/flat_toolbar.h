@@ -11,6 +11,7 @@
 #include "toolbars/float_frame.h"
 #include "toolbars/toolbar_keys.h"
 #include "ui/control.h"
+#include "ui/handles.h"
 
 namespace morvane {
 
@@ -47,6 +48,7 @@ public:
     int DockPos() const { return dockPos_; }
     void SetDockPos(int pos);
 
+    // In design pixels, as the dock's arithmetic counts.
     int TallestChild() const { return tallestChild_; }
     int WidestChild() const { return widestChild_; }
     int MinDockedHeight() const { return tallestChild_ + 4; }
@@ -79,8 +81,8 @@ public:
     // entirely outside it.
     void KeepOnScreen(bool onlyIfOffScreen);
 
-    // The floating frame's geometry and painting.
-    static FloatFrame Frame() { return SystemFloatFrame(); }
+    // The floating frame's geometry and painting, at the toolbar's DPI.
+    FloatFrame Frame() const { return SystemFloatFrame(Dpi()); }
     bool CloseButtonPressed() const { return closeButtonPressed_; }
     void SetCloseButtonPressed(bool pressed);
     // Expires when the toolbar is destroyed: the mouse loops stop touching it then.
@@ -93,13 +95,18 @@ public:
     std::function<void()> OnDockChanged;
 
     // Lays the controls out for a target dock (none: floating, wrapped at wrapWidth) and returns
-    // the client size. Measuring (moveControls false) leaves no trace on the toolbar.
+    // the client size, both in the toolbar's pixels (the arithmetic runs at design size). Measuring
+    // (moveControls false) leaves no trace on the toolbar.
     SIZE LayOutControls(bool moveControls, bool resizeSelf, TFlatDock* target, int wrapWidth);
     // The usual layout: for the dock it is in, wrapped at FloatWrapWidth when floating.
     SIZE LayOutControls();
     // Once its controls exist: orders them by their position and lays them out.
     void Loaded();
     void SetParent(WinControl* parent) override;
+    // Floating on a monitor of another scale than its form, the toolbar has a DPI of its own.
+    int Dpi() const override;
+    bool KeepsPlaceOnDpiChange() const override { return !DockedTo(); }
+    void DpiChanged(int oldDpi) override;
     void Paint(HDC dc) override;
     // A press on the toolbar or on one of its separators (dragging starts here).
     void MouseDown(const MouseEvent& event) override;
@@ -121,6 +128,8 @@ private:
     // windows on it (the fields' panel).
     DWORD DockedKeyboardStyle() const;
     DWORD DockedExStyle() const;
+    // The controls follow the toolbar to a DPI of its own (0: its form's again).
+    void TakeOwnDpi(int dpi);
     // Puts the floating window at bounds with the given real left edge (parked: off the screen),
     // raised to the top if asked.
     void PlaceFloatingWindow(const RECT& bounds, bool raise = false);
@@ -150,6 +159,8 @@ private:
     int trueLeft_ = 0;
     bool closeButtonPressed_ = false;
     ToolbarKeys keys_{*this};
+    int ownDpi_ = 0;  // floating on a monitor of another scale than the form's; 0: the form's
+    UniqueFont ownFont_;
 };
 
 }  // namespace morvane

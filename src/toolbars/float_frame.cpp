@@ -1,5 +1,7 @@
 #include "toolbars/float_frame.h"
 
+#include "ui/dpi.h"
+
 namespace morvane {
 
 namespace {
@@ -20,7 +22,9 @@ size_t CharacterCount(const std::wstring& text) {
 
 }  // namespace
 
-FloatFrame SystemFloatFrame() { return {GetSystemMetrics(SM_CXFRAME), GetSystemMetrics(SM_CYSMCAPTION)}; }
+FloatFrame SystemFloatFrame(int dpi) {
+    return {SystemMetricForDpi(SM_CXFRAME, dpi), SystemMetricForDpi(SM_CYSMCAPTION, dpi)};
+}
 
 SIZE FloatWindowSize(SIZE client, const FloatFrame& frame) {
     return {client.cx + 2 * frame.Frame, client.cy + 2 * frame.Frame + frame.Caption};

@@ -14,8 +14,8 @@ struct FloatFrame {
     int Caption = 0;  // C: the caption bar's height, the line below it included
 };
 
-// The frame the system's metrics give: SM_CXFRAME and the small caption height.
-FloatFrame SystemFloatFrame();
+// The frame the system's metrics give at a DPI: SM_CXFRAME and the small caption height.
+FloatFrame SystemFloatFrame(int dpi);
 
 // The outer size of a floating window around a client size.
 SIZE FloatWindowSize(SIZE client, const FloatFrame& frame);

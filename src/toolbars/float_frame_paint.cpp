@@ -14,7 +14,8 @@ void PaintCaption(HDC dc, const FloatFrameLook& look, int clientWidth) {
     FillRectangle(dc, caption, background);
     InflateRect(&caption, -1, 0);
     if (caption.right > caption.left) {
-        const UniqueFont font(CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+        const UniqueFont font(CreateFontW(-MulDiv(11, look.Dpi, USER_DEFAULT_SCREEN_DPI), 0, 0, 0, FW_NORMAL, FALSE,
+                                          FALSE, FALSE, DEFAULT_CHARSET,
                                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                           DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif"));
         SelectedObject selected(dc, font.Get());

@@ -17,6 +17,7 @@ struct FloatFrameLook {
     std::wstring Caption;
     bool CloseButton = true;
     bool ClosePressed = false;
+    int Dpi = USER_DEFAULT_SCREEN_DPI;  // of the caption's font
 };
 
 // Paints the given parts into a device context of the whole window (window coordinates).

@@ -72,10 +72,8 @@ MainToolbars::MainToolbars(WinControl& form)
       FlatButton4(&FlatToolbar2, 130, 2, 61, 43),
       FlatButton3(&FlatToolbar2, 191, 2, 61, 43),
       FlatButton6(&FlatToolbar2, 252, 2, 61, 43) {
-    Bitmap arrow;
-    arrow.LoadFromResource(L"GLYPH_DOWNARROW");
-    SetUpFieldButton(FlatButton1, PopupMenu1, arrow);
-    SetUpFieldButton(FlatButton2, PopupMenu2, arrow);
+    SetUpFieldButton(FlatButton1, PopupMenu1);
+    SetUpFieldButton(FlatButton2, PopupMenu2);
     SetUpCommandButton(FlatButton7, L"一括変換", L"GLYPH_BATCHCONVERT");
     SetUpCommandButton(FlatButton5, L"表示", L"GLYPH_VIEW", &PopupMenu3);
     SetUpCommandButton(FlatButton4, L"ﾌﾟﾛﾊﾟﾃｨ", L"GLYPH_PROPERTIES", &PopupMenu4);
@@ -107,17 +105,15 @@ MainToolbars::MainToolbars(WinControl& form)
     FlatToolbar2.Loaded();
 }
 
-void MainToolbars::SetUpFieldButton(TFlatButton& button, PopupMenu& menu, const Bitmap& arrow) {
-    button.SetGlyph(&arrow);
+void MainToolbars::SetUpFieldButton(TFlatButton& button, PopupMenu& menu) {
+    button.SetGlyphResource(L"GLYPH_DOWNARROW");
     button.SetDropdownArrow(false);
     button.SetDropdownMenu(&menu);
 }
 
 void MainToolbars::SetUpCommandButton(TFlatButton& button, const wchar_t* caption, const wchar_t* glyph,
                                       PopupMenu* menu) {
-    Bitmap picture;
-    picture.LoadFromResource(glyph);
-    button.SetGlyph(&picture);
+    button.SetGlyphResource(glyph);
     button.SetCaption(caption);
     button.SetLayout(blGlyphTop);
     button.SetDropdownMenu(menu);

@@ -70,7 +70,7 @@ public:
     TFlatButton FlatButton6;
 
 private:
-    void SetUpFieldButton(TFlatButton& button, PopupMenu& menu, const Bitmap& arrow);
+    void SetUpFieldButton(TFlatButton& button, PopupMenu& menu);
     void SetUpCommandButton(TFlatButton& button, const wchar_t* caption, const wchar_t* glyph,
                             PopupMenu* menu = nullptr);
 };

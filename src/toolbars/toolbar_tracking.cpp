@@ -5,6 +5,7 @@
 #include "toolbars/drag_loop.h"
 #include "toolbars/flat_dock.h"
 #include "toolbars/flat_toolbar.h"
+#include "ui/dpi.h"
 
 namespace morvane {
 
@@ -68,7 +69,7 @@ void Drop(TFlatToolbar& bar, TFlatDock* dock, const RECT& outline) {
         const RowLayoutGuard source(bar.DockedTo() != dock ? bar.DockedTo() : nullptr);
         if (row.NewRow) dock->OpenRow(row.Row);
         bar.SetDockRow(row.Row);
-        bar.SetDockPos(place.Pos);
+        bar.SetDockPos(ScaleFromDpi(place.Pos, dock->Dpi()));
     }
     bar.SetDockedTo(dock);
 }
@@ -84,7 +85,7 @@ RECT ScreenWorkArea() {
 void TrackMove(TFlatToolbar& bar, POINT press) {
     const HWND window = bar.Handle();
     const std::weak_ptr<int> alive = bar.LifeToken();
-    const FloatFrame frame = TFlatToolbar::Frame();
+    const FloatFrame frame = bar.Frame();
     POINT grab = press;
     if (!bar.DockedTo()) {
         grab.x += frame.Frame;
@@ -103,6 +104,7 @@ void TrackMove(TFlatToolbar& bar, POINT press) {
         target.Client = ClientOnScreen(*dock);
         target.Vertical = dock->Vertical();
         target.AllowDrag = dock->AllowDrag();
+        target.Dpi = dock->Dpi();
         target.Candidate = dock == bar.DockedTo() ? barSize : bar.LayOutControls(false, false, dock, bar.FloatWrapWidth());
         targets.push_back(target);
     }
@@ -152,11 +154,12 @@ void TrackMove(TFlatToolbar& bar, POINT press) {
 void TrackResize(TFlatToolbar& bar, SizingEdge edge) {
     const HWND window = bar.Handle();
     const std::weak_ptr<int> alive = bar.LifeToken();
-    const FloatFrame frame = TFlatToolbar::Frame();
+    const FloatFrame frame = bar.Frame();
     const bool byWidth = edge == SizingEdge::Left || edge == SizingEdge::Right;
     const SIZE frameSize = FloatWindowSize({0, 0}, frame);
     const std::vector<SIZE> choices = SizeChoices(
-        [&](int wrapWidth) { return bar.LayOutControls(false, false, nullptr, wrapWidth); }, bar.WidestChild(),
+        [&](int wrapWidth) { return bar.LayOutControls(false, false, nullptr, wrapWidth); },
+        bar.Scaled(bar.WidestChild()),
         frameSize, byWidth);
     const RECT start = bar.RealBounds();
     ResizeTracking tracking(choices, edge, start, frame.Frame);
@@ -195,7 +198,7 @@ void TrackResize(TFlatToolbar& bar, SizingEdge edge) {
 void TrackCloseButton(TFlatToolbar& bar) {
     const HWND window = bar.Handle();
     const std::weak_ptr<int> alive = bar.LifeToken();
-    const FloatFrame frame = TFlatToolbar::Frame();
+    const FloatFrame frame = bar.Frame();
     const RECT bounds = bar.RealBounds();
     const RECT button = CloseButtonRect(frame, bounds.right - bounds.left - 2 * frame.Frame);
     bar.SetCloseButtonPressed(true);

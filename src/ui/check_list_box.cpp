@@ -6,6 +6,7 @@
 #include <climits>
 
 #include "ui/check_list_accessible.h"
+#include "ui/font.h"
 
 namespace morvane {
 
@@ -19,7 +20,7 @@ const std::wstring kNoText;
 }  // namespace
 
 CheckListBox::CheckListBox(WinControl* parent, int left, int top, int width, int height) : WinControl(parent) {
-    SetBounds(left, top, width, height);
+    SetDesignBounds(left, top, width, height);
     // A list box without data holds nothing but the number of entries (and so never strings:
     // another program reads the entries through the accessible object below).
     CreateHandle(L"LISTBOX", true,
@@ -110,7 +111,8 @@ void CheckListBox::SelectByFirstCharacter(wchar_t character) {
 }
 
 void CheckListBox::SetItemHeight(int height) {
-    SendMessageW(Handle(), LB_SETITEMHEIGHT, 0, height);
+    designItemHeight_ = height;
+    SendMessageW(Handle(), LB_SETITEMHEIGHT, 0, EntryHeightForDpi(height, Font(), Dpi()));
     Invalidate();
 }
 

@@ -51,10 +51,12 @@ public:
     // The entry's rectangle in client coordinates, and whether any of it is in view.
     bool EntryRect(int index, RECT& rect) const;
     bool EntryShown(int index) const;
+    // In design pixels; a line of the font at least.
     void SetItemHeight(int height);
     // The background in a system colour (COLOR_ index), which it follows when the colours change.
     void SetBackground(int systemColor);
     void SysColorsChanged() override;
+    void DpiChanged(int) override { if (designItemHeight_) SetItemHeight(designItemHeight_); }
 
 protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -63,6 +65,7 @@ protected:
     void Command(WORD code) override;
 
 private:
+    int designItemHeight_ = 0;
     int CheckBoxWidth() const;
     int ItemHeight() const;
     bool Flag(int index, unsigned char flag) const;

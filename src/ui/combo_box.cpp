@@ -6,7 +6,7 @@ namespace morvane {
 
 OwnerDrawComboBox::OwnerDrawComboBox(WinControl* parent, int left, int top, int width, int height)
     : WinControl(parent) {
-    SetBounds(left, top, width, height);
+    SetDesignBounds(left, top, width, height);
     CreateHandle(L"COMBOBOX", true, CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | WS_VSCROLL | WS_TABSTOP, 0);
 }
 
@@ -35,8 +35,9 @@ void OwnerDrawComboBox::SetItemIndex(int index) { SendMessageW(Handle(), CB_SETC
 int OwnerDrawComboBox::ItemHeight() const { return static_cast<int>(SendMessageW(Handle(), CB_GETITEMHEIGHT, 0, 0)); }
 
 void OwnerDrawComboBox::SetItemHeight(int height) {
-    SendMessageW(Handle(), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), height);  // the edit portion
-    SendMessageW(Handle(), CB_SETITEMHEIGHT, 0, height);                         // the rows
+    // In design pixels.
+    SendMessageW(Handle(), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), Scaled(height));  // the edit portion
+    SendMessageW(Handle(), CB_SETITEMHEIGHT, 0, Scaled(height));                         // the rows
 }
 
 void OwnerDrawComboBox::SetDropDownCount(int rows) { SendMessageW(Handle(), CB_SETMINVISIBLE, static_cast<WPARAM>(rows), 0); }

@@ -8,6 +8,7 @@
 
 #include "ui/application.h"
 #include "ui/host_accessible.h"
+#include "ui/dpi.h"
 #include "ui/menu.h"
 
 namespace morvane {
@@ -44,10 +45,36 @@ void Control::ChangeParent(WinControl* parent) {
 void Control::SetBounds(int left, int top, int width, int height) {
     const RECT bounds{left, top, left + width, top + height};
     if (EqualRect(&bounds, &bounds_)) return;
+    design_ = ScaleRectFromDpi(bounds, Dpi());
     if (!Windowed()) Invalidate();  // the area it leaves
     bounds_ = bounds;
     BoundsChanged();
     if (parent_) parent_->Realign();
+}
+
+void Control::SetDesignBounds(int left, int top, int width, int height) {
+    const RECT design{left, top, left + width, top + height};
+    const RECT bounds = ScaleRectToDpi(design, Dpi());
+    SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
+    design_ = design;
+}
+
+void Control::SyncBounds(const RECT& bounds) {
+    bounds_ = bounds;
+    design_ = ScaleRectFromDpi(bounds, Dpi());
+}
+
+int Control::Dpi() const { return parent_ ? parent_->Dpi() : OwnDpi(); }
+
+int Control::OwnDpi() const { return SystemDpi(); }
+
+int Control::Scaled(int design) const { return ScaleToDpi(design, Dpi()); }
+
+void Control::FollowDpi(const RECT& design, int oldDpi, HFONT oldFont, HFONT newFont) {
+    if (font_ == oldFont) SetFont(newFont);
+    if (!KeepsPlaceOnDpiChange())
+        SetDesignBounds(design.left, design.top, design.right - design.left, design.bottom - design.top);
+    DpiChanged(oldDpi);
 }
 
 void Control::SetAlign(Align align) {
@@ -627,6 +654,35 @@ void WinControl::SysColorsChanged() {
             child->SysColorsChanged();
     }
 }
+
+namespace {
+
+// Every control on the window, parents before their children, with its design bounds; and the
+// windowed ones, children before their parents.
+void CollectControls(const WinControl& parent, std::vector<std::pair<Control*, RECT>>& controls,
+                     std::vector<WinControl*>& windows) {
+    for (Control* child : parent.Controls()) {
+        controls.emplace_back(child, child->DesignBounds());
+        if (auto* windowed = dynamic_cast<WinControl*>(child)) {
+            CollectControls(*windowed, controls, windows);
+            windows.push_back(windowed);
+        }
+    }
+}
+
+}  // namespace
+
+void WinControl::FollowDpiBelow(int oldDpi, HFONT oldFont, HFONT newFont) {
+    // Placing one control realigns its parent, which moves children still at the old DPI: each
+    // takes the design bounds it had before.
+    std::vector<std::pair<Control*, RECT>> controls;
+    std::vector<WinControl*> windows;
+    CollectControls(*this, controls, windows);
+    for (const auto& [control, design] : controls) control->FollowDpi(design, oldDpi, oldFont, newFont);
+    for (WinControl* window : windows) window->Realign();
+}
+
+int WinControl::OwnDpi() const { return dpi_ ? dpi_ : SystemDpi(); }
 
 void WinControl::SetParent(WinControl* parent) {
     if (parent == Parent()) return;

@@ -52,6 +52,18 @@ public:
     int Height() const { return bounds_.bottom - bounds_.top; }
     RECT BoundsRect() const { return bounds_; }
     void SetBounds(int left, int top, int width, int height);
+    // Bounds in design pixels (the layouts' 96 DPI), placed at the control's DPI; the control
+    // keeps them and takes them again at another DPI.
+    void SetDesignBounds(int left, int top, int width, int height);
+    RECT DesignBounds() const { return design_; }
+    // The DPI the control is laid out for: that of its top-level window.
+    virtual int Dpi() const;
+    // A length in design pixels at the control's DPI.
+    int Scaled(int design) const;
+    // The control's window moved to another DPI (Form does this on WM_DPICHANGED, for every
+    // control, parents first): the control takes the new font where it used the old one and the
+    // design bounds it had before the change at the new DPI, and lets DpiChanged follow.
+    void FollowDpi(const RECT& design, int oldDpi, HFONT oldFont, HFONT newFont);
 
     Align Alignment() const { return align_; }
     void SetAlign(Align align);
@@ -95,6 +107,9 @@ public:
     virtual bool DialogChar(wchar_t) { return false; }
     // The system colours changed.
     virtual void SysColorsChanged() {}
+    // The DPI changed and the bounds and font followed: measures of the control's own (item
+    // heights, columns, margins) follow here.
+    virtual void DpiChanged(int /*oldDpi*/) {}
     // The mouse pointer over a windowless control; none keeps the window's own.
     virtual HCURSOR Cursor() const { return nullptr; }
     // A windowless control as screen readers see it, and its default action (false: it has none).
@@ -109,7 +124,12 @@ protected:
     virtual void EnabledChanged() { Invalidate(); }
     virtual void FontChanged() { Invalidate(); }
     // Records bounds that the window already has (moved by the user or the system).
-    void SyncBounds(const RECT& bounds) { bounds_ = bounds; }
+    void SyncBounds(const RECT& bounds);
+    // The DPI of a control without a parent.
+    virtual int OwnDpi() const;
+    // A window of its own on the screen (a floating toolbar) keeps its place when its form changes
+    // DPI; everything else takes its design bounds at the new DPI.
+    virtual bool KeepsPlaceOnDpiChange() const { return false; }
     // Whether a left-button release inside the control runs Click (controls that decide for
     // themselves turn it off).
     void SetClickOnRelease(bool click) { clickOnRelease_ = click; }
@@ -120,6 +140,7 @@ private:
     friend class WinControl;
     WinControl* parent_ = nullptr;
     RECT bounds_{};
+    RECT design_{};
     Align align_ = Align::None;
     bool visible_ = true;
     bool enabled_ = true;
@@ -183,6 +204,10 @@ public:
     void BeginUpdate();
     void EndUpdate();
 
+    // Every control below this one follows a change of DPI (parents first, each taking the design
+    // bounds it had before the change), and the windows lay their children out again.
+    void FollowDpiBelow(int oldDpi, HFONT oldFont, HFONT newFont);
+
     // Places the children again; the parent asks whenever its size or a child's bounds,
     // visibility or presence change. By default it arranges the aligned children.
     void Realign();
@@ -231,6 +256,10 @@ protected:
     void VisibleChanged() override;
     void EnabledChanged() override;
     void FontChanged() override;
+    int OwnDpi() const override;
+    // The DPI of a top-level window, taken from the system when it is created and changed by the
+    // form on WM_DPICHANGED.
+    void SetOwnDpi(int dpi) { dpi_ = dpi; }
 
 private:
     friend class Control;
@@ -251,6 +280,7 @@ private:
     PopupMenu* contextMenu_ = nullptr;
     bool aligning_ = false;
     int updateLock_ = 0;
+    int dpi_ = 0;  // 0: the system's
     bool trackMouse_ = false;
     bool mouseInside_ = false;
     std::wstring accessibleName_;

@@ -4,8 +4,13 @@
 #include <vector>
 
 #include "ui/application.h"
+#include "ui/dpi.h"
 #include "ui/font.h"
 #include "ui/std_controls.h"
+
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
 
 namespace morvane {
 
@@ -68,22 +73,83 @@ Form::Form(const wchar_t* className, const FormStyle& style)
     const Form* main = App().MainForm();
     CreateHandle(className, false, WindowStyleFor(style), ExtendedStyleFor(style),
                  main ? main->Handle() : nullptr);
+    // A window starts at the DPI of the monitor it is made on.
+    const int dpi = WindowDpi(Handle());
+    SetOwnDpi(dpi);
+    if (dpi != SystemDpi()) {
+        font_ = CreateProgramFont(false, dpi);
+        SetFont(font_.Get());
+    }
 }
 
 Form::~Form() = default;
 
 void Form::SetClientSize(int width, int height) {
-    RECT outer{0, 0, width, height};
-    AdjustWindowRectEx(&outer, WindowStyleFor(style_), FALSE, ExtendedStyleFor(style_));
-    SetBounds(Left(), Top(), outer.right - outer.left, outer.bottom - outer.top);
+    const SIZE frame = FrameSize();
+    SetBounds(Left(), Top(), Scaled(width) + frame.cx, Scaled(height) + frame.cy);
 }
 
-void Form::SetHeight(int height) { SetBounds(Left(), Top(), Width(), height); }
+SIZE Form::FrameSize() const {
+    // The frame the window has: after a move to another monitor the system has given it the
+    // frame of that monitor's DPI.
+    RECT outer;
+    RECT client;
+    if (GetWindowRect(Handle(), &outer) && GetClientRect(Handle(), &client) && client.right > 0 && client.bottom > 0)
+        return {(outer.right - outer.left) - client.right, (outer.bottom - outer.top) - client.bottom};
+    RECT frame{0, 0, 0, 0};
+    AdjustWindowRectForDpi(frame, WindowStyleFor(style_), ExtendedStyleFor(style_), Dpi());
+    return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+void Form::SetHeight(int height) {
+    if (Dpi() != kDesignDpi) {
+        RECT frame{0, 0, 0, 0};
+        AdjustWindowRectForDpi(frame, WindowStyleFor(style_), ExtendedStyleFor(style_), kDesignDpi);
+        height = Scaled(height - (frame.bottom - frame.top)) + FrameSize().cy;
+    }
+    SetBounds(Left(), Top(), Width(), height);
+}
+
+void Form::ChangeDpi(int dpi, const RECT* bounds) {
+    const int old = Dpi();
+    if (dpi <= 0 || dpi == old) {
+        if (bounds) SetBounds(bounds->left, bounds->top, bounds->right - bounds->left, bounds->bottom - bounds->top);
+        return;
+    }
+    RECT client;
+    GetClientRect(Handle(), &client);
+    // No repaint lock: WM_SETREDRAW would hide the window for a moment, and whatever follows the
+    // form's visibility (its floating toolbars) would go with it.
+    SetOwnDpi(dpi);
+    UniqueFont font = CreateProgramFont(false, dpi);
+    const HFONT oldFont = font_.Get();
+    SetFont(font.Get());
+    FollowDpiBelow(old, oldFont, font.Get());
+    font_ = std::move(font);
+    if (bounds) {
+        SetBounds(bounds->left, bounds->top, bounds->right - bounds->left, bounds->bottom - bounds->top);
+    } else {
+        const SIZE frame = FrameSize();
+        SetBounds(Left(), Top(), MulDiv(client.right, dpi, old) + frame.cx, MulDiv(client.bottom, dpi, old) + frame.cy);
+    }
+    Realign();
+    if (iconsGiven_) GiveIcons();
+    DpiChanged(old);
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
 
 void Form::PlaceOnScreen() {
     if (style_.Position != FormPosition::ScreenCenter) return;
     SetBounds((GetSystemMetrics(SM_CXSCREEN) - Width()) / 2, (GetSystemMetrics(SM_CYSCREEN) - Height()) / 2,
               Width(), Height());
+}
+
+void Form::GiveIcons() {
+    const int dpi = Dpi();
+    SendMessageW(Handle(), WM_SETICON, ICON_BIG,
+                 reinterpret_cast<LPARAM>(ProgramIcon(SystemMetricForDpi(SM_CXICON, dpi))));
+    SendMessageW(Handle(), WM_SETICON, ICON_SMALL,
+                 reinterpret_cast<LPARAM>(ProgramIcon(SystemMetricForDpi(SM_CXSMICON, dpi))));
 }
 
 void Form::Loaded() {
@@ -204,12 +270,16 @@ LRESULT Form::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         RedrawWindow(Handle(), nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
         return result;
     }
+    if (message == WM_DPICHANGED) {
+        // The system's rectangle keeps the window where the user put it, sized for the new DPI.
+        ChangeDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    }
     if (message == WM_SHOWWINDOW && wParam && !iconsGiven_) {
         // Given as the window first comes into sight: under Wine each icon costs a few
         // milliseconds, and a dialog that is never opened needs none.
         iconsGiven_ = true;
-        SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(ProgramIcon(32)));
-        SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(ProgramIcon(16)));
+        GiveIcons();
     }
     return WinControl::WndProc(message, wParam, lParam);
 }

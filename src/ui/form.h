@@ -30,7 +30,8 @@ struct FormStyle {
 // A dialog's style: the fixed border with only the close box.
 FormStyle DialogFormStyle(FormPosition position);
 
-// The program's icon at a size of the resource (32 or 16), shared and never destroyed.
+// The program's icon at a size (the resource holds 16, 20, 24, 32, 40, 48 and 64), shared and never
+// destroyed.
 HICON ProgramIcon(int size);
 
 class Form : public WinControl {
@@ -39,9 +40,15 @@ public:
     Form(const wchar_t* className, const FormStyle& style);
     ~Form() override;
 
+    // Sizes in design pixels, at the form's DPI.
     void SetClientSize(int width, int height);
-    // Outer height, title bar and borders included.
+    // Outer height, title bar and borders included, as designed at 96 DPI: the client part scales,
+    // the frame is the system's at the form's DPI.
     void SetHeight(int height);
+    // Lays the form out again at another DPI, its window taking the given bounds (none: it keeps
+    // its place and scales its size), then lets the form's DpiChanged follow; WM_DPICHANGED
+    // comes here.
+    void ChangeDpi(int dpi, const RECT* bounds = nullptr);
 
     std::function<void()> OnCreate;
     std::function<void()> OnClose;
@@ -71,6 +78,10 @@ protected:
 
 private:
     void PlaceOnScreen();
+    // The program's icons at the sizes of the form's DPI.
+    void GiveIcons();
+    // What the title bar and borders add to the client size.
+    SIZE FrameSize() const;
     // The close handler; false when it failed and the form must stay open.
     bool RunCloseHandler();
 

@@ -2,6 +2,7 @@
 
 #include <oleacc.h>
 
+#include "ui/dpi.h"
 #include "ui/font.h"
 
 namespace morvane {
@@ -15,10 +16,10 @@ constexpr UINT kLabelFormat = DT_LEFT | DT_TOP | DT_NOPREFIX;
 Label::Label(WinControl* parent, int left, int top, const std::wstring& caption, bool bold)
     : GraphicControl(parent), caption_(caption) {
     if (bold) {
-        boldFont_ = CreateProgramFont(true);
+        boldFont_ = CreateProgramFont(true, Dpi());
         SetFont(boldFont_.Get());
     }
-    SetBounds(left, top, 0, 0);
+    SetDesignBounds(left, top, 0, 0);
     AdjustSize();
 }
 
@@ -42,12 +43,20 @@ UINT Label::Format() const { return kLabelFormat | (wrapWidth_ > 0 ? DT_WORDBREA
 void Label::AdjustSize() {
     const HDC dc = GetDC(nullptr);
     const HGDIOBJ old = SelectObject(dc, Font());
-    RECT area{0, 0, wrapWidth_, 0};
+    RECT area{0, 0, Scaled(wrapWidth_), 0};
     DrawTextW(dc, caption_.empty() ? L" " : caption_.c_str(), -1, &area, Format() | DT_CALCRECT);
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
-    const int width = wrapWidth_ > 0 ? wrapWidth_ : caption_.empty() ? 0 : area.right;
+    const int width = wrapWidth_ > 0 ? Scaled(wrapWidth_) : caption_.empty() ? 0 : area.right;
     SetBounds(Left(), Top(), width, area.bottom);
+}
+
+void Label::DpiChanged(int) {
+    if (boldFont_) {
+        boldFont_ = CreateProgramFont(true, Dpi());
+        SetFont(boldFont_.Get());
+    }
+    AdjustSize();
 }
 
 void Label::Paint(HDC dc) {
@@ -67,7 +76,7 @@ AccessibleDescription Label::Describe() const {
 
 Bevel::Bevel(WinControl* parent, BevelShape shape, int left, int top, int width, int height)
     : GraphicControl(parent), shape_(shape) {
-    SetBounds(left, top, width, height);
+    SetDesignBounds(left, top, width, height);
 }
 
 void Bevel::Paint(HDC dc) {
@@ -93,11 +102,20 @@ void Bevel::Paint(HDC dc) {
 
 Picture::Picture(WinControl* parent, HICON icon, int left, int top, int width, int height)
     : GraphicControl(parent), icon_(icon) {
-    SetBounds(left, top, width, height);
+    SetDesignBounds(left, top, width, height);
+    DpiChanged(kDesignDpi);
+}
+
+void Picture::DpiChanged(int) {
+    const int size = Scaled(32);
+    sized_.Reset(icon_ && size != 32 ? static_cast<HICON>(CopyImage(icon_, IMAGE_ICON, size, size, LR_COPYFROMRESOURCE))
+                                     : nullptr);
+    Invalidate();
 }
 
 void Picture::Paint(HDC dc) {
-    if (icon_) DrawIconEx(dc, Left(), Top(), icon_, 32, 32, 0, nullptr, DI_NORMAL);
+    const HICON icon = sized_ ? sized_.Get() : icon_;
+    if (icon) DrawIconEx(dc, Left(), Top(), icon, Scaled(32), Scaled(32), 0, nullptr, DI_NORMAL);
 }
 
 }  // namespace morvane

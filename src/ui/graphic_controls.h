@@ -20,6 +20,7 @@ public:
     void Paint(HDC dc) override;
     // Read as text.
     AccessibleDescription Describe() const override;
+    void DpiChanged(int oldDpi) override;
 
 private:
     void AdjustSize();
@@ -43,14 +44,17 @@ private:
     BevelShape shape_;
 };
 
-// An icon drawn at its natural size in the top-left corner.
+// A 32-pixel icon (at design size) drawn in the top-left corner; at another DPI the image of its
+// resource at that size.
 class Picture : public GraphicControl {
 public:
     Picture(WinControl* parent, HICON icon, int left, int top, int width, int height);
     void Paint(HDC dc) override;
+    void DpiChanged(int oldDpi) override;
 
 private:
     HICON icon_;  // shared, not owned
+    UniqueIcon sized_;
 };
 
 }  // namespace morvane

@@ -72,4 +72,11 @@ struct GdiObjectTraits {
 using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
 using UniqueBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
 
+struct IconTraits {
+    using Handle = HICON;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { DestroyIcon(h); }
+};
+using UniqueIcon = UniqueHandle<IconTraits>;
+
 }  // namespace morvane

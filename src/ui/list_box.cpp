@@ -1,9 +1,11 @@
 #include "ui/list_box.h"
 
+#include "ui/font.h"
+
 namespace morvane {
 
 ListBox::ListBox(WinControl* parent, int left, int top, int width, int height) : WinControl(parent) {
-    SetBounds(left, top, width, height);
+    SetDesignBounds(left, top, width, height);
     // The designed height holds, whether or not it is a whole number of entries.
     CreateHandle(L"LISTBOX", true, LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP,
                  WS_EX_CLIENTEDGE);
@@ -39,7 +41,8 @@ void ListBox::SetItemIndex(int index) {
 }
 
 void ListBox::SetItemHeight(int height) {
-    SendMessageW(Handle(), LB_SETITEMHEIGHT, 0, height);
+    designItemHeight_ = height;
+    SendMessageW(Handle(), LB_SETITEMHEIGHT, 0, EntryHeightForDpi(height, Font(), Dpi()));
     Invalidate();
 }
 

@@ -20,13 +20,18 @@ public:
     // The selected entry's index, or -1; an index outside the list selects nothing.
     int ItemIndex() const;
     void SetItemIndex(int index);
+    // In design pixels; a line of the font at least.
     void SetItemHeight(int height);
+    void DpiChanged(int) override { if (designItemHeight_) SetItemHeight(designItemHeight_); }
 
     // The user changed the selection (a click or a key); not fired by SetItemIndex.
     std::function<void()> OnChange;
 
 protected:
     void Command(WORD code) override;
+
+private:
+    int designItemHeight_ = 0;
 };
 
 }  // namespace morvane

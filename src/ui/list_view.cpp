@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "ui/dpi.h"
 #include "ui/gdi.h"
 
 namespace morvane {
@@ -74,7 +75,7 @@ private:
 }  // namespace
 
 ListView::ListView(WinControl* parent, int left, int top, int width, int height) : WinControl(parent) {
-    SetBounds(left, top, width, height);
+    SetDesignBounds(left, top, width, height);
     const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&classes);
     // The image lists are the system's, shared by every user: the control must not destroy them.
@@ -153,7 +154,7 @@ void ListView::AddColumn(const std::wstring& caption, int width, int format) {
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
     column.pszText = const_cast<wchar_t*>(caption.c_str());
-    column.cx = width;
+    column.cx = Scaled(width);
     column.fmt = format;
     SendMessageW(Handle(), LVM_INSERTCOLUMNW, static_cast<WPARAM>(ColumnCount()), reinterpret_cast<LPARAM>(&column));
 }
@@ -162,9 +163,17 @@ void ListView::SetColumn(int index, const std::wstring& caption, int width, int 
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
     column.pszText = const_cast<wchar_t*>(caption.c_str());
-    column.cx = width;
+    column.cx = Scaled(width);
     column.fmt = format;
     SendMessageW(Handle(), LVM_SETCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+}
+
+void ListView::DpiChanged(int oldDpi) {
+    for (int column = 0; column < ColumnCount(); ++column) {
+        const auto width = static_cast<int>(SendMessageW(Handle(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+        SendMessageW(Handle(), LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
+                     MAKELPARAM(MulDiv(width, Dpi(), oldDpi), 0));
+    }
 }
 
 int ListView::FirstSelected() const { return NextSelected(-1); }
@@ -292,7 +301,7 @@ void ListView::FitListColumns() {
     }
     if (Style() != ViewStyle::List || Count() == 0) return;
     // The small icon and the room around it and the label.
-    SetListColumnWidth(WidestCaption().second + GetSystemMetrics(SM_CXSMICON) + 12);
+    SetListColumnWidth(WidestCaption().second + SystemMetricForDpi(SM_CXSMICON, Dpi()) + Scaled(12));
 }
 
 void ListView::MeasureSmallIcons(bool comingIn) {

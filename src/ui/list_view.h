@@ -37,6 +37,7 @@ public:
     int Overlay(int index) const;
 
     int ColumnCount() const;
+    // Column widths in design pixels.
     void AddColumn(const std::wstring& caption, int width, int format);
     void SetColumn(int index, const std::wstring& caption, int width, int format);
 
@@ -73,6 +74,8 @@ public:
     int ItemAt(POINT client) const;
     RECT ItemRect(int index) const;
     RECT HeaderItemRect(int column) const;
+    // The columns keep their widths as the user left them, at the new DPI.
+    void DpiChanged(int oldDpi) override;
 
 protected:
     // The owner's answers: an item's text in a column, its image and its overlay (0 for none).

@@ -4,7 +4,7 @@ namespace morvane {
 
 Panel::Panel(WinControl* parent, int left, int top, int width, int height, PanelBevel bevel)
     : WinControl(parent), bevel_(bevel) {
-    SetBounds(left, top, width, height);
+    SetDesignBounds(left, top, width, height);
     CreateHandle(L"TPanel", false, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
 }
 

@@ -5,7 +5,8 @@
 namespace morvane {
 
 Splitter::Splitter(WinControl* parent, Control& sized, int thickness) : GraphicControl(parent), sized_(sized) {
-    SetBounds(sized.Left() + sized.Width(), sized.Top(), thickness, sized.Height());
+    const RECT design = sized.DesignBounds();
+    SetDesignBounds(design.right, design.top, thickness, design.bottom - design.top);
     SetAlign(sized.Alignment());
     SetClickOnRelease(false);
 }
@@ -37,9 +38,10 @@ void Splitter::MouseMove(const MouseEvent& event) {
         if (child != &sized_ && child->Visible() &&
             (child->Alignment() == Align::Left || child->Alignment() == Align::Right))
             others += child->Width();
-    const int widest = std::max(kMinSize, static_cast<int>(client.right - client.left) - others - kMinSize);
+    const int least = Scaled(kMinSize);
+    const int widest = std::max(least, static_cast<int>(client.right - client.left) - others - least);
     const int delta = Alignment() == Align::Right ? grabX_ - event.X : event.X - grabX_;
-    const int width = std::clamp(grabWidth_ + delta, kMinSize, widest);
+    const int width = std::clamp(grabWidth_ + delta, least, widest);
     if (width != sized_.Width()) sized_.SetBounds(sized_.Left(), sized_.Top(), width, sized_.Height());
 }
 

@@ -6,12 +6,16 @@ namespace morvane {
 
 StatusBar::StatusBar(WinControl* parent, int height, std::vector<int> panelWidths)
     : WinControl(parent), widths_(std::move(panelWidths)) {
-    SetBounds(0, 0, 0, height);
+    SetDesignBounds(0, 0, 0, height);
     // The bar's place and height are ours (alignment sets them), not the control's own.
     CreateHandle(STATUSCLASSNAMEW, true, CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER, 0);
+    SetParts();
+}
+
+void StatusBar::SetParts() {
     std::vector<int> edges;
     int edge = 0;
-    for (const int width : widths_) edges.push_back(edge += width);
+    for (const int width : widths_) edges.push_back(Scaled(edge += width));
     SendMessageW(Handle(), SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
 }
 

@@ -17,8 +17,11 @@ public:
     void SetPanelText(int panel, const std::wstring& text);
     // The panel's rectangle in the bar's client area.
     RECT PanelRect(int panel) const;
+    void DpiChanged(int) override { SetParts(); }
 
 private:
+    // The panels' widths are design pixels.
+    void SetParts();
     std::vector<int> widths_;
 };
 

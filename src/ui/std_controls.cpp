@@ -8,7 +8,7 @@ namespace morvane {
 
 Button::Button(WinControl* parent, const std::wstring& caption, int left, int top, int width, int height)
     : WinControl(parent) {
-    SetBounds(left, top, width, height);
+    SetDesignBounds(left, top, width, height);
     CreateHandle(L"BUTTON", true, BS_PUSHBUTTON | WS_TABSTOP, 0);
     SetCaption(caption);
 }
@@ -29,7 +29,7 @@ void Button::Click() {
 }
 
 ProgressBar::ProgressBar(WinControl* parent, int left, int top, int width, int height) : WinControl(parent) {
-    SetBounds(left, top, width, height);
+    SetDesignBounds(left, top, width, height);
     CreateHandle(PROGRESS_CLASSW, true, 0, 0);
     SetRange(0, 100);
 }

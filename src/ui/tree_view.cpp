@@ -5,7 +5,7 @@
 namespace morvane {
 
 TreeView::TreeView(WinControl* parent, int left, int top, int width, int height) : WinControl(parent) {
-    SetBounds(left, top, width, height);
+    SetDesignBounds(left, top, width, height);
     const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_TREEVIEW_CLASSES};
     InitCommonControlsEx(&classes);
     CreateHandle(WC_TREEVIEWW, true, TVS_HASBUTTONS | TVS_HASLINES | TVS_EDITLABELS | TVS_SHOWSELALWAYS | WS_TABSTOP,
@@ -154,7 +154,14 @@ void TreeView::SetShowRoot(bool showRoot) {
     ApplyStyle(TVS_LINESATROOT, showRoot);
 }
 
-void TreeView::SetIndent(int pixels) { SendMessageW(Handle(), TVM_SETINDENT, static_cast<WPARAM>(pixels), 0); }
+void TreeView::SetIndent(int pixels) {
+    indent_ = pixels;
+    SendMessageW(Handle(), TVM_SETINDENT, static_cast<WPARAM>(Scaled(pixels)), 0);
+}
+
+void TreeView::DpiChanged(int) {
+    if (indent_) SetIndent(indent_);
+}
 
 bool TreeView::Notify(const NMHDR& header, LRESULT& result) {
     switch (header.code) {

@@ -62,7 +62,9 @@ public:
     void SetReadOnly(bool readOnly);
     bool ShowRoot() const { return showRoot_; }
     void SetShowRoot(bool showRoot);
+    // In design pixels.
     void SetIndent(int pixels);
+    void DpiChanged(int oldDpi) override;
 
 protected:
     // The node is about to expand; filling it now is the place for lazy children.
@@ -87,6 +89,7 @@ private:
 
     bool readOnly_ = false;
     bool showRoot_ = false;
+    int indent_ = 0;
 };
 
 }  // namespace morvane

@@ -95,6 +95,36 @@ TEST_F(AboutBox, MatchesTheDesignedLayoutAndTexts) {
         EXPECT_LE(label->Top() + label->Height(), 137 - 2) << name;
         EXPECT_EQ(label->Height(), box.ProductName.Height()) << name;
     }
+
+    // At every scale the same layout, scaled, with the texts still inside the bevel on one line
+    // each and the glyph drawn for the scale.
+    for (const int dpi : {120, 144, 192}) {
+        SCOPED_TRACE(dpi);
+        test::SendDpiChange(box.Handle(), 96, dpi);
+        const auto scaled = [dpi](int design) { return MulDiv(design, dpi, 96); };
+        GetClientRect(box.Handle(), &client);
+        EXPECT_TRUE(test::IsScaled(client.right, 295, dpi));
+        EXPECT_TRUE(test::IsScaled(client.bottom, 183, dpi));
+        const RECT inside = RectInParent(box.Panel1.Handle());
+        EXPECT_EQ(inside.left, scaled(6));
+        EXPECT_TRUE(test::IsScaled(inside.right - inside.left, 281, dpi));
+        for (const Label* label : {&box.ProductName, &box.Label2, &box.Version, &box.Copyright, &box.Comments,
+                                   &box.Label1}) {
+            const std::string name = testing::PrintToString(label->Caption());
+            EXPECT_LE(label->Left() + label->Width(), inside.right - inside.left - 2) << name;
+            EXPECT_LE(label->Top() + label->Height(), inside.bottom - inside.top - 2) << name;
+            EXPECT_EQ(label->Height(), box.ProductName.Height()) << name;
+        }
+        EXPECT_EQ(box.FlatButton1.Left(), scaled(208));
+        EXPECT_NEAR(box.FlatButton1.Left() + box.FlatButton1.Width(), client.right - scaled(10), 1);
+        EXPECT_EQ(box.FlatButton2.Glyph().Width(), dpi >= 192 ? 32 : dpi >= 144 ? 24 : 16);
+        test::SendDpiChange(box.Handle(), dpi, 96);
+    }
+    GetClientRect(box.Handle(), &client);
+    EXPECT_EQ(client.right, 295);
+    EXPECT_EQ(client.bottom, 183);
+    expectAt(box.FlatButton1, box, 208, 154);
+    expectSize(box.FlatButton1, 77, 20);
 }
 
 TEST_F(AboutBox, HomepageOpensTheAddressAndStaysOpenUntilOk) {

@@ -27,6 +27,8 @@ namespace morvane {
 namespace {
 
 using test::ErrorBoxCatcher;
+using test::FontHeight;
+using test::IsScaled;
 using test::MessageOf;
 using test::ModalScript;
 using test::PostClickAt;
@@ -224,6 +226,94 @@ TEST_F(MainWindow, FirstRunHasTheDesignedLayoutAndDefaultsAndStoresThem) {
     EXPECT_EQ(Stored(L"SubFolders"), L"0");
     EXPECT_EQ(Stored(L"ShowExtensions"), L"0");
     EXPECT_EQ(RegistryText(HKEY_CURRENT_USER, L"Halvik\\Morvane\\TForm1", L"PlaceNormalPos.Left"), L"74");
+}
+
+int TextWidth(HFONT font, const std::wstring& text) {
+    const HDC dc = GetDC(nullptr);
+    const HGDIOBJ old = SelectObject(dc, font);
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return extent.cx;
+}
+
+TEST_F(MainWindow, OnAMonitorOfAnyScaleTheLayoutIsTheDesignScaledAndComesBackExactly) {
+    auto form = Create();
+    MainToolbars& bars = form->Toolbars;
+    const RECT place = RectInParent(form->Handle());
+    int dpi = 96;
+    // 144 and back, then 120 and 192 (the test screen is 1024 pixels wide: a window never grows
+    // wider than the screen allows).
+    for (const int next : {144, 96, 120, 192}) {
+        test::SendDpiChange(form->Handle(), dpi, next);
+        dpi = next;
+        SCOPED_TRACE(dpi);
+        RECT client;
+        GetClientRect(form->Handle(), &client);
+        if (dpi == 96) {
+            // Every control exactly where it was designed.
+            EXPECT_EQ(client.right, 605);
+            EXPECT_EQ(client.bottom, 290);
+            EXPECT_TRUE(HasBounds(bars.FlatDock1, Rect(0, 0, 605, 47)));
+            EXPECT_TRUE(HasBounds(bars.FlatToolbar1, Rect(0, 0, 184, 47)));
+            EXPECT_TRUE(HasBounds(bars.FlatToolbar2, Rect(184, 0, 315, 47)));
+            EXPECT_TRUE(HasBounds(bars.FlatButton5, Rect(69, 2, 61, 43)));
+            EXPECT_TRUE(HasBounds(bars.Edit1, Rect(8, 20, 62, 19)));
+            EXPECT_TRUE(HasBounds(form->Panel1, Rect(0, 48, 605, 242)));
+            EXPECT_TRUE(HasBounds(form->FolderView1, Rect(0, 0, 177, 223)));
+            EXPECT_TRUE(HasBounds(form->FileView1, Rect(181, 0, 424, 223)));
+            EXPECT_TRUE(HasBounds(form->StatusBar1, Rect(0, 223, 605, 19)));
+            EXPECT_EQ(ListView_GetColumnWidth(form->FileView1.Handle(), 0), 120);
+            EXPECT_EQ(bars.FlatButton7.Glyph().Width(), 19);
+            continue;
+        }
+        RECT outer;
+        GetWindowRect(form->Handle(), &outer);
+        if (outer.right - outer.left < GetSystemMetrics(SM_CXMAXTRACK)) {
+            EXPECT_TRUE(IsScaled(client.right, 605, dpi));
+        }
+        EXPECT_TRUE(IsScaled(client.bottom, 290, dpi));
+        EXPECT_EQ(RectInParent(form->Handle()).left, place.left);  // where the system put it
+        EXPECT_TRUE(IsScaled(bars.FlatDock1.Height(), 47, dpi));
+        EXPECT_EQ(bars.FlatDock1.Width(), client.right);
+        EXPECT_TRUE(IsScaled(bars.FlatToolbar1.Width(), 184, dpi));
+        EXPECT_TRUE(IsScaled(bars.FlatToolbar2.Left(), 184, dpi));
+        EXPECT_TRUE(IsScaled(bars.FlatToolbar2.Width(), 315, dpi));
+        EXPECT_EQ(bars.FlatToolbar2.Height(), bars.FlatDock1.Height());
+        EXPECT_TRUE(IsScaled(bars.FlatButton6.Left(), 252, dpi));
+        EXPECT_TRUE(IsScaled(bars.FlatButton6.Width(), 61, dpi));
+        EXPECT_EQ(form->Bevel1.Top(), bars.FlatDock1.Height());
+        EXPECT_EQ(form->Panel1.Top(), form->Bevel1.Top() + form->Bevel1.Height());
+        EXPECT_EQ(form->Panel1.Top() + form->Panel1.Height(), client.bottom);
+        EXPECT_TRUE(IsScaled(form->FolderView1.Width(), 177, dpi));
+        EXPECT_TRUE(IsScaled(form->Splitter1.Width(), 4, dpi));
+        EXPECT_EQ(form->FileView1.Left(), form->Splitter1.Left() + form->Splitter1.Width());
+        EXPECT_EQ(form->FileView1.Left() + form->FileView1.Width(), client.right);
+        EXPECT_TRUE(IsScaled(form->StatusBar1.Height(), 19, dpi));
+        int edges[2] = {};
+        SendMessageW(form->StatusBar1.Handle(), SB_GETPARTS, 2, reinterpret_cast<LPARAM>(edges));
+        EXPECT_TRUE(IsScaled(edges[0], 180, dpi));
+        EXPECT_TRUE(IsScaled(edges[1], 430, dpi));
+        EXPECT_TRUE(IsScaled(ListView_GetColumnWidth(form->FileView1.Handle(), 1), 60, dpi));
+        EXPECT_TRUE(IsScaled(static_cast<int>(SendMessageW(form->FolderView1.Handle(), TVM_GETINDENT, 0, 0)), 19, dpi));
+
+        // 9 points at the new DPI, and nothing runs into its neighbour or out of its place.
+        LOGFONTW font{};
+        GetObjectW(form->Font(), sizeof font, &font);
+        EXPECT_EQ(font.lfHeight, -MulDiv(9, dpi, 72));
+        EXPECT_EQ(bars.Label3.Font(), form->Font());
+        EXPECT_EQ(form->FolderView1.Font(), form->Font());
+        EXPECT_LT(bars.Label3.Left() + bars.Label3.Width(), bars.Label4.Left());
+        EXPECT_LE(bars.Label4.Left() + bars.Label4.Width(), bars.Panel6.Width());
+        EXPECT_LE(bars.Label3.Top() + bars.Label3.Height(), bars.Edit1.Top());
+        EXPECT_LE(bars.Edit1.Top() + bars.Edit1.Height(), bars.Panel6.Height());
+        EXPECT_EQ(bars.Edit1.Height(), FontHeight(form->Font()) + 6);  // as when started at this scale
+        for (TFlatButton* button : {&bars.FlatButton7, &bars.FlatButton5, &bars.FlatButton4, &bars.FlatButton6})
+            EXPECT_LT(TextWidth(form->Font(), button->Caption()), button->Width() - 2) << button->Width();
+        // The glyphs drawn for the scale: 19 pixels wide at 100 %, 28 at 150 %, 38 at 200 %.
+        EXPECT_EQ(bars.FlatButton7.Glyph().Width(), dpi >= 192 ? 38 : dpi >= 144 ? 28 : 19);
+    }
 }
 
 TEST_F(MainWindow, StoredValuesComeBackAndTheStartFolderFollowsItsMode) {
@@ -864,6 +954,24 @@ TEST_F(MainWindow, TheHistoryUndoesABatchAloneAndCtrlZTheNewestStillConverted) {
             }
             before = HistoryRows();
             const HWND list = FindWindowExW(history, nullptr, WC_LISTVIEWW, nullptr);
+            // At 150 % the window is its layout scaled: the list above the buttons, which end at
+            // the right margin; back at 100 % it is as designed.
+            const HWND closeButton = FindWindowExW(history, nullptr, L"Button", L"閉じる");
+            test::SendDpiChange(history, 96, 144);
+            RECT client;
+            GetClientRect(history, &client);
+            EXPECT_TRUE(IsScaled(client.right, 680, 144));
+            EXPECT_TRUE(IsScaled(client.bottom, 300, 144));
+            EXPECT_EQ(RectInParent(list).left, 12);
+            EXPECT_LE(RectInParent(list).bottom, RectInParent(closeButton).top);
+            EXPECT_TRUE(IsScaled(RectInParent(closeButton).right, 680 - 8, 144));
+            EXPECT_TRUE(IsScaled(RectInParent(closeButton).bottom - RectInParent(closeButton).top, 23, 144));
+            EXPECT_TRUE(IsScaled(ListView_GetColumnWidth(list, 0), 120, 144));
+            test::SendDpiChange(history, 144, 96);
+            GetClientRect(history, &client);
+            EXPECT_EQ(client.right, 680);
+            EXPECT_EQ(RectInParent(closeButton).right, 680 - 8);
+            EXPECT_EQ(ListView_GetColumnWidth(list, 0), 120);
             LVITEMW select{};
             select.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
             select.state = LVIS_SELECTED | LVIS_FOCUSED;

@@ -892,6 +892,75 @@ TEST_F(BatchDialog, MatchesTheDesignedLayout) {
     EXPECT_TRUE(script.Done());
 }
 
+TEST_F(BatchDialog, AtEveryScaleTheListIsReadableAndNothingOverlaps) {
+    for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt"}) folder.AddFile(name);
+    opener.folder = folder.Path();
+    TForm2 dialog(opener);
+    // The client heights of the two details states at design size (their outer heights are
+    // designed, the frame is the system's).
+    RECT client;
+    GetClientRect(dialog.Handle(), &client);
+    const int expanded = client.bottom;
+    dialog.Button3Click();
+    GetClientRect(dialog.Handle(), &client);
+    const int collapsed = client.bottom;
+    dialog.Button3Click();
+    for (const int dpi : {120, 144, 192}) {
+        SCOPED_TRACE(dpi);
+        test::SendDpiChange(dialog.Handle(), 96, dpi);
+        GetClientRect(dialog.Handle(), &client);
+        EXPECT_TRUE(test::IsScaled(client.right, 402, dpi));
+        EXPECT_TRUE(test::IsScaled(client.bottom, expanded, dpi));
+        const RECT list = RectInParent(dialog.CheckListBox1.Handle());
+        EXPECT_TRUE(test::IsScaled(list.left, 8, dpi));
+        EXPECT_TRUE(test::IsScaled(list.top, 103, dpi));
+        EXPECT_TRUE(test::IsScaled(list.right - list.left, 385, dpi));
+        EXPECT_LE(list.bottom, client.bottom);
+        const RECT convert = RectInParent(dialog.Button2.Handle());
+        EXPECT_TRUE(test::IsScaled(convert.left, 313, dpi));
+        EXPECT_TRUE(test::IsScaled(convert.bottom - convert.top, 23, dpi));
+
+        ModalScript script;
+        script.Then([&] {
+            // Each entry as tall as a line of the font at least, never less than designed.
+            const int line = static_cast<int>(SendMessageW(dialog.CheckListBox1.Handle(), LB_GETITEMHEIGHT, 0, 0));
+            EXPECT_GE(line, test::FontHeight(dialog.CheckListBox1.Font()));
+            EXPECT_GE(line, 12 * dpi / 96);
+            // The three lines of text one below the other, left of the buttons, above the rule.
+            for (const Label* label : {&dialog.Label2, &dialog.Label1, &dialog.Label3})
+                EXPECT_LT(label->Left() + label->Width(), convert.left) << label->Caption().size();
+            EXPECT_LE(dialog.Label2.Top() + dialog.Label2.Height(), dialog.Label1.Top());
+            EXPECT_LE(dialog.Label1.Top() + dialog.Label1.Height(), dialog.Label3.Top());
+            EXPECT_LE(dialog.Label3.Top() + dialog.Label3.Height(), dialog.Bevel1.Top());
+            LOGFONTW font{};
+            GetObjectW(dialog.Label2.Font(), sizeof font, &font);
+            EXPECT_EQ(font.lfWeight, FW_BOLD);
+            EXPECT_EQ(font.lfHeight, -MulDiv(9, dpi, 72));
+            // The details toggle keeps the designed proportions.
+            dialog.Button3Click();
+            RECT shown;
+            GetClientRect(dialog.Handle(), &shown);
+            EXPECT_TRUE(test::IsScaled(shown.bottom, collapsed, dpi));
+            dialog.Button3Click();
+            PostKey(dialog.Handle(), VK_ESCAPE);
+        });
+        dialog.Open(L"txt", TargetMode::ByExtension);
+        EXPECT_TRUE(script.Done());
+        EXPECT_EQ(dialog.CheckListBox1.Count(), 3);
+        test::SendDpiChange(dialog.Handle(), dpi, 96);
+    }
+    GetClientRect(dialog.Handle(), &client);
+    EXPECT_EQ(client.right, 402);
+    EXPECT_EQ(client.bottom, expanded);
+    EXPECT_EQ(OuterHeight(dialog), 254);
+    EXPECT_EQ(SendMessageW(dialog.CheckListBox1.Handle(), LB_GETITEMHEIGHT, 0, 0), 12);
+    const RECT list = RectInParent(dialog.CheckListBox1.Handle());
+    EXPECT_EQ(list.left, 8);
+    EXPECT_EQ(list.top, 103);
+    EXPECT_EQ(list.right, 393);
+    EXPECT_EQ(list.bottom, 220);
+}
+
 TEST_F(BatchDialog, SettingsErrorsReachTheErrorBox) {
     const DWORD number = 1;
     RegSetKeyValueW(HKEY_CURRENT_USER, kProgramKey, L"Meisai", REG_DWORD, &number, sizeof number);

@@ -290,6 +290,31 @@ TEST_F(ExtensionListDialog, MatchesTheDesignedLayout) {
     EXPECT_FALSE(dialog.FlatButton3.Glyph().Empty());
     EXPECT_TRUE(dialog.FlatButton1.Glyph().Empty());
 
+    // At every scale the layout scaled, the entries a line of the font tall at least.
+    int dpi = 96;
+    for (const int next : {120, 144, 192, 96}) {
+        test::SendDpiChange(dialog.Handle(), dpi, next);
+        dpi = next;
+        SCOPED_TRACE(dpi);
+        const auto scaled = [dpi](int design) { return MulDiv(design, dpi, 96); };
+        GetClientRect(dialog.Handle(), &client);
+        EXPECT_TRUE(test::IsScaled(client.right, 303, dpi));
+        EXPECT_TRUE(test::IsScaled(client.bottom, 145, dpi));
+        const RECT shown = RectInParent(dialog.ListBox1.Handle());
+        EXPECT_EQ(shown.top, scaled(8));
+        EXPECT_TRUE(test::IsScaled(shown.bottom - shown.top, 88, dpi));
+        const int entry = static_cast<int>(SendMessageW(dialog.ListBox1.Handle(), LB_GETITEMHEIGHT, 0, 0));
+        EXPECT_GE(entry, scaled(12));
+        if (dpi != 96) {
+            EXPECT_GE(entry, test::FontHeight(dialog.ListBox1.Font()));
+        }
+        EXPECT_EQ(dialog.FlatButton1.Left(), scaled(218));
+        EXPECT_TRUE(test::IsScaled(dialog.FlatButton1.Width(), 78, dpi));
+        EXPECT_LE(dialog.FlatButton1.Top() + dialog.FlatButton1.Height(), client.bottom);
+    }
+    EXPECT_EQ(SendMessageW(dialog.ListBox1.Handle(), LB_GETITEMHEIGHT, 0, 0), 12);
+    expectAt(dialog.FlatButton1, 218, 114, 78, 22);
+
     LOGFONTW font{};
     GetObjectW(dialog.Font(), sizeof font, &font);
     EXPECT_STREQ(font.lfFaceName, L"ＭＳ Ｐゴシック");

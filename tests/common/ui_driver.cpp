@@ -123,6 +123,36 @@ RECT RectInParent(HWND window) {
     return rect;
 }
 
+void SendDpiChange(HWND window, int fromDpi, int toDpi) {
+    RECT outer;
+    RECT client;
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &client);
+    // The frame stays the one the window has: a message sent in a test moves it to no monitor,
+    // so the system keeps drawing the frame of the DPI it really has.
+    const int frameWidth = (outer.right - outer.left) - client.right;
+    const int frameHeight = (outer.bottom - outer.top) - client.bottom;
+    const RECT suggested{outer.left, outer.top, outer.left + MulDiv(client.right, toDpi, fromDpi) + frameWidth,
+                         outer.top + MulDiv(client.bottom, toDpi, fromDpi) + frameHeight};
+    SendMessageW(window, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(toDpi, toDpi), reinterpret_cast<LPARAM>(&suggested));
+}
+
+::testing::AssertionResult IsScaled(int actual, int design, int dpi) {
+    const double exact = design * dpi / 96.0;
+    if (actual >= exact - 1 && actual <= exact + 1) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << actual << " for " << design << " at " << dpi << " DPI";
+}
+
+int FontHeight(HFONT font) {
+    const HDC dc = GetDC(nullptr);
+    const HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return metrics.tmHeight;
+}
+
 void PostFileDrop(HWND window, const std::vector<std::wstring>& paths, bool terminated) {
     std::wstring names;
     for (const std::wstring& path : paths) names += path + L'\0';

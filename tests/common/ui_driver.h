@@ -3,6 +3,8 @@
 // application's error box answered and read back.
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <deque>
 #include <functional>
 #include <string>
@@ -60,5 +62,13 @@ private:
 
 // A window's rectangle in its parent's client coordinates (screen coordinates for a top level).
 RECT RectInParent(HWND window);
+
+// What the system does when a top-level window reaches a monitor of another DPI: WM_DPICHANGED
+// with the rectangle it suggests (the top-left kept, the client area scaled).
+void SendDpiChange(HWND window, int fromDpi, int toDpi);
+// A length of the design at a DPI, give or take the pixel that rounding each edge may cost.
+::testing::AssertionResult IsScaled(int actual, int design, int dpi);
+// The height of a font's character cell.
+int FontHeight(HFONT font);
 
 }  // namespace morvane::test

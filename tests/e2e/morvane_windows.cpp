@@ -32,7 +32,12 @@ POINT ShownPartOf(HWND tree, HTREEITEM item) {
 }  // namespace
 
 POINT ButtonCenter(HWND drawnOn, const ButtonPlace& place) {
-    const RECT rect{place.Left, place.Top, place.Left + place.Width, place.Top + place.Height};
+    RECT client{};
+    GetClientRect(drawnOn, &client);
+    const int height = client.bottom > 0 ? client.bottom : place.DrawnOnHeight;
+    const auto scaled = [&](int design) { return MulDiv(design, height, place.DrawnOnHeight); };
+    const RECT rect{scaled(place.Left), scaled(place.Top), scaled(place.Left + place.Width),
+                    scaled(place.Top + place.Height)};
     return Center(ClientToScreenRect(drawnOn, rect));
 }
 

@@ -10,27 +10,30 @@
 
 namespace morvane::e2e {
 
-// Where a flat button lies in the client area of the window that draws it.
+// Where a flat button lies in the client area of the window that draws it, at design size, and
+// the designed client height of that window: at another scale the window's real height gives the
+// scale (another process's window may not tell its DPI).
 struct ButtonPlace {
     int Left, Top, Width, Height;
+    int DrawnOnHeight;
 };
 
 // The command buttons of the main window's second toolbar, left to right.
-inline constexpr ButtonPlace kBatchConvertButton{2, 2, 61, 43};
-inline constexpr ButtonPlace kViewButton{69, 2, 61, 43};
-inline constexpr ButtonPlace kPropertiesButton{130, 2, 61, 43};
-inline constexpr ButtonPlace kHelpButton{191, 2, 61, 43};
-inline constexpr ButtonPlace kExitButton{252, 2, 61, 43};
+inline constexpr ButtonPlace kBatchConvertButton{2, 2, 61, 43, 47};
+inline constexpr ButtonPlace kViewButton{69, 2, 61, 43, 47};
+inline constexpr ButtonPlace kPropertiesButton{130, 2, 61, 43, 47};
+inline constexpr ButtonPlace kHelpButton{191, 2, 61, 43, 47};
+inline constexpr ButtonPlace kExitButton{252, 2, 61, 43, 47};
 // The drop-down arrows beside the two fields, on the fields' panel.
-inline constexpr ButtonPlace kTargetArrow{70, 21, 15, 18};
-inline constexpr ButtonPlace kNewExtensionArrow{161, 21, 15, 18};
+inline constexpr ButtonPlace kTargetArrow{70, 21, 15, 18, 43};
+inline constexpr ButtonPlace kNewExtensionArrow{161, 21, 15, 18, 43};
 // The extension list dialog's buttons.
-inline constexpr ButtonPlace kListDeleteButton{40, 114, 85, 22};
-inline constexpr ButtonPlace kListCancelButton{129, 114, 85, 22};
-inline constexpr ButtonPlace kListOkButton{218, 114, 78, 22};
+inline constexpr ButtonPlace kListDeleteButton{40, 114, 85, 22, 145};
+inline constexpr ButtonPlace kListCancelButton{129, 114, 85, 22, 145};
+inline constexpr ButtonPlace kListOkButton{218, 114, 78, 22, 145};
 // The about box's buttons.
-inline constexpr ButtonPlace kAboutHomepageButton{120, 154, 84, 20};
-inline constexpr ButtonPlace kAboutOkButton{208, 154, 77, 20};
+inline constexpr ButtonPlace kAboutHomepageButton{120, 154, 84, 20, 183};
+inline constexpr ButtonPlace kAboutOkButton{208, 154, 77, 20, 183};
 
 // The middle of a flat button on the screen.
 POINT ButtonCenter(HWND drawnOn, const ButtonPlace& place);

@@ -22,6 +22,7 @@ using test::PutRegistryText;
 using test::RegistryBackup;
 using test::RegistryText;
 using test::NamesInFolder;
+using test::RemoveTree;
 using test::ReadFileBytes;
 using test::RemoveTree;
 using test::TempFolder;
@@ -264,6 +265,55 @@ TEST_F(EndToEnd, ConvertABatchAndFindEverythingAgainAtTheNextStart) {
     EXPECT_EQ(Stored(L"ExtFrom"), L"*");
     EXPECT_EQ(Stored(L"Directory"), work);
     EXPECT_EQ(Stored(L"FirstDirMode"), L"1");
+}
+
+// On a screen at 150 % (the prefix's LogPixels, put back afterwards) the program starts aware of
+// the scale: every window is its design scaled, the batch dialog's entries can be read, and the
+// buttons are where their scaled places say.
+TEST_F(EndToEnd, AtOneHundredFiftyPercentEveryWindowIsTheDesignScaledAndWorks) {
+    RegistryBackup desktop(HKEY_CURRENT_USER, L"Control Panel\\Desktop");
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                              nullptr),
+              ERROR_SUCCESS);
+    const DWORD logPixels = 144;
+    RegSetValueExW(key, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&logPixels), sizeof logPixels);
+    RegCloseKey(key);
+    TempFolder root(L" e2e");
+    root.AddFile(L"a.txt");
+    root.AddFile(L"b.txt");
+
+    auto program = Start(L"\"" + root.Path() + L"\"");
+    ASSERT_TRUE(form_) << "no main window";
+    const MainWindow window(form_);
+    RECT client;
+    GetClientRect(form_, &client);
+    EXPECT_NEAR(client.right, 907.5, 1);
+    EXPECT_NEAR(client.bottom, 435, 1);
+    const RECT bar = ScreenRect(window.CommandBar);
+    EXPECT_NEAR(bar.bottom - bar.top, 70.5, 1);
+    EXPECT_NEAR(bar.right - bar.left, 472.5, 1);
+    const RECT fields = ScreenRect(GetParent(window.FieldPanel));
+    EXPECT_NEAR(fields.right - fields.left, 276, 1);
+    ASSERT_TRUE(WaitUntil([&] { return window.Lists(L"a.txt"); }));
+
+    window.TypeInto(window.NewExtension, L"md");
+    window.TypeInto(window.Target, L"txt");
+    window.Press(kBatchConvertButton);
+    const HWND dialog = program->WaitForWindow(L"TForm2");
+    ASSERT_TRUE(dialog) << "no batch dialog";
+    GetClientRect(dialog, &client);
+    EXPECT_NEAR(client.right, 603, 1);
+    const HWND matches = Descendants(dialog, L"ListBox").at(0);
+    EXPECT_GE(SendMessageW(matches, LB_GETITEMHEIGHT, 0, 0), 18);
+    EXPECT_EQ(AccessibleNames(matches), (std::vector<std::wstring>{L"a.txt", L"b.txt"}));
+    const HWND convert = DescendantWithText(dialog, L"Button", L"変換(&O)");
+    ASSERT_TRUE(convert);
+    Click(Center(ScreenRect(convert)));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(dialog); })) << "the batch dialog stayed";
+    EXPECT_EQ(NamesInFolder(root.Path()), (std::vector<std::wstring>{L"a.md", L"b.md"}));
+    EXPECT_EQ(ErrorBoxText(*program), L"");
+    ASSERT_TRUE(Exit(*program, window));
 }
 
 // A folder with a blank in its name, handed over as the shell hands it and as two unquoted

@@ -99,6 +99,12 @@ TEST(DragArithmetic, DockChoiceOrderReachAndDropPlace) {
     EXPECT_FALSE(FitsDock(top, {99, 120}, {199, 29}, bar));
     EXPECT_TRUE(FitsDock(top, {431, 166}, {199, 29}, bar));
     EXPECT_FALSE(FitsDock(top, {432, 120}, {199, 29}, bar));
+    // At 150 % the reach is 48 and 30 pixels.
+    DockTarget scaled = top;
+    scaled.Dpi = 144;
+    EXPECT_TRUE(FitsDock(scaled, {52, 70}, {0, 0}, bar));
+    EXPECT_FALSE(FitsDock(scaled, {51, 70}, {0, 0}, bar));
+    EXPECT_FALSE(FitsDock(scaled, {52, 69}, {0, 0}, bar));
 
     // An empty dock is a line two pixels thick.
     const DockTarget emptyTop{{0, 50, 600, 50}, false, true, {150, 12}};

@@ -17,6 +17,7 @@
 #include "toolbars/toolbar_hooks.h"
 #include "toolbars/toolbar_tracking.h"
 #include "toolbars/toolbar_test_support.h"
+#include "ui/dpi.h"
 
 namespace morvane {
 namespace {
@@ -182,7 +183,7 @@ TEST(FloatingToolbar, WindowFrameCaptionAndHitCodes) {
     EXPECT_FALSE(bar.Parked());
     EXPECT_EQ(WindowFromPoint(ScreenPoint(window, 60, 10)), window);  // above its form
 
-    const FloatFrame frame = TFlatToolbar::Frame();
+    const FloatFrame frame = bar.Frame();
     const int F = frame.Frame;
     const int C = frame.Caption;
     EXPECT_EQ(F, GetSystemMetrics(SM_CXFRAME));
@@ -223,6 +224,37 @@ TEST(FloatingToolbar, WindowFrameCaptionAndHitCodes) {
     SendMessageW(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
     EXPECT_EQ(limits.ptMinTrackSize.x, 1);
     EXPECT_EQ(limits.ptMinTrackSize.y, 1);
+
+    // Floated onto a monitor at 150 %, the toolbar stays where the system put it with its controls,
+    // frame and caption at that scale; its form stays as it was. Back at 100 %, all is as before.
+    const RECT formBefore = WindowRect(f.form.Handle());
+    RECT suggested{200, 150, 210, 160};
+    SendMessageW(window, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    const FloatFrame large = bar.Frame();
+    EXPECT_EQ(large.Caption, SystemMetricForDpi(SM_CYSMCAPTION, 144));
+    EXPECT_EQ(ScreenPoint(window, 0, 0).x, 200 + large.Frame);
+    EXPECT_EQ(ScreenPoint(window, 0, 0).y, 150 + large.Frame + large.Caption);
+    EXPECT_NEAR(ClientSize(window).cx, 123 * 1.5, 1);
+    EXPECT_NEAR(ClientSize(window).cy, 25 * 1.5, 1);
+    EXPECT_EQ(f.buttons[0]->BoundsRect(), (RECT{6, 3, 41, 36}));
+    LOGFONTW font{};
+    GetObjectW(f.buttons[0]->Font(), sizeof font, &font);
+    EXPECT_EQ(font.lfHeight, -MulDiv(9, 144, 72));
+    EXPECT_EQ(hit(200 + large.Frame + 10, 150 + large.Frame + 3), HTCLIENT);
+    EXPECT_EQ(WindowRect(f.form.Handle()), formBefore);
+    suggested = {0, 0, 10, 10};
+    SendMessageW(window, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(WindowRect(window), outer);
+    EXPECT_EQ(f.buttons[0]->BoundsRect(), (RECT{4, 2, 27, 24}));
+    EXPECT_EQ(f.buttons[0]->Font(), f.form.Font());
+    // Its form going to another scale takes the toolbar's controls along, and the toolbar keeps
+    // its place on the screen.
+    test::SendDpiChange(f.form.Handle(), 96, 120);
+    EXPECT_EQ(WindowRect(window).left, 0);
+    EXPECT_EQ(WindowRect(window).top, 0);
+    EXPECT_NEAR(ClientSize(window).cx, 123 * 1.25, 1);
+    test::SendDpiChange(f.form.Handle(), 120, 96);
+    EXPECT_EQ(WindowRect(window), outer);
 
     // A double click on the caption docks it first in the default dock's first row.
     TFlatToolbar other(f.form);
@@ -558,7 +590,7 @@ TEST(FloatingToolbar, EdgeDragsRewrapAndTheCloseButtonHidesOnlyWhenReleasedOnIt)
     bar.SetFloatBounds({300, 300, 400, 350});
     bar.SetDockedTo(nullptr);
     const HWND window = bar.Handle();
-    const FloatFrame frame = TFlatToolbar::Frame();
+    const FloatFrame frame = bar.Frame();
     const int F = frame.Frame;
     const int C = frame.Caption;
     ASSERT_EQ(ClientSize(window).cx, 123);

@@ -92,6 +92,28 @@ TEST(Environment, TitleBarButtonsHaveTheirGlyphFont) {
     EXPECT_TRUE(found);
 }
 
+// The manifest asks for per-monitor awareness (v2, with the older per-monitor and system-aware
+// forms for systems that lack it), and the system took it: windows get the real pixels of their
+// monitor and WM_DPICHANGED, never a stretched bitmap.
+TEST(Environment, TheProgramIsAwareOfEachMonitorsScale) {
+    const HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
+    ASSERT_TRUE(found);
+    const auto* text = static_cast<const char*>(LockResource(LoadResource(nullptr, found)));
+    const std::string manifest(text, SizeofResource(nullptr, found));
+    EXPECT_NE(manifest.find("SMI/2016/WindowsSettings\">PerMonitorV2, System</dpiAwareness>"), std::string::npos);
+    EXPECT_NE(manifest.find(">true/pm</dpiAware>"), std::string::npos);
+
+    using GetContext = HANDLE(WINAPI*)();
+    using GetAwareness = int(WINAPI*)(HANDLE);
+    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    const auto context = reinterpret_cast<GetContext>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "GetThreadDpiAwarenessContext")));
+    const auto awareness = reinterpret_cast<GetAwareness>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
+    ASSERT_TRUE(context && awareness);
+    EXPECT_EQ(awareness(context()), 2);  // DPI_AWARENESS_PER_MONITOR_AWARE
+}
+
 TEST_F(Framework, CreationHandlerFailureSkipsTheRestButKeepsTheWindow) {
     ErrorBoxCatcher catcher;
     std::vector<int> reached;

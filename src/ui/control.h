@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/graphic_host.h"
+
 namespace morvane {
 
 class HostAccessible;
@@ -264,19 +266,15 @@ protected:
 private:
     friend class Control;
     static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
-    bool RouteMouse(UINT message, WPARAM wParam, LPARAM lParam);
     void TrackOwnMouse();
     void PaintClient(HDC dc, const RECT& area);
-    void PaintGraphics(HDC dc, const RECT& area);
     void InsertControl(Control* control);
     void RemoveControl(Control* control);
 
     HWND handle_ = nullptr;
     WNDPROC systemProc_ = nullptr;
     std::vector<Control*> controls_;
-    std::vector<Control*> graphics_;
-    Control* capture_ = nullptr;
-    Control* hover_ = nullptr;
+    GraphicHost graphics_{*this};
     PopupMenu* contextMenu_ = nullptr;
     bool aligning_ = false;
     int updateLock_ = 0;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "bench_support.h"
+#include "modal_probe.h"
 #include "large_folders.h"
 #include "settings/settings.h"
 #include "batch/batch_dialog.h"
@@ -26,48 +27,12 @@ using namespace morvane::bench;
 namespace {
 
 constexpr int kRounds = 5;
-constexpr UINT kShown = WM_APP + 1;
 
 struct BenchOpener : BatchDialogOpener {
     std::wstring folder;
     std::wstring FolderPath() const override { return folder; }
     std::wstring NewExtension() const override { return L"bak"; }
     void Refresh() override {}
-};
-
-// A message-only window whose posted message arrives inside the dialog's modal loop, once the
-// dialog has been shown; the step given to it runs then.
-class Probe {
-public:
-    Probe() {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"MorvaneBenchProbe";
-        RegisterClassW(&wc);
-        handle_ = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
-                                  nullptr);
-        SetWindowLongPtrW(handle_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    }
-    ~Probe() { DestroyWindow(handle_); }
-    void PostOnce(std::function<void()> step) {
-        step_ = std::move(step);
-        PostMessageW(handle_, kShown, 0, 0);
-    }
-
-private:
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-        auto* probe = reinterpret_cast<Probe*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (message == kShown && probe && probe->step_) {
-            auto step = std::move(probe->step_);
-            probe->step_ = nullptr;
-            step();
-            return 0;
-        }
-        return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
-    HWND handle_ = nullptr;
-    std::function<void()> step_;
 };
 
 // The dialog writes its details flag at every close: the stored value is put back afterwards.

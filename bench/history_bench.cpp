@@ -16,6 +16,7 @@
 #include "batch/batch_history.h"
 #include "batch/batch_journal.h"
 #include "bench_support.h"
+#include "modal_probe.h"
 #include "ui/application.h"
 
 using namespace morvane;
@@ -27,42 +28,6 @@ constexpr int kBatches = 100;
 constexpr int kEntriesPerBatch = 100000;
 constexpr int kFiles = 10000;
 constexpr int kRounds = 5;
-constexpr UINT kShown = WM_APP + 1;
-
-// A message-only window whose posted message arrives inside the window's modal loop, once the
-// window has been shown; the step given to it runs then.
-class Probe {
-public:
-    Probe() {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"MorvaneHistoryBenchProbe";
-        RegisterClassW(&wc);
-        handle_ = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
-                                  nullptr);
-        SetWindowLongPtrW(handle_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    }
-    ~Probe() { DestroyWindow(handle_); }
-    void PostOnce(std::function<void()> step) {
-        step_ = std::move(step);
-        PostMessageW(handle_, kShown, 0, 0);
-    }
-
-private:
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-        auto* probe = reinterpret_cast<Probe*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (message == kShown && probe && probe->step_) {
-            auto step = std::move(probe->step_);
-            probe->step_ = nullptr;
-            step();
-            return 0;
-        }
-        return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
-    HWND handle_ = nullptr;
-    std::function<void()> step_;
-};
 
 // A folder under the temporary folder, removed with the files in it and in its subfolders (one
 // level deep: the history) when it goes.

@@ -78,6 +78,19 @@ private:
     HGDIOBJ old_;
 };
 
+// Keeps a device context's state from here to the end of the scope, whatever leaves it.
+class SavedDC {
+public:
+    explicit SavedDC(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
+    ~SavedDC() { RestoreDC(dc_, saved_); }
+    SavedDC(const SavedDC&) = delete;
+    SavedDC& operator=(const SavedDC&) = delete;
+
+private:
+    HDC dc_;
+    int saved_;
+};
+
 // A one-pixel line from one point to another, the end point excluded.
 void DrawLine(HDC dc, int x1, int y1, int x2, int y2, COLORREF color);
 // The ring of pixels just inside a rectangle, in one colour.

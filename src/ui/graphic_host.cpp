@@ -3,25 +3,13 @@
 #include <algorithm>
 
 #include "ui/control.h"
+#include "ui/gdi.h"
 
 namespace morvane {
 
 namespace {
 
 constexpr WPARAM kAnyMouseButton = MK_LBUTTON | MK_RBUTTON | MK_MBUTTON;
-
-// Keeps a device context's state from here to the end of the scope, whatever leaves it.
-class SavedDC {
-public:
-    explicit SavedDC(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
-    ~SavedDC() { RestoreDC(dc_, saved_); }
-    SavedDC(const SavedDC&) = delete;
-    SavedDC& operator=(const SavedDC&) = delete;
-
-private:
-    HDC dc_;
-    int saved_;
-};
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 
 #include "ui/application.h"
 #include "ui/dpi.h"
+#include "ui/gdi.h"
 #include "ui/host_accessible.h"
 #include "ui/menu.h"
 
@@ -46,19 +47,6 @@ void RegisterOwnClass(const wchar_t* className, WNDPROC proc) {
     wc.lpszClassName = className;
     RegisterClassExW(&wc);
 }
-
-// Keeps a device context's state from here to the end of the scope, whatever leaves it.
-class SavedDC {
-public:
-    explicit SavedDC(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
-    ~SavedDC() { RestoreDC(dc_, saved_); }
-    SavedDC(const SavedDC&) = delete;
-    SavedDC& operator=(const SavedDC&) = delete;
-
-private:
-    HDC dc_;
-    int saved_;
-};
 
 // Shows the error of a failed paint once the paint is over. The error box's own loop repaints the
 // windows beneath it, and a paint that fails every time would open box after box: while one is

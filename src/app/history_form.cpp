@@ -19,8 +19,8 @@ struct ColumnLayout {
 };
 
 constexpr ColumnLayout kColumnLayout[kColumns] = {
-    {L"日時", 120, LVCFMT_LEFT},    {L"フォルダ", 210, LVCFMT_LEFT}, {L"変換", 150, LVCFMT_LEFT},
-    {L"ファイル数", 70, LVCFMT_RIGHT}, {L"状態", 100, LVCFMT_LEFT},
+    {L"日時", 128, LVCFMT_LEFT},    {L"フォルダ", 197, LVCFMT_LEFT}, {L"変換", 150, LVCFMT_LEFT},
+    {L"ファイル数", 65, LVCFMT_RIGHT}, {L"状態", 95, LVCFMT_LEFT},
 };
 
 constexpr int kClientWidth = 680;

@@ -141,6 +141,8 @@ protected:
     // What the program changes outside its own folder is set aside here and put back at the end.
     RegistryBackup settings_{HKEY_CURRENT_USER, L"Halvik"};
     RegistryBackup folderMenu_{HKEY_CLASSES_ROOT, kFolderMenuKey};
+    // Every run meets only its own batches and leaves the user's as they were.
+    JournalBackup journal_;
     TempFolder programFolder_{L"_program"};
     std::wstring program_;
     HWND form_ = nullptr;
@@ -439,7 +441,6 @@ namespace {
 // confirmation the files have their names back. In a field Ctrl+Z is the field's own, and once
 // everything is back it does nothing.
 TEST_F(EndToEnd, UndoTheLastBatchAfterARestart) {
-    JournalBackup journal;
     TempFolder root;
     for (const wchar_t* name : {L"x.txt", L"y.txt", L"z.doc"}) root.AddFile(name);
     const std::wstring folderArgument = L"\"" + root.Path() + L"\"";
@@ -496,7 +497,6 @@ TEST_F(EndToEnd, UndoTheLastBatchAfterARestart) {
 // toolbar is read as its buttons by a screen reader's call from this process, and its 終了 button is
 // pressed from the keyboard.
 TEST_F(EndToEnd, AKeyboardAloneConvertsUndoesAndExits) {
-    JournalBackup journal;
     TempFolder root;
     for (const wchar_t* name : {L"x.txt", L"y.txt"}) root.AddFile(name);
     auto program = Start(L"\"" + root.Path() + L"\"");
@@ -589,7 +589,6 @@ namespace {
 // ｻﾌﾞﾌｫﾙﾀﾞも含める checked through its menu: the batch converts the files of every folder of a
 // small tree, Ctrl+Z puts them back in every folder, and the next start still takes the subfolders.
 TEST_F(EndToEnd, ConvertATreeWithItsSubFoldersAndUndoIt) {
-    JournalBackup journal;
     TempFolder root(L"_ツリー");
     for (const wchar_t* folder : {L"写真", L"写真\\2024", L"資料"}) root.AddFolder(folder);
     for (const wchar_t* name : {L"top.JPG", L"写真\\a.JPG", L"写真\\2024\\b.JPG", L"資料\\c.JPG", L"資料\\keep.txt"})

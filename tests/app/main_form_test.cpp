@@ -966,12 +966,12 @@ TEST_F(MainWindow, TheHistoryUndoesABatchAloneAndCtrlZTheNewestStillConverted) {
             EXPECT_LE(RectInParent(list).bottom, RectInParent(closeButton).top);
             EXPECT_TRUE(IsScaled(RectInParent(closeButton).right, 680 - 8, 144));
             EXPECT_TRUE(IsScaled(RectInParent(closeButton).bottom - RectInParent(closeButton).top, 23, 144));
-            EXPECT_TRUE(IsScaled(ListView_GetColumnWidth(list, 0), 120, 144));
+            EXPECT_TRUE(IsScaled(ListView_GetColumnWidth(list, 0), 128, 144));
             test::SendDpiChange(history, 144, 96);
             GetClientRect(history, &client);
             EXPECT_EQ(client.right, 680);
             EXPECT_EQ(RectInParent(closeButton).right, 680 - 8);
-            EXPECT_EQ(ListView_GetColumnWidth(list, 0), 120);
+            EXPECT_EQ(ListView_GetColumnWidth(list, 0), 128);
             LVITEMW select{};
             select.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
             select.state = LVIS_SELECTED | LVIS_FOCUSED;
@@ -1086,10 +1086,13 @@ TEST_F(MainWindow, ALongUndoShowsHowFarItIsTakesNoInputAndStopsOnEsc) {
     ASSERT_GT(restoredAtStop, 0u);
     ASSERT_LT(restoredAtStop, kFiles);
     EXPECT_EQ(statusAtStop, L"元に戻しています… " + std::to_wstring(restoredAtStop) + L"/1000個");
-    EXPECT_EQ(restoredSoFar(), restoredAtStop);
+    // Esc is taken at the undo's next look at the input: a few more files may go back before it.
+    const size_t restoredAtEnd = restoredSoFar();
+    EXPECT_GE(restoredAtEnd, restoredAtStop);
+    EXPECT_LT(restoredAtEnd, kFiles);
     // Stopped, the status says so and what the next Ctrl+Z still puts back.
     EXPECT_EQ(form->StatusBar1.PanelText(1),
-              L"中止。残り" + std::to_wstring(kFiles - restoredAtStop) + L"個はCtrl+Zで戻せます。");
+              L"中止。残り" + std::to_wstring(kFiles - restoredAtEnd) + L"個はCtrl+Zで戻せます。");
     {
         // The reports are said whole in their panel at the window's designed width, also with
         // counts of six digits.
@@ -1119,10 +1122,10 @@ TEST_F(MainWindow, ALongUndoShowsHowFarItIsTakesNoInputAndStopsOnEsc) {
     // Ctrl+Z again, where the user pressed it before.
     PressKeys({VK_CONTROL, 'Z', -'Z', -VK_CONTROL});
     ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_NE(boxes.Boxes()[0].Text.find(L"ﾌｧｲﾙ: " + std::to_wstring(kFiles - restoredAtStop) + L"個"),
+    EXPECT_NE(boxes.Boxes()[0].Text.find(L"ﾌｧｲﾙ: " + std::to_wstring(kFiles - restoredAtEnd) + L"個"),
               std::wstring::npos);
     EXPECT_EQ(restoredSoFar(), kFiles);
-    EXPECT_EQ(form->StatusBar1.PanelText(1), std::to_wstring(kFiles - restoredAtStop) + L"個のﾌｧｲﾙを元に戻しました。");
+    EXPECT_EQ(form->StatusBar1.PanelText(1), std::to_wstring(kFiles - restoredAtEnd) + L"個のﾌｧｲﾙを元に戻しました。");
     EXPECT_TRUE(UndoableEntries(*ReadBatchJournal(journal)).empty());
 }
 

@@ -13,11 +13,6 @@ constexpr wchar_t kCheckAction[] = L"チェックする";
 constexpr wchar_t kUncheckAction[] = L"チェックを外す";
 constexpr wchar_t kDimmedDescription[] = L"新しい名前が使われているため、名前は変わりません";
 
-HRESULT Text(const wchar_t* text, BSTR* out) {
-    *out = SysAllocString(text);
-    return *out ? S_OK : E_OUTOFMEMORY;
-}
-
 void ChildVariant(VARIANT* out, int entry) {
     out->vt = VT_I4;
     out->lVal = entry + 1;
@@ -51,44 +46,6 @@ int CheckListAccessible::EntryOf(const VARIANT& child) const {
     return child.lVal >= 1 && child.lVal <= list_->Count() ? static_cast<int>(child.lVal - 1) : kNoEntry;
 }
 
-// ---- IUnknown, IDispatch ----
-
-HRESULT CheckListAccessible::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) || IsEqualIID(iid, __uuidof(IAccessible))) {
-        *object = static_cast<IAccessible*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG CheckListAccessible::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
-
-ULONG CheckListAccessible::Release() {
-    const LONG left = InterlockedDecrement(&references_);
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
-}
-
-HRESULT CheckListAccessible::GetTypeInfoCount(UINT* count) {
-    if (!count) return E_POINTER;
-    *count = 0;
-    return S_OK;
-}
-
-HRESULT CheckListAccessible::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-    if (info) *info = nullptr;
-    return E_NOTIMPL;
-}
-
-HRESULT CheckListAccessible::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
-
-HRESULT CheckListAccessible::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) {
-    return E_NOTIMPL;
-}
-
 // ---- The list and its entries ----
 
 HRESULT CheckListAccessible::get_accParent(IDispatch** parent) {
@@ -120,7 +77,7 @@ HRESULT CheckListAccessible::get_accName(VARIANT child, BSTR* name) {
     const int entry = EntryOf(child);
     if (entry == kSelf) return standard_ ? standard_->get_accName(child, name) : S_FALSE;
     if (entry < 0) return E_INVALIDARG;
-    return Text(list_->Item(entry).c_str(), name);
+    return Text(list_->Item(entry), name);
 }
 
 HRESULT CheckListAccessible::get_accValue(VARIANT child, BSTR* value) {

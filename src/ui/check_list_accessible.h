@@ -10,26 +10,19 @@
 // Interface identifiers are taken with __uuidof: oleacc.dll exports IID_IAccessible as data, which
 // the import library would link as a call thunk.
 
+#include "ui/accessible_object.h"
+
 namespace morvane {
 
 class CheckListBox;
 
-class CheckListAccessible final : public IAccessible {
+class CheckListAccessible final : public AccessibleObject {
 public:
     // The object lives on COM references; the list keeps one and lets go of it when it goes.
     static CheckListAccessible* Create(CheckListBox& list);
     // The list is gone: every call from then on answers that the object is disconnected.
     void Detach();
 
-    // IUnknown
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
-    // IDispatch: clients use the IAccessible methods themselves.
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override;
     // IAccessible
     HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override;
     HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override;
@@ -55,12 +48,11 @@ public:
 
 private:
     CheckListAccessible(CheckListBox& list, IAccessible* standard);
-    ~CheckListAccessible();
+    ~CheckListAccessible() override;
 
     // The entry a child identifier names (0 for the list itself), or -1 for none of them.
     int EntryOf(const VARIANT& child) const;
 
-    LONG references_ = 1;
     CheckListBox* list_;
     IAccessible* standard_;  // the system's description of the list's window, for the list itself
 };

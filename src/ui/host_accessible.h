@@ -10,12 +10,14 @@
 
 #include <vector>
 
+#include "ui/accessible_object.h"
+
 namespace morvane {
 
 class Control;
 class WinControl;
 
-class HostAccessible final : public IAccessible {
+class HostAccessible final : public AccessibleObject {
 public:
     // Whether the window needs an object of its own (a name, or windowless children to show).
     static bool Wanted(const WinControl& host);
@@ -31,15 +33,6 @@ public:
     // reader that asked must not wait for it to close.
     static UINT ActionMessage();
 
-    // IUnknown
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
-    // IDispatch: clients use the IAccessible methods themselves.
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override;
     // IAccessible
     HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override;
     HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override;
@@ -65,7 +58,7 @@ public:
 
 private:
     HostAccessible(WinControl& host, IAccessible* standard);
-    ~HostAccessible();
+    ~HostAccessible() override;
 
     // The host's elements, in the order they came.
     static std::vector<Control*> Elements(const WinControl& host);
@@ -76,7 +69,6 @@ private:
     static IDispatch* WindowObject(const Control& element);
     HRESULT AsVariant(Control* element, VARIANT* out) const;
 
-    LONG references_ = 1;
     WinControl* host_;
     IAccessible* standard_;  // the system's description of the host's window, for the window itself
 };

@@ -22,10 +22,27 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     app.SetHelpFile(HelpFileBesideExecutable());
     // Each window is created whatever its creation handler met (the error box has told the user).
     TForm1& main = app.CreateForm<TForm1>(ProgramArguments(GetCommandLineW()));
-    TForm2& batchDialog = app.CreateForm<TForm2>(main);
-    TAboutBox& aboutBox = app.CreateForm<TAboutBox>();
-    TForm3& extensionList = app.CreateForm<TForm3>();
-    main.SetDialogs(&batchDialog, &aboutBox, &extensionList);
+    // The dialogs follow in their fixed order once the main window shows its folder and waits for
+    // input, one each time the program has nothing else to do; a command that needs one before
+    // makes all that are left at once.
+    TForm2* batchDialog = nullptr;
+    TAboutBox* aboutBox = nullptr;
+    TForm3* extensionList = nullptr;
+    const auto makeNextDialog = [&] {
+        if (!batchDialog)
+            batchDialog = &app.CreateForm<TForm2>(main);
+        else if (!aboutBox)
+            aboutBox = &app.CreateForm<TAboutBox>();
+        else if (!extensionList)
+            extensionList = &app.CreateForm<TForm3>();
+        main.SetDialogs(batchDialog, aboutBox, extensionList);
+        return extensionList == nullptr;
+    };
+    main.OnDialogsNeeded = [&] {
+        while (makeNextDialog()) {
+        }
+    };
+    app.WhenIdle(&main, makeNextDialog);
     app.Run();
     CloseHelpWindows();
     app.DestroyForms();

@@ -14,6 +14,7 @@
 #include "batch/extension_list_dialog.h"
 #include "batch/live_progress.h"
 #include "batch/redirected_folders.h"
+#include "shellctl/folder_read_ahead.h"
 #include "ui/application.h"
 #include "ui/executable.h"
 
@@ -61,10 +62,26 @@ Value ReadOrDefault(const std::optional<Settings>& settings, Read read, Value de
     }
 }
 
+// The folder the start shows, as LoadSettings settles it: the command line's, else the one
+// remembered (the chosen first folder when the user asked for it). Empty when unknown.
+std::wstring FolderToShow(const std::vector<std::wstring>& arguments) {
+    try {
+        if (std::wstring folder = CommandLineFolder(arguments); !folder.empty()) return folder;
+        const Settings settings(kSettingsKey, KeyAccess::ReadWhatIsThere);
+        return settings.ReadString(kSettingsSection,
+                                   settings.ReadInteger(kSettingsSection, L"FirstDirMode", 0) == 1 ? L"FirstDirectory"
+                                                                                                  : L"Directory",
+                                   L"");
+    } catch (...) {
+        return {};  // LoadSettings reports it
+    }
+}
+
 }  // namespace
 
 TForm1::TForm1(std::vector<std::wstring> arguments)
     : Form(L"TForm1", FormStyle{}),
+      readAhead_(TFileView::ReadAhead(FolderToShow(arguments))),
       Toolbars(*this),
       Bevel1(this, BevelShape::BottomLine, 0, 47, 605, 1),
       Panel1(this, 0, 48, 605, 242),
@@ -142,10 +159,12 @@ TForm1::TForm1(std::vector<std::wstring> arguments)
     // The tree is built before the creation handler picks the folder to show. The list is linked
     // to it only then: it reads the one folder finally chosen, once the window is on screen (Show),
     // instead of every folder the start passes through.
+    FolderView1.LookUpImagesWhenIdle();
     FolderView1.Loaded();
     OnCreate = [this] { FormCreate(); };
     OnClose = [this] { FormClose(); };
     Loaded();
+    FileView1.UseReadAhead(std::move(readAhead_));
     FolderView1.SetFileView(&FileView1);
 
     folderDrop_.Accepts = [](const std::vector<std::wstring>& paths) { return !DroppedFolder(paths).empty(); };
@@ -158,6 +177,10 @@ void TForm1::SetDialogs(TForm2* batchDialog, TAboutBox* aboutBox, TForm3* extens
     batchDialog_ = batchDialog;
     aboutBox_ = aboutBox;
     extensionList_ = extensionList;
+}
+
+void TForm1::NeedDialogs() {
+    if ((!batchDialog_ || !aboutBox_ || !extensionList_) && OnDialogsNeeded) OnDialogsNeeded();
 }
 
 void TForm1::Show() {
@@ -315,6 +338,7 @@ void TForm1::SaveSettings() {
 // ---- Commands ----
 
 void TForm1::Button3Click() {
+    NeedDialogs();
     if (batchDialog_) batchDialog_->Open(Edit1.Text(), Mode(), Scope());
 }
 
@@ -377,26 +401,31 @@ void TForm1::FileView1Click() {
 }
 
 void TForm1::N2Click() {
+    NeedDialogs();
     if (!extensionList_) return;
     if (const auto entry = extensionList_->PickEntry()) Edit1.SetText(*entry);
 }
 
 void TForm1::N8Click() {
+    NeedDialogs();
     if (!extensionList_) return;
     if (const auto entry = extensionList_->PickEntry()) Edit2.SetText(*entry);
 }
 
 void TForm1::N9Click() {
+    NeedDialogs();
     if (extensionList_) extensionList_->AppendEntry(Edit1.Text());
 }
 
 void TForm1::K4Click() {
+    NeedDialogs();
     if (extensionList_) extensionList_->AppendEntry(Edit2.Text());
 }
 
 void TForm1::SearchforHelpOn1Click() { ShowHelpContents(Handle(), App().HelpFile()); }
 
 void TForm1::About1Click() {
+    NeedDialogs();
     if (aboutBox_) aboutBox_->ShowModal();
 }
 

@@ -2,6 +2,8 @@
 // The main window: the toolbar area with the two extension fields and the command buttons, the
 // folder tree beside the file list, and the status bar. Every command of the program starts here;
 // its creation restores what the program remembers and its closing stores it again.
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,8 +32,10 @@ public:
     explicit TForm1(std::vector<std::wstring> arguments = {});
     ~TForm1() override;
 
-    // The dialogs are made after the main window; it reaches them only once they exist.
+    // The dialogs are made after the main window; it reaches them only once they exist. A command
+    // that needs a dialog not made yet asks for the rest first.
     void SetDialogs(TForm2* batchDialog, TAboutBox* aboutBox, TForm3* extensionList);
+    std::function<void()> OnDialogsNeeded;
 
     // Shows the window the first time with the show command of its stored placement.
     void Show() override;
@@ -89,6 +93,12 @@ public:
     void FilesDropped(const std::vector<std::wstring>& paths);
 
     ShellScope Shell;  // first in, last out: the browsing components need it
+
+private:
+    // The folder the start shows, read while the windows are built; handed to the list.
+    std::unique_ptr<FolderReadAhead> readAhead_;
+
+public:
     MainToolbars Toolbars;
     Bevel Bevel1;
     Panel Panel1;
@@ -131,6 +141,7 @@ private:
     void OpenFieldMenu();
     void LoadSettings();
     void SaveSettings();
+    void NeedDialogs();
 
     std::vector<std::wstring> arguments_;
     std::wstring journalPath_;

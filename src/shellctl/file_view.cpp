@@ -1,10 +1,12 @@
 #include "shellctl/file_view.h"
 
 #include <algorithm>
+#include <optional>
 #include <unordered_map>
 
 #include "shellctl/file_texts.h"
 #include "shellctl/folder_order.h"
+#include "shellctl/folder_read_ahead.h"
 #include "shellctl/folder_view.h"
 #include "shellctl/shell_context_menu.h"
 #include "shellctl/shell_folder.h"
@@ -105,6 +107,12 @@ TFileView::~TFileView() {
     Clear();
 }
 
+std::unique_ptr<FolderReadAhead> TFileView::ReadAhead(const std::wstring& path) {
+    return std::make_unique<FolderReadAhead>(path, kListedItems);
+}
+
+void TFileView::UseReadAhead(std::unique_ptr<FolderReadAhead> readAhead) { readAhead_ = std::move(readAhead); }
+
 void TFileView::SetContextMenu(TShellContextMenu* menu) { contextMenu_.Set(menu); }
 
 void TFileView::SetFolderView(TFolderView* tree) { folderView_.Set(tree); }
@@ -143,11 +151,19 @@ void TFileView::SetFolderIDList(LPCITEMIDLIST list) {
 void TFileView::FillList() {
     if (!folder_) return;
     const ComPtr<IShellFolder> folder = folder_;
-    const FolderContents contents = EnumerateItems(folder.Get(), Handle(), kListedItems);
-    if (!contents.Readable) {
-        // The shell has said why (no medium, unreachable); the tree goes back where it was.
-        if (TFolderView* tree = FolderView()) tree->ReturnToPreviousNode();
-        return;
+    // The folder read ahead is used by the first listing only: any later one reads it anew.
+    std::optional<std::vector<IDList>> ids =
+        readAhead_ ? readAhead_->Take(folderList_.Get(), kListedItems) : std::nullopt;
+    readAhead_.reset();
+    if (!ids) {
+        const FolderContents contents = EnumerateItems(folder.Get(), Handle(), kListedItems);
+        if (!contents.Readable) {
+            // The shell has said why (no medium, unreachable); the tree goes back where it was.
+            if (TFolderView* tree = FolderView()) tree->ReturnToPreviousNode();
+            return;
+        }
+        ids.emplace();
+        for (IDList id = contents.Next(); id; id = contents.Next()) ids->push_back(std::move(id));
     }
 
     for (int& direction : SortDirections) direction = 1;
@@ -160,7 +176,8 @@ void TFileView::FillList() {
     const std::wstring settings = folderPath_ + (folderPath_.ends_with(L'\\') ? L"" : L"\\") + L"desktop.ini";
     names_ = ShownNames(!folderPath_.empty() && GetIDListSize(folderList_.Get()) > 2 &&
                         GetFileAttributesW(settings.c_str()) == INVALID_FILE_ATTRIBUTES);
-    for (IDList id = contents.Next(); id; id = contents.Next()) {
+    items_.reserve(ids->size());
+    for (IDList& id : *ids) {
         auto item = std::make_unique<Item>(std::move(id));
         if (!mask_.empty() && !(AttributesOf(*item) & SFGAO_FOLDER)) {
             // The extension from the find data the identifier carries; from the parsing name

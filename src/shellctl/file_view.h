@@ -22,6 +22,7 @@
 
 namespace morvane {
 
+class FolderReadAhead;
 class TFolderView;
 class TShellContextMenu;
 
@@ -30,6 +31,11 @@ public:
     TFileView(WinControl* parent, int left = 0, int top = 0, int width = 200, int height = 200);
     ~TFileView() override;
 
+    // Starts reading the folder at the path on a thread of its own, as the list reads folders
+    // (see UseReadAhead).
+    static std::unique_ptr<FolderReadAhead> ReadAhead(const std::wstring& path);
+    // The first folder the list shows takes its items from the reading when it is that folder.
+    void UseReadAhead(std::unique_ptr<FolderReadAhead> readAhead);
     // Shows the folder of the absolute list; the list stays the caller's.
     void SetFolderIDList(LPCITEMIDLIST list);
     // Reads the folder shown again.
@@ -102,6 +108,7 @@ private:
     std::vector<size_t> OrderBy(int column);
 
     ComPtr<IShellFolder> folder_;
+    std::unique_ptr<FolderReadAhead> readAhead_;
     IDList folderList_;
     std::wstring folderPath_;  // in the file system; empty for a folder of other items
     ComPtr<IShellIcon> icons_;  // the folder's own icons, when it has them

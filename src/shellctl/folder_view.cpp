@@ -1,5 +1,8 @@
 #include "shellctl/folder_view.h"
 
+#include <algorithm>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "shellctl/combo_view.h"
@@ -8,6 +11,7 @@
 #include "shellctl/folder_order.h"
 #include "shellctl/shell_context_menu.h"
 #include "shellctl/shell_folder.h"
+#include "ui/application.h"
 #include "ui/screen_cursor.h"
 
 namespace morvane {
@@ -57,9 +61,30 @@ TFolderView::TFolderView(WinControl* parent, int left, int top, int width, int h
 }
 
 TFolderView::~TFolderView() {
+    App().ForgetIdleWork(this);
     // While this object is whole: the nodes' deletion notices free their identifiers.
     busy_ = true;
     Clear();
+}
+
+void TFolderView::LookUpImagesWhenIdle() {
+    if (std::exchange(imagesWhenIdle_, true)) return;
+    App().WhenIdle(this, [this] { return LookUpLateImages(); });
+}
+
+bool TFolderView::LookUpLateImages() {
+    // The first idle moment comes after every node drawn so far asked for its icons. One lookup
+    // each time; the tree is drawn again once all are known, and takes them as it draws. (Setting
+    // each item's images costs Wine's tree 20 ms each.)
+    imagesWhenIdle_ = false;
+    if (lateImages_.empty()) return false;
+    const Node node = lateImages_.back();
+    lateImages_.pop_back();
+    int image = 0, selectedImage = 0;
+    NodeImages(node, image, selectedImage);
+    lookedUpImages_[node] = {image, selectedImage};
+    if (lateImages_.empty()) Invalidate();
+    return !lateImages_.empty();
 }
 
 void TFolderView::Loaded() {
@@ -104,6 +129,8 @@ void TFolderView::Deleting(Node node, LPARAM data) {
     if (node == currentNode_) currentNode_ = nullptr;
     if (node == previousNode_) previousNode_ = nullptr;
     if (node == shownParent_) shownParent_ = nullptr;
+    std::erase(lateImages_, node);
+    lookedUpImages_.erase(node);
 }
 
 IDList TFolderView::GetNodeIDList(Node node) const {
@@ -139,9 +166,7 @@ void TFolderView::InitRoot() {
             const BusyGuard busy(busy_);
             Clear();
         }
-        const int image = GetSysIconIndex(desktop.Get(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
-        const int selected = GetSysIconIndex(desktop.Get(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON);
-        const Node root = AddNode(nullptr, {name, 0, image, selected, true}, std::move(desktop));
+        const Node root = AddNode(nullptr, {name, 0, kImagesOnDemand, kImagesOnDemand, true}, std::move(desktop));
         Select(root);
         FillChildren(root);
         Expand(Selected());
@@ -170,14 +195,25 @@ std::wstring TFolderView::NodeText(Node node) {
     return DisplayName(ShownParentFolder(node).Get(), NodeID(node), SHGDN_INFOLDER);
 }
 
-void TFolderView::NodeImages(Node node, int& image, int& selectedImage) {
+bool TFolderView::NodeImages(Node node, int& image, int& selectedImage) {
+    if (const auto late = lookedUpImages_.find(node); late != lookedUpImages_.end()) {
+        std::tie(image, selectedImage) = late->second;
+        lookedUpImages_.erase(late);
+        return true;
+    }
     // Every plain folder shows the standard folder's icons: asked once.
     WIN32_FIND_DATAW found{};
     const bool plainFolder = PlainFolderData(node, found);
     if (plainFolder && folderImagesKnown_) {
         image = folderImage_;
         selectedImage = folderSelectedImage_;
-        return;
+        return true;
+    }
+    if (imagesWhenIdle_ && !plainFolder) {
+        if (std::find(lateImages_.begin(), lateImages_.end(), node) == lateImages_.end()) lateImages_.push_back(node);
+        image = folderImagesKnown_ ? folderImage_ : PlainFolderImage(false);
+        selectedImage = folderImagesKnown_ ? folderSelectedImage_ : PlainFolderImage(true);
+        return false;
     }
     const IDList absolute = GetNodeIDList(node);
     image = GetSysIconIndex(absolute.Get(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
@@ -187,6 +223,7 @@ void TFolderView::NodeImages(Node node, int& image, int& selectedImage) {
         folderSelectedImage_ = selectedImage;
         folderImagesKnown_ = true;
     }
+    return true;
 }
 
 bool TFolderView::FillChildren(Node node) {

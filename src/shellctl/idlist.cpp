@@ -159,6 +159,12 @@ HIMAGELIST SystemImageList(bool smallIcons) {
     return reinterpret_cast<HIMAGELIST>(SHGetFileInfoW(L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info, flags));
 }
 
+int PlainFolderImage(bool open) {
+    SHFILEINFOW info{};
+    const UINT flags = SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES | SHGFI_SMALLICON | (open ? SHGFI_OPENICON : 0);
+    return SHGetFileInfoW(L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info, flags) ? info.iIcon : 0;
+}
+
 IMalloc* ShellMalloc() { return sharedMalloc; }
 
 IShellFolder* DesktopFolder() { return sharedDesktop; }

@@ -35,6 +35,8 @@ bool GetDisplayName(IShellFolder* folder, LPCITEMIDLIST list, DWORD flags, std::
 int GetSysIconIndex(LPCITEMIDLIST absoluteList, UINT flags);
 // The shared system image list, large or small icons; never destroyed by its users.
 HIMAGELIST SystemImageList(bool smallIcons);
+// The small icon of a plain folder, closed or open, from the system image list (no folder asked).
+int PlainFolderImage(bool open);
 
 // ---- The shared state ----
 IMalloc* ShellMalloc();

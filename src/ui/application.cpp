@@ -56,7 +56,35 @@ void Application::Run() {
     if (!mainForm_) return;
     mainForm_->Show();
     MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) ProcessMessage(message);
+    for (;;) {
+        // PeekMessage also answers messages sent from other threads and reports windows to paint.
+        if (!idleWork_.empty() && !PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE) && RunIdleWork()) continue;
+        if (GetMessageW(&message, nullptr, 0, 0) <= 0) break;
+        ProcessMessage(message);
+    }
+}
+
+void Application::WhenIdle(const void* owner, IdleWork work) {
+    if (work) idleWork_.emplace_back(owner, std::move(work));
+}
+
+void Application::ForgetIdleWork(const void* owner) {
+    std::erase_if(idleWork_, [owner](const auto& entry) { return entry.first == owner; });
+}
+
+bool Application::RunIdleWork() {
+    if (idleWork_.empty()) return false;
+    // Taken out while it runs: it may add work or forget its owner's.
+    auto [owner, work] = std::move(idleWork_.front());
+    idleWork_.pop_front();
+    bool again = false;
+    try {
+        again = work();
+    } catch (...) {
+        HandleException();
+    }
+    if (again) idleWork_.emplace_front(owner, std::move(work));
+    return true;
 }
 
 void Application::ProcessMessage(MSG& message) {

@@ -3,6 +3,7 @@
 // active state, hooks on the application's window and the one error box.
 #include <windows.h>
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -34,6 +35,14 @@ public:
     void Run();
     // Handles one message: a form's dialog keys first, then the usual translate and dispatch.
     void ProcessMessage(MSG& message);
+    // Work for the moments the message loop of Run has nothing to do (no input, nothing to paint):
+    // called once per such moment, in the order given, until it answers that nothing is left.
+    // Each call should be short: input waits for it. Work of an owner that goes is forgotten.
+    using IdleWork = std::function<bool()>;  // true: call again
+    void WhenIdle(const void* owner, IdleWork work);
+    void ForgetIdleWork(const void* owner);
+    // Runs the next piece of idle work; false when there is none.
+    bool RunIdleWork();
     // Destroys every form, the last created first, none of them closed: the end of the program.
     void DestroyForms();
 
@@ -66,6 +75,7 @@ private:
     // Before the forms: controls that hooked the window unhook as the forms go at the end.
     std::vector<std::pair<int, WindowHook>> hooks_;
     int nextHookId_ = 1;
+    std::deque<std::pair<const void*, IdleWork>> idleWork_;
     Form* mainForm_ = nullptr;
     std::vector<std::unique_ptr<Form>> forms_;
 };

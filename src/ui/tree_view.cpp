@@ -199,10 +199,14 @@ bool TreeView::Notify(const NMHDR& header, LRESULT& result) {
         }
         if (info.item.mask & (TVIF_IMAGE | TVIF_SELECTEDIMAGE)) {
             int image = 0, selectedImage = 0;
-            NodeImages(info.item.hItem, image, selectedImage);
+            // Stand-ins are asked for again at the next drawing, the text with them.
+            const bool keep = NodeImages(info.item.hItem, image, selectedImage);
             info.item.iImage = image;
             info.item.iSelectedImage = selectedImage;
-            info.item.mask |= TVIF_DI_SETITEM;
+            if (keep)
+                info.item.mask |= TVIF_DI_SETITEM;
+            else
+                info.item.mask &= ~TVIF_DI_SETITEM;
         }
         return true;
     }

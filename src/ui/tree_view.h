@@ -77,8 +77,9 @@ protected:
     virtual bool Edited(Node, const std::wstring&) { return true; }
     // A right-click reported by the control, at the pointer's place in client coordinates.
     virtual void RightClick(POINT) {}
-    // The images of a node added with kImagesOnDemand, asked for once, when it is first drawn.
-    virtual void NodeImages(Node, int& /*image*/, int& /*selectedImage*/) {}
+    // The images of a node added with kImagesOnDemand, asked for when it is first drawn: kept
+    // when this returns true, else asked for again the next time it is drawn (stand-ins).
+    virtual bool NodeImages(Node, int& /*image*/, int& /*selectedImage*/) { return true; }
     // The text of a node added with TextOnDemand, asked for once; the tree keeps it.
     virtual std::wstring NodeText(Node) { return {}; }
 

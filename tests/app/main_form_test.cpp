@@ -514,9 +514,9 @@ TEST_F(MainWindow, TheFolderMenuMarkIsReadAtStartAndTheHelpMenuOpensHelpAndTheAb
     EXPECT_TRUE(help && IsWindowVisible(help));
     CloseHelpWindows();
 
-    // ﾊﾞｰｼﾞｮﾝ情報(&A) shows the about box modally.
+    // ﾊﾞｰｼﾞｮﾝ情報(&A) shows the about box modally, made first when the start has not made it yet.
     TAboutBox about([](const std::wstring&) {});
-    form->SetDialogs(nullptr, &about, nullptr);
+    form->OnDialogsNeeded = [&] { form->SetDialogs(nullptr, &about, nullptr); };
     bool aboutShown = false;
     ModalScript script;
     script.Then([&] {
@@ -526,6 +526,7 @@ TEST_F(MainWindow, TheFolderMenuMarkIsReadAtStartAndTheHelpMenuOpensHelpAndTheAb
     form->About1.Click();
     EXPECT_TRUE(aboutShown);
     EXPECT_FALSE(IsWindowVisible(about.Handle()));
+    form->OnDialogsNeeded = nullptr;
     form->SetDialogs(nullptr, nullptr, nullptr);
 }
 

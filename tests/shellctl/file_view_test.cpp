@@ -13,6 +13,7 @@
 #include "shellctl/file_texts.h"
 #include "shellctl/file_types.h"
 #include "shellctl/folder_order.h"
+#include "shellctl/folder_read_ahead.h"
 #include "shellctl/shell_context_menu.h"
 #include "shellctl/shell_test_support.h"
 #include "ui/gdi.h"
@@ -134,6 +135,23 @@ TEST_F(FileViewTest, ListsEveryItemWithItsTexts) {
     EXPECT_GT(SendMessageW(list_.Handle(), LVM_GETCOLUMNWIDTH, 0, 0), extent.cx + GetSystemMetrics(SM_CXSMICON));
     list_.SetViewStyle(ViewStyle::Report);
     EXPECT_EQ(SendMessageW(list_.Handle(), LVM_GETCOLUMNWIDTH, 0, 0), 120);
+
+    // The first folder shown takes its items from a reading ahead of that folder (made while the
+    // program starts); any later listing reads the folder again, and a reading of another folder
+    // is left unused.
+    TempFolder ahead(L"_先読み");
+    ahead.AddFile(L"early.txt");
+    std::unique_ptr<FolderReadAhead> reading = TFileView::ReadAhead(ahead.Path());
+    reading->Wait();
+    ahead.AddFile(L"late.txt");
+    list_.UseReadAhead(std::move(reading));
+    Show(ahead.Path());
+    EXPECT_EQ(Captions(list_), std::vector<std::wstring>{L"early.txt"});
+    list_.FillList();
+    EXPECT_EQ(Captions(list_), (std::vector<std::wstring>{L"early.txt", L"late.txt"}));
+    list_.UseReadAhead(TFileView::ReadAhead(wide.Path()));
+    Show(ahead.Path());
+    EXPECT_EQ(Captions(list_), (std::vector<std::wstring>{L"early.txt", L"late.txt"}));
 }
 
 TEST(FileTexts, SizesAndDatesOfAnyRange) {

@@ -6,6 +6,7 @@
 #include "shellctl/demo_form.h"
 #include "shellctl/namespace_folder.h"
 #include "shellctl/shell_test_support.h"
+#include "ui/application.h"
 
 namespace morvane {
 namespace {
@@ -125,28 +126,48 @@ TEST_F(FolderViewTest, NodesWearTheShellsIconsForTheirFolders) {
     tree_.SetFolderPath(folder.PathOf(L"子"));
     form_.Show();
     UpdateWindow(tree_.Handle());
-    const auto images = [&](TreeView::Node node) {
+    const auto images = [](const TFolderView& tree, TreeView::Node node) {
         TVITEMW item{};
         item.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
         item.hItem = node;
-        SendMessageW(tree_.Handle(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        SendMessageW(tree.Handle(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
         return std::pair<int, int>(item.iImage, item.iSelectedImage);
     };
-    const auto shellImages = [&](TreeView::Node node) {
-        const IDList list = tree_.GetNodeIDList(node);
+    const auto shellImages = [](const TFolderView& tree, TreeView::Node node) {
+        const IDList list = tree.GetNodeIDList(node);
         return std::pair<int, int>(GetSysIconIndex(list.Get(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON),
                                    GetSysIconIndex(list.Get(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON));
     };
-    std::vector<TreeView::Node> nodes{tree_.Selected(), tree_.ParentOf(tree_.Selected())};
-    for (TreeView::Node child = tree_.FirstChild(tree_.Root()); child; child = tree_.NextSibling(child))
-        nodes.push_back(child);  // the desktop's own entries: My Computer, the documents, the trash
+    const auto shownNodes = [](const TFolderView& tree) {
+        std::vector<TreeView::Node> nodes{tree.Root(), tree.Selected(), tree.ParentOf(tree.Selected())};
+        for (TreeView::Node child = tree.FirstChild(tree.Root()); child; child = tree.NextSibling(child))
+            nodes.push_back(child);  // the desktop's own entries: My Computer, the documents, the trash
+        return nodes;
+    };
     std::set<int> distinct;
-    for (TreeView::Node node : nodes) {
+    for (TreeView::Node node : shownNodes(tree_)) {
         ASSERT_NE(node, nullptr);
-        EXPECT_EQ(images(node), shellImages(node)) << tree_.Level(node);
-        distinct.insert(images(node).first);
+        EXPECT_EQ(images(tree_, node), shellImages(tree_, node)) << tree_.Level(node);
+        distinct.insert(images(tree_, node).first);
     }
     EXPECT_GT(distinct.size(), 2u);  // special folders look different from plain ones
+
+    // A tree that looks icons up when the program is idle draws the special folders with the
+    // plain folder's at first, and with their own once the idle moments have passed.
+    TShellDemoForm starting;
+    TFolderView& late = starting.FolderView1;
+    late.LookUpImagesWhenIdle();
+    late.SetFolderPath(folder.PathOf(L"子"));
+    starting.Show();
+    UpdateWindow(late.Handle());
+    const TreeView::Node computer = ChildNamed(late, late.Root(), L"マイ コンピューター");
+    ASSERT_NE(computer, nullptr);
+    EXPECT_EQ(images(late, computer), images(late, late.Selected()));
+    EXPECT_NE(images(late, computer), shellImages(late, computer));
+    while (App().RunIdleWork()) {
+    }
+    UpdateWindow(late.Handle());
+    for (TreeView::Node node : shownNodes(late)) EXPECT_EQ(images(late, node), shellImages(late, node)) << late.Level(node);
 }
 
 TEST_F(FolderViewTest, DoubleClickInTheListOpensTheSubfolderInTheTree) {

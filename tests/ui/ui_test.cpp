@@ -659,15 +659,34 @@ TEST_F(Framework, MessageLoopEndsWhenTheMainFormCloses) {
     main.OnClose = [&] { closed.push_back(L"main"); };
     second.OnClose = [&] { closed.push_back(L"second"); };
 
+    // Work for idle moments runs after the input waiting, piece by piece in the order given;
+    // that of an owner that went is forgotten.
+    std::vector<std::wstring> steps;
+    app.WhenIdle(&main, [&, pieces = 0]() mutable {
+        steps.push_back(L"idle " + std::to_wstring(++pieces));
+        return pieces < 2;
+    });
+    app.WhenIdle(&second, [&] {
+        steps.push_back(L"forgotten");
+        return false;
+    });
+    app.ForgetIdleWork(&second);
+    app.WhenIdle(&main, [&] {
+        steps.push_back(L"last idle");
+        PostMessageW(second.Handle(), WM_CLOSE, 0, 0);  // another form's close does not end the loop
+        PostMessageW(main.Handle(), WM_CLOSE, 0, 0);
+        return false;
+    });
     ModalScript script;
     script.Then([&] {
         EXPECT_TRUE(IsWindowVisible(main.Handle()));
-        PostMessageW(second.Handle(), WM_CLOSE, 0, 0);  // another form's close does not end the loop
-        PostMessageW(main.Handle(), WM_CLOSE, 0, 0);
+        steps.push_back(L"input");
     });
     app.Run();
+    EXPECT_EQ(steps, (std::vector<std::wstring>{L"input", L"idle 1", L"idle 2", L"last idle"}));
     EXPECT_EQ(closed, (std::vector<std::wstring>{L"second", L"main"}));
     EXPECT_FALSE(IsWindowVisible(main.Handle()));
+    EXPECT_FALSE(app.RunIdleWork());
 }
 
 }  // namespace

@@ -191,14 +191,18 @@ void TForm1::Show() {
     }
     Form::Show();
     if (first) {
-        // Drawn before the list reads its folder: the user sees the program at once, and a large
-        // folder fill in.
-        RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
         // A file that a crash left under the temporary name of a change of case gets its name back
         // before any folder is listed.
         Reported([&] { RecoverTemporaryNames(journalPath_); });
-        if (const TreeView::Node folder = FolderView1.Selected())
-            FileView1.SetFolderIDList(FolderView1.GetNodeIDList(folder).Get());
+        const TreeView::Node node = FolderView1.Selected();
+        const IDList folder = node ? FolderView1.GetNodeIDList(node) : IDList();
+        // A folder read while the windows were built is listed before the first drawing, which
+        // then draws the list once. Otherwise the window is drawn before the list reads its
+        // folder: the user sees the program at once, and a large folder fill in.
+        const bool listedFirst = folder && FileView1.HoldsReadAhead(folder.Get());
+        if (listedFirst) FileView1.SetFolderIDList(folder.Get());
+        RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        if (folder && !listedFirst) FileView1.SetFolderIDList(folder.Get());
     }
 }
 

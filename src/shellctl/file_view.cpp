@@ -113,6 +113,8 @@ std::unique_ptr<FolderReadAhead> TFileView::ReadAhead(const std::wstring& path) 
 
 void TFileView::UseReadAhead(std::unique_ptr<FolderReadAhead> readAhead) { readAhead_ = std::move(readAhead); }
 
+bool TFileView::HoldsReadAhead(LPCITEMIDLIST list) const { return readAhead_ && readAhead_->Holds(list, kListedItems); }
+
 void TFileView::SetContextMenu(TShellContextMenu* menu) { contextMenu_.Set(menu); }
 
 void TFileView::SetFolderView(TFolderView* tree) { folderView_.Set(tree); }

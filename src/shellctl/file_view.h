@@ -36,6 +36,9 @@ public:
     static std::unique_ptr<FolderReadAhead> ReadAhead(const std::wstring& path);
     // The first folder the list shows takes its items from the reading when it is that folder.
     void UseReadAhead(std::unique_ptr<FolderReadAhead> readAhead);
+    // Whether the list holds a reading that has ended with the items of the folder of the
+    // absolute list: listing that folder then takes no time to read it.
+    bool HoldsReadAhead(LPCITEMIDLIST list) const;
     // Shows the folder of the absolute list; the list stays the caller's.
     void SetFolderIDList(LPCITEMIDLIST list);
     // Reads the folder shown again.

@@ -44,6 +44,16 @@ void FolderReadAhead::Wait() {
     thread_ = nullptr;
 }
 
+bool FolderReadAhead::Holds(LPCITEMIDLIST folder, SHCONTF flags) const {
+    return (!thread_ || WaitForSingleObject(thread_, 0) == WAIT_OBJECT_0) && IsOf(folder, flags);
+}
+
+bool FolderReadAhead::IsOf(LPCITEMIDLIST folder, SHCONTF flags) const {
+    // Read only once the thread has ended.
+    return reading_ && reading_->Readable && folder && flags == reading_->Flags && DesktopFolder() &&
+           CompareIDLists(DesktopFolder(), folder, reading_->Folder.Get()) == 0;
+}
+
 DWORD WINAPI FolderReadAhead::Read(void* toRead) {
     Reading& reading = *static_cast<Reading*>(toRead);
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) return 0;
@@ -67,10 +77,9 @@ DWORD WINAPI FolderReadAhead::Read(void* toRead) {
 
 std::optional<std::vector<IDList>> FolderReadAhead::Take(LPCITEMIDLIST folder, SHCONTF flags) {
     Wait();
+    const bool usable = IsOf(folder, flags);
     const std::unique_ptr<Reading> reading = std::move(reading_);
-    if (!reading || !reading->Readable || !folder || flags != reading->Flags || !DesktopFolder() ||
-        CompareIDLists(DesktopFolder(), folder, reading->Folder.Get()) != 0)
-        return std::nullopt;
+    if (!usable) return std::nullopt;
     return std::move(reading->Items);
 }
 

@@ -30,8 +30,13 @@ public:
     std::optional<std::vector<IDList>> Take(LPCITEMIDLIST folder, SHCONTF flags);
     // Until the reading has ended.
     void Wait();
+    // Whether the reading has ended with the items of `folder` read with these flags: Take then
+    // gives them at once. Does not wait.
+    bool Holds(LPCITEMIDLIST folder, SHCONTF flags) const;
 
 private:
+    bool IsOf(LPCITEMIDLIST folder, SHCONTF flags) const;
+
     struct Reading;
     static DWORD WINAPI Read(void* reading);
 

@@ -209,10 +209,10 @@ bool TFolderView::NodeImages(Node node, int& image, int& selectedImage) {
         selectedImage = folderSelectedImage_;
         return true;
     }
-    if (imagesWhenIdle_ && !plainFolder) {
+    if (imagesWhenIdle_) {
         if (std::find(lateImages_.begin(), lateImages_.end(), node) == lateImages_.end()) lateImages_.push_back(node);
-        image = folderImagesKnown_ ? folderImage_ : PlainFolderImage(false);
-        selectedImage = folderImagesKnown_ ? folderSelectedImage_ : PlainFolderImage(true);
+        image = PlainFolderImage(false);
+        selectedImage = PlainFolderImage(true);
         return false;
     }
     const IDList absolute = GetNodeIDList(node);

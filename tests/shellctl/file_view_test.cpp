@@ -145,11 +145,14 @@ TEST_F(FileViewTest, ListsEveryItemWithItsTexts) {
     reading->Wait();
     ahead.AddFile(L"late.txt");
     list_.UseReadAhead(std::move(reading));
+    const IDList aheadList = test::ParsePath(ahead.Path());
+    EXPECT_TRUE(list_.HoldsReadAhead(aheadList.Get()));
     Show(ahead.Path());
     EXPECT_EQ(Captions(list_), std::vector<std::wstring>{L"early.txt"});
     list_.FillList();
     EXPECT_EQ(Captions(list_), (std::vector<std::wstring>{L"early.txt", L"late.txt"}));
     list_.UseReadAhead(TFileView::ReadAhead(wide.Path()));
+    EXPECT_FALSE(list_.HoldsReadAhead(aheadList.Get()));
     Show(ahead.Path());
     EXPECT_EQ(Captions(list_), (std::vector<std::wstring>{L"early.txt", L"late.txt"}));
 }

@@ -28,7 +28,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     TForm2* batchDialog = nullptr;
     TAboutBox* aboutBox = nullptr;
     TForm3* extensionList = nullptr;
+    bool making = false;  // an error box of a creation handler lets commands run meanwhile
     const auto makeNextDialog = [&] {
+        if (making) return false;
+        making = true;
+        const struct Made {
+            bool& Making;
+            ~Made() { Making = false; }
+        } made{making};
         if (!batchDialog)
             batchDialog = &app.CreateForm<TForm2>(main);
         else if (!aboutBox)

@@ -192,8 +192,10 @@ void TForm1::Show() {
     Form::Show();
     if (first) {
         // A file that a crash left under the temporary name of a change of case gets its name back
-        // before any folder is listed.
-        Reported([&] { RecoverTemporaryNames(journalPath_); });
+        // before any folder is listed; a reading made before that may hold the temporary name.
+        Reported([&] {
+            if (RecoverTemporaryNames(journalPath_) > 0) FileView1.UseReadAhead(nullptr);
+        });
         const TreeView::Node node = FolderView1.Selected();
         const IDList folder = node ? FolderView1.GetNodeIDList(node) : IDList();
         // A folder read while the windows were built is listed before the first drawing, which
@@ -203,6 +205,8 @@ void TForm1::Show() {
         if (listedFirst) FileView1.SetFolderIDList(folder.Get());
         RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
         if (folder && !listedFirst) FileView1.SetFolderIDList(folder.Get());
+        // Whatever was not taken would be old by the next listing.
+        FileView1.UseReadAhead(nullptr);
     }
 }
 

@@ -16,17 +16,18 @@ namespace morvane {
 class FolderReadAhead {
 public:
     // Starts reading the folder at the full path, with the enumeration's flags. Only a folder on
-    // a fixed local drive is read ahead: another may need a window to ask the user through (a
-    // medium, a password) or wait on the network, which the list's own reading handles.
+    // a fixed local drive reached through no link is read ahead: another may need a window to ask
+    // the user through (a medium, a password) or wait on the network, which the list's own reading
+    // handles.
     FolderReadAhead(const std::wstring& path, SHCONTF flags);
-    // Waits for the thread: it never outlives the process's shell.
+    // Stops the reading and waits for the thread: it never outlives the process's shell.
     ~FolderReadAhead();
     FolderReadAhead(const FolderReadAhead&) = delete;
     FolderReadAhead& operator=(const FolderReadAhead&) = delete;
 
     // The items read, relative to the folder, when `folder` (absolute) is the folder read with
-    // these flags and it could be read; waits for the reading to end. Empty otherwise: the caller
-    // reads the folder itself.
+    // these flags and it could be read: the reading is waited for. Empty otherwise: the reading
+    // stops at its next item, and the caller reads the folder itself. Once only.
     std::optional<std::vector<IDList>> Take(LPCITEMIDLIST folder, SHCONTF flags);
     // Until the reading has ended.
     void Wait();
@@ -35,7 +36,7 @@ public:
     bool Holds(LPCITEMIDLIST folder, SHCONTF flags) const;
 
 private:
-    bool IsOf(LPCITEMIDLIST folder, SHCONTF flags) const;
+    void Drop();
 
     struct Reading;
     static DWORD WINAPI Read(void* reading);

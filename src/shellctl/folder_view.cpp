@@ -77,13 +77,15 @@ bool TFolderView::LookUpLateImages() {
     // each time; the tree is drawn again once all are known, and takes them as it draws. (Setting
     // each item's images costs Wine's tree 20 ms each.)
     imagesWhenIdle_ = false;
-    if (lateImages_.empty()) return false;
-    const Node node = lateImages_.back();
-    lateImages_.pop_back();
-    int image = 0, selectedImage = 0;
-    NodeImages(node, image, selectedImage);
-    lookedUpImages_[node] = {image, selectedImage};
-    if (lateImages_.empty()) Invalidate();
+    if (!lateImages_.empty()) {
+        const Node node = lateImages_.back();
+        lateImages_.pop_back();
+        int image = 0, selectedImage = 0;
+        NodeImages(node, image, selectedImage);
+        lookedUpImages_[node] = {image, selectedImage};
+    }
+    // Also when the last nodes waiting went with their parent.
+    if (lateImages_.empty() && !lookedUpImages_.empty()) Invalidate();
     return !lateImages_.empty();
 }
 
@@ -218,6 +220,7 @@ bool TFolderView::NodeImages(Node node, int& image, int& selectedImage) {
     const IDList absolute = GetNodeIDList(node);
     image = GetSysIconIndex(absolute.Get(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
     selectedImage = GetSysIconIndex(absolute.Get(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON);
+    if (!lateImages_.empty()) std::erase(lateImages_, node);  // drawn again before its turn came
     if (plainFolder) {
         folderImage_ = image;
         folderSelectedImage_ = selectedImage;

@@ -70,6 +70,7 @@ void Application::WhenIdle(const void* owner, IdleWork work) {
 
 void Application::ForgetIdleWork(const void* owner) {
     std::erase_if(idleWork_, [owner](const auto& entry) { return entry.first == owner; });
+    if (owner && owner == runningIdleOwner_) runningIdleOwner_ = nullptr;
 }
 
 bool Application::RunIdleWork() {
@@ -77,13 +78,16 @@ bool Application::RunIdleWork() {
     // Taken out while it runs: it may add work or forget its owner's.
     auto [owner, work] = std::move(idleWork_.front());
     idleWork_.pop_front();
+    runningIdleOwner_ = owner;
     bool again = false;
     try {
         again = work();
     } catch (...) {
         HandleException();
     }
-    if (again) idleWork_.emplace_front(owner, std::move(work));
+    // Not again when its owner has forgotten it meanwhile (and may be gone).
+    if (again && runningIdleOwner_ == owner) idleWork_.emplace_front(owner, std::move(work));
+    runningIdleOwner_ = nullptr;
     return true;
 }
 

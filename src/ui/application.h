@@ -76,6 +76,7 @@ private:
     std::vector<std::pair<int, WindowHook>> hooks_;
     int nextHookId_ = 1;
     std::deque<std::pair<const void*, IdleWork>> idleWork_;
+    const void* runningIdleOwner_ = nullptr;
     Form* mainForm_ = nullptr;
     std::vector<std::unique_ptr<Form>> forms_;
 };

@@ -166,6 +166,8 @@ TEST_F(FolderViewTest, NodesWearTheShellsIconsForTheirFolders) {
     EXPECT_NE(images(late, computer), shellImages(late, computer));
     while (App().RunIdleWork()) {
     }
+    RECT update{};
+    EXPECT_TRUE(GetUpdateRect(late.Handle(), &update, FALSE));  // drawn again, taking them as it draws
     UpdateWindow(late.Handle());
     for (TreeView::Node node : shownNodes(late)) EXPECT_EQ(images(late, node), shellImages(late, node)) << late.Level(node);
 }

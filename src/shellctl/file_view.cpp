@@ -330,6 +330,16 @@ const TypeLooks::Look& TFileView::LookOf(Item& item) {
     if (plainFile) item.Look = looks_.Find(found.cFileName);
     if (plainFolder) item.Look = looks_.FindFolder();
     if (item.Look) return *item.Look;
+    if (plainFolder) {
+        // The standard folder's look, asked by the attributes alone: nothing is bound or opened.
+        SHFILEINFOW info{};
+        if (SHGetFileInfoW(L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info,
+                           SHGFI_TYPENAME | SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES)) {
+            looks_.RememberFolder({info.iIcon, info.szTypeName});
+            item.Look = looks_.FindFolder();
+            return *item.Look;
+        }
+    }
 
     // The type name and the icon in one call: it is the costly one.
     TypeLooks::Look look;

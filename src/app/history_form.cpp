@@ -1,4 +1,5 @@
 #include "app/history_form.h"
+#include "ui/on_demand.h"
 
 #include <commdlg.h>
 
@@ -135,7 +136,7 @@ std::wstring THistoryForm::AskWhereToSave(HWND owner, const std::wstring& sugges
     dialog.nMaxFile = static_cast<DWORD>(path.size());
     dialog.lpstrDefExt = L"csv";
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_EXPLORER;
-    if (!GetSaveFileNameW(&dialog)) return {};
+    if (!ondemand::GetSaveFileNameW(&dialog)) return {};
     path.resize(wcslen(path.c_str()));
     return path;
 }

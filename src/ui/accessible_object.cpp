@@ -1,4 +1,5 @@
 #include "ui/accessible_object.h"
+#include "ui/on_demand.h"
 
 namespace morvane {
 
@@ -39,7 +40,7 @@ HRESULT AccessibleObject::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIAN
 }
 
 HRESULT AccessibleObject::Text(std::wstring_view text, BSTR* out) {
-    *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    *out = ondemand::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
     return *out ? S_OK : E_OUTOFMEMORY;
 }
 

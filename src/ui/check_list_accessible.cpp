@@ -1,4 +1,5 @@
 #include "ui/check_list_accessible.h"
+#include "ui/on_demand.h"
 
 #include "ui/check_list_box.h"
 
@@ -22,7 +23,7 @@ void ChildVariant(VARIANT* out, int entry) {
 
 CheckListAccessible* CheckListAccessible::Create(CheckListBox& list) {
     IAccessible* standard = nullptr;
-    if (FAILED(CreateStdAccessibleObject(list.Handle(), OBJID_CLIENT, __uuidof(IAccessible),
+    if (FAILED(ondemand::CreateStdAccessibleObject(list.Handle(), OBJID_CLIENT, __uuidof(IAccessible),
                                          reinterpret_cast<void**>(&standard))))
         standard = nullptr;
     return new CheckListAccessible(list, standard);
@@ -102,7 +103,7 @@ HRESULT CheckListAccessible::get_accDescription(VARIANT child, BSTR* description
 
 HRESULT CheckListAccessible::get_accRole(VARIANT child, VARIANT* role) {
     if (!role) return E_POINTER;
-    VariantInit(role);
+    ondemand::VariantInit(role);
     if (!list_) return RPC_E_DISCONNECTED;
     const int entry = EntryOf(child);
     if (entry == kNoEntry) return E_INVALIDARG;
@@ -113,7 +114,7 @@ HRESULT CheckListAccessible::get_accRole(VARIANT child, VARIANT* role) {
 
 HRESULT CheckListAccessible::get_accState(VARIANT child, VARIANT* state) {
     if (!state) return E_POINTER;
-    VariantInit(state);
+    ondemand::VariantInit(state);
     if (!list_) return RPC_E_DISCONNECTED;
     const int entry = EntryOf(child);
     if (entry == kSelf) return standard_ ? standard_->get_accState(child, state) : E_FAIL;
@@ -153,7 +154,7 @@ HRESULT CheckListAccessible::get_accKeyboardShortcut(VARIANT child, BSTR* shortc
 
 HRESULT CheckListAccessible::get_accFocus(VARIANT* child) {
     if (!child) return E_POINTER;
-    VariantInit(child);
+    ondemand::VariantInit(child);
     if (!list_) return RPC_E_DISCONNECTED;
     if (GetFocus() != list_->Handle()) return S_FALSE;
     const int focused = list_->FocusedIndex();
@@ -168,7 +169,7 @@ HRESULT CheckListAccessible::get_accFocus(VARIANT* child) {
 
 HRESULT CheckListAccessible::get_accSelection(VARIANT* children) {
     if (!children) return E_POINTER;
-    VariantInit(children);
+    ondemand::VariantInit(children);
     if (!list_) return RPC_E_DISCONNECTED;
     const int selected = list_->SelectedIndex();
     if (selected < 0) return S_FALSE;
@@ -217,7 +218,7 @@ HRESULT CheckListAccessible::accLocation(long* left, long* top, long* width, lon
 
 HRESULT CheckListAccessible::accNavigate(long direction, VARIANT start, VARIANT* end) {
     if (!end) return E_POINTER;
-    VariantInit(end);
+    ondemand::VariantInit(end);
     if (!list_) return RPC_E_DISCONNECTED;
     const int entry = EntryOf(start);
     if (entry == kNoEntry) return E_INVALIDARG;
@@ -240,7 +241,7 @@ HRESULT CheckListAccessible::accNavigate(long direction, VARIANT start, VARIANT*
 
 HRESULT CheckListAccessible::accHitTest(long left, long top, VARIANT* child) {
     if (!child) return E_POINTER;
-    VariantInit(child);
+    ondemand::VariantInit(child);
     if (!list_) return RPC_E_DISCONNECTED;
     POINT point{left, top};
     ScreenToClient(list_->Handle(), &point);

@@ -1,4 +1,5 @@
 #include "ui/check_list_box.h"
+#include "ui/on_demand.h"
 
 #include <windowsx.h>
 
@@ -226,7 +227,7 @@ LRESULT CheckListBox::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         // The list's client object, with its entries as children; anything else is the system's.
         if (static_cast<LONG>(lParam) == OBJID_CLIENT) {
             if (!accessible_) accessible_ = CheckListAccessible::Create(*this);
-            return LresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(accessible_));
+            return ondemand::LresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(accessible_));
         }
         break;
     }

@@ -1,4 +1,5 @@
 #include "ui/host_accessible.h"
+#include "ui/on_demand.h"
 
 #include "ui/control.h"
 
@@ -32,7 +33,7 @@ bool HostAccessible::Wanted(const WinControl& host) {
 
 HostAccessible* HostAccessible::Create(WinControl& host) {
     IAccessible* standard = nullptr;
-    if (FAILED(CreateStdAccessibleObject(host.Handle(), OBJID_CLIENT, __uuidof(IAccessible),
+    if (FAILED(ondemand::CreateStdAccessibleObject(host.Handle(), OBJID_CLIENT, __uuidof(IAccessible),
                                          reinterpret_cast<void**>(&standard))))
         standard = nullptr;
     return new HostAccessible(host, standard);
@@ -90,7 +91,7 @@ IDispatch* HostAccessible::WindowObject(const Control& element) {
     const auto* windowed = dynamic_cast<const WinControl*>(&element);
     if (!windowed || !windowed->Handle()) return nullptr;
     IDispatch* object = nullptr;
-    if (FAILED(AccessibleObjectFromWindow(windowed->Handle(), static_cast<DWORD>(OBJID_WINDOW), __uuidof(IDispatch),
+    if (FAILED(ondemand::AccessibleObjectFromWindow(windowed->Handle(), static_cast<DWORD>(OBJID_WINDOW), __uuidof(IDispatch),
                                           reinterpret_cast<void**>(&object))))
         return nullptr;
     return object;
@@ -181,7 +182,7 @@ HRESULT HostAccessible::get_accDescription(VARIANT child, BSTR* description) {
 
 HRESULT HostAccessible::get_accRole(VARIANT child, VARIANT* role) {
     if (!role) return E_POINTER;
-    VariantInit(role);
+    ondemand::VariantInit(role);
     if (!host_) return RPC_E_DISCONNECTED;
     bool valid = false;
     const Control* element = ElementOf(child, &valid);
@@ -194,7 +195,7 @@ HRESULT HostAccessible::get_accRole(VARIANT child, VARIANT* role) {
 
 HRESULT HostAccessible::get_accState(VARIANT child, VARIANT* state) {
     if (!state) return E_POINTER;
-    VariantInit(state);
+    ondemand::VariantInit(state);
     if (!host_) return RPC_E_DISCONNECTED;
     bool valid = false;
     const Control* element = ElementOf(child, &valid);
@@ -233,7 +234,7 @@ HRESULT HostAccessible::get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) {
 
 HRESULT HostAccessible::get_accFocus(VARIANT* child) {
     if (!child) return E_POINTER;
-    VariantInit(child);
+    ondemand::VariantInit(child);
     if (!host_) return RPC_E_DISCONNECTED;
     const HWND focus = GetFocus();
     if (focus == host_->Handle()) {
@@ -248,7 +249,7 @@ HRESULT HostAccessible::get_accFocus(VARIANT* child) {
 
 HRESULT HostAccessible::get_accSelection(VARIANT* children) {
     if (!children) return E_POINTER;
-    VariantInit(children);
+    ondemand::VariantInit(children);
     return host_ ? S_FALSE : RPC_E_DISCONNECTED;
 }
 
@@ -292,7 +293,7 @@ HRESULT HostAccessible::accLocation(long* left, long* top, long* width, long* he
 
 HRESULT HostAccessible::accNavigate(long direction, VARIANT start, VARIANT* end) {
     if (!end) return E_POINTER;
-    VariantInit(end);
+    ondemand::VariantInit(end);
     if (!host_) return RPC_E_DISCONNECTED;
     bool valid = false;
     Control* element = ElementOf(start, &valid);
@@ -315,7 +316,7 @@ HRESULT HostAccessible::accNavigate(long direction, VARIANT start, VARIANT* end)
 
 HRESULT HostAccessible::accHitTest(long left, long top, VARIANT* child) {
     if (!child) return E_POINTER;
-    VariantInit(child);
+    ondemand::VariantInit(child);
     if (!host_) return RPC_E_DISCONNECTED;
     POINT point{left, top};
     ScreenToClient(host_->Handle(), &point);

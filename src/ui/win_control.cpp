@@ -1,4 +1,5 @@
 #include "ui/control.h"
+#include "ui/on_demand.h"
 
 #include <windowsx.h>
 
@@ -249,7 +250,7 @@ LRESULT WinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_GETOBJECT:
         if (static_cast<LONG>(lParam) == OBJID_CLIENT && HostAccessible::Wanted(*this)) {
             if (!accessible_) accessible_ = HostAccessible::Create(*this);
-            return LresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(accessible_));
+            return ondemand::LresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(accessible_));
         }
         break;
     case WM_CONTEXTMENU:

@@ -13,6 +13,7 @@
 #include "app/about_box.h"
 #include "app/folder_menu.h"
 #include "app/help.h"
+#include "app/history_form.h"
 #include "settings/settings.h"
 #include "batch/batch_journal.h"
 #include "batch/extension_list_dialog.h"
@@ -1046,6 +1047,25 @@ TEST_F(MainWindow, TheHistoryUndoesABatchAloneAndCtrlZTheNewestStillConverted) {
     EXPECT_EQ(boxes.Boxes().size(), 2u);
     ASSERT_GE(boxes.Boxes().size(), 1u);
     EXPECT_NE(boxes.Boxes()[0].Text.find(L"直前の一括変換を元に戻します。"), std::wstring::npos);
+}
+
+// The system's save dialog for a batch's renames, loaded when first asked for: it opens on the
+// suggested name and gives back the path the user accepts.
+TEST_F(MainWindow, TheSaveDialogOfTheHistoryGivesBackThePathAccepted) {
+    TempFolder store;
+    const std::wstring suggested = store.PathOf(L"Morvane 2026-12-09 14-03.csv");
+    ModalScript script;
+    std::function<void()> accept = [&] {
+        const HWND dialog = FindWindowW(L"#32770", nullptr);
+        if (!dialog || !IsWindowVisible(dialog)) {
+            Later([&] { script.Then(accept); });
+            return;
+        }
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    };
+    script.Then(accept);
+    EXPECT_EQ(THistoryForm::AskWhereToSave(nullptr, suggested), suggested);
+    EXPECT_TRUE(script.Done());
 }
 
 // A long undo keeps the window painting and shows in the status bar how far it is; no input reaches

@@ -1,11 +1,11 @@
 #include "app/history_form.h"
-#include "ui/on_demand.h"
 
 #include <commdlg.h>
 
 #include <algorithm>
 
 #include "ui/application.h"
+#include "ui/on_demand.h"
 
 namespace morvane {
 

@@ -1,4 +1,5 @@
 #include "ui/accessible_object.h"
+
 #include "ui/on_demand.h"
 
 namespace morvane {

@@ -1,7 +1,7 @@
 #include "ui/check_list_accessible.h"
-#include "ui/on_demand.h"
 
 #include "ui/check_list_box.h"
+#include "ui/on_demand.h"
 
 namespace morvane {
 
@@ -24,7 +24,7 @@ void ChildVariant(VARIANT* out, int entry) {
 CheckListAccessible* CheckListAccessible::Create(CheckListBox& list) {
     IAccessible* standard = nullptr;
     if (FAILED(ondemand::CreateStdAccessibleObject(list.Handle(), OBJID_CLIENT, __uuidof(IAccessible),
-                                         reinterpret_cast<void**>(&standard))))
+                                                   reinterpret_cast<void**>(&standard))))
         standard = nullptr;
     return new CheckListAccessible(list, standard);
 }

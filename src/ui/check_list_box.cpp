@@ -1,5 +1,4 @@
 #include "ui/check_list_box.h"
-#include "ui/on_demand.h"
 
 #include <windowsx.h>
 
@@ -8,6 +7,7 @@
 
 #include "ui/check_list_accessible.h"
 #include "ui/font.h"
+#include "ui/on_demand.h"
 
 namespace morvane {
 

@@ -1,7 +1,7 @@
 #include "ui/host_accessible.h"
-#include "ui/on_demand.h"
 
 #include "ui/control.h"
+#include "ui/on_demand.h"
 
 namespace morvane {
 
@@ -34,7 +34,7 @@ bool HostAccessible::Wanted(const WinControl& host) {
 HostAccessible* HostAccessible::Create(WinControl& host) {
     IAccessible* standard = nullptr;
     if (FAILED(ondemand::CreateStdAccessibleObject(host.Handle(), OBJID_CLIENT, __uuidof(IAccessible),
-                                         reinterpret_cast<void**>(&standard))))
+                                                   reinterpret_cast<void**>(&standard))))
         standard = nullptr;
     return new HostAccessible(host, standard);
 }
@@ -91,8 +91,8 @@ IDispatch* HostAccessible::WindowObject(const Control& element) {
     const auto* windowed = dynamic_cast<const WinControl*>(&element);
     if (!windowed || !windowed->Handle()) return nullptr;
     IDispatch* object = nullptr;
-    if (FAILED(ondemand::AccessibleObjectFromWindow(windowed->Handle(), static_cast<DWORD>(OBJID_WINDOW), __uuidof(IDispatch),
-                                          reinterpret_cast<void**>(&object))))
+    if (FAILED(ondemand::AccessibleObjectFromWindow(windowed->Handle(), static_cast<DWORD>(OBJID_WINDOW),
+                                                    __uuidof(IDispatch), reinterpret_cast<void**>(&object))))
         return nullptr;
     return object;
 }

@@ -1,5 +1,4 @@
 #include "ui/control.h"
-#include "ui/on_demand.h"
 
 #include <windowsx.h>
 
@@ -12,6 +11,7 @@
 #include "ui/gdi.h"
 #include "ui/host_accessible.h"
 #include "ui/menu.h"
+#include "ui/on_demand.h"
 
 namespace morvane {
 

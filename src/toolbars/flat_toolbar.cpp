@@ -42,24 +42,42 @@ TFlatToolbar::TFlatToolbar(WinControl& owner)
     : WinControl(nullptr),
       owner_(RequireFormOwner(owner, L"TFlatToolbar must be owned by a form")),
       hostForm_(HostFormOf(owner_)) {
-    SetFont(hostForm_.Font());
-    LiveToolbars().push_back(this);
     {
         CountedLock lock(controlLayoutLock_);
-        floatHost_ = std::make_unique<TFloatParent>(hostForm_);
         // A tool window owned by the host form; it shows from Loaded on.
-        CreateHandle(L"TFlatToolbar", false, WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOOLWINDOW, hostForm_.Handle());
+        MakeWindow(hostForm_.Handle(), WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOOLWINDOW);
         ChangeParent(floatHost_.get());
-        hookedHost_ = hostForm_.Handle();
-        HookRegistry::Install(HookKind::Form, hostForm_);
-        if (&owner_ != &hostForm_) {
-            hookedOwner_ = owner_.Handle();
-            HookRegistry::Install(HookKind::MdiChild, owner_);
-        }
         SetParked(true);
         SetDockedTo(nullptr);
     }
     LayOutControls();
+}
+
+TFlatToolbar::TFlatToolbar(WinControl& owner, TFlatDock& dock, int dockPos)
+    : WinControl(nullptr),
+      owner_(RequireFormOwner(owner, L"TFlatToolbar must be owned by a form")),
+      hostForm_(HostFormOf(owner_)),
+      dockPos_(dockPos) {
+    {
+        CountedLock lock(controlLayoutLock_);
+        // A hidden child of the dock from the start: no tool window is made only to be docked
+        // (under Wine each costs the display a window of its own).
+        MakeWindow(dock.Handle(), WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0);
+    }
+    SetDockedTo(&dock);
+}
+
+void TFlatToolbar::MakeWindow(HWND parent, DWORD style, DWORD exStyle) {
+    SetFont(hostForm_.Font());
+    LiveToolbars().push_back(this);
+    floatHost_ = std::make_unique<TFloatParent>(hostForm_);
+    CreateHandle(L"TFlatToolbar", false, style, exStyle, parent);
+    hookedHost_ = hostForm_.Handle();
+    HookRegistry::Install(HookKind::Form, hostForm_);
+    if (&owner_ != &hostForm_) {
+        hookedOwner_ = owner_.Handle();
+        HookRegistry::Install(HookKind::MdiChild, owner_);
+    }
 }
 
 TFlatToolbar::~TFlatToolbar() {

@@ -27,6 +27,9 @@ public:
     // The owner must be a form. The toolbar starts floating (parked off the screen, shown from
     // Loaded on); setting DockedTo puts it in a dock.
     explicit TFlatToolbar(WinControl& owner);
+    // Docked in the dock at the position from its creation, as if SetDockPos and SetDockedTo had
+    // been given it.
+    TFlatToolbar(WinControl& owner, TFlatDock& dock, int dockPos);
     ~TFlatToolbar() override;
 
     // The form that owns the toolbar, and every live toolbar a form owns, in creation order.
@@ -122,6 +125,9 @@ private:
     friend class TFlatDock;  // rewrites DockRow and DockPos as it arranges
     bool DragHandle() const;
     void PaintDragHandle(HDC dc, const RECT& client) const;
+    // The window under the parent given (the dock, or the host form as owner), its FloatHost and
+    // the form hooks: the part both constructors share.
+    void MakeWindow(HWND parent, DWORD style, DWORD exStyle);
     // Makes the window a child of its dock or a tool window owned by the host form.
     void MatchWindowToParent();
     // A docked toolbar is a tab stop when it has buttons for the keyboard, and Tab goes into the

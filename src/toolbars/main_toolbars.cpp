@@ -26,6 +26,13 @@ MenuItem& AddShortCutItem(MenuItem& parent, const wchar_t* caption, const wchar_
     return item;
 }
 
+// The program's toolbars stay where they are: no drag handles, nothing to drag. Said before they
+// dock in it, so that they take their places without a handle's room.
+TFlatDock& WithoutDragging(TFlatDock& dock) {
+    dock.SetAllowDrag(false);
+    return dock;
+}
+
 }  // namespace
 
 MainToolbars::MainToolbars(WinControl& form)
@@ -57,7 +64,7 @@ MainToolbars::MainToolbars(WinControl& form)
       N7(AddItem(PopupMenu5.Items(), L"-")),
       About1(AddItem(PopupMenu5.Items(), L"ﾊﾞｰｼﾞｮﾝ情報(&A)")),
       FlatDock1(form),
-      FlatToolbar1(form),
+      FlatToolbar1(form, WithoutDragging(FlatDock1), 0),
       Panel6(&FlatToolbar1, 2, 2, 180, 43),
       Label3(&Panel6, 9, 4, L"対象拡張子"),
       Edit1(&Panel6, 8, 20, 62, 19),
@@ -65,7 +72,7 @@ MainToolbars::MainToolbars(WinControl& form)
       Label4(&Panel6, 87, 4, L"変換拡張子"),
       Edit2(&Panel6, 88, 20, 73, 19),
       FlatButton2(&Panel6, 161, 21, 15, 18),
-      FlatToolbar2(form),
+      FlatToolbar2(form, FlatDock1, 184),
       FlatButton7(&FlatToolbar2, 2, 2, 61, 43),
       FlatSep1(&FlatToolbar2, 63, 2, 6, 43),
       FlatButton5(&FlatToolbar2, 69, 2, 61, 43),
@@ -86,15 +93,9 @@ MainToolbars::MainToolbars(WinControl& form)
     FlatButton1.SetAccessibleName(Label3.Caption() + L"のメニュー");
     FlatButton2.SetAccessibleName(Label4.Caption() + L"のメニュー");
 
-    // The program's toolbars stay where they are: no drag handles, nothing to drag.
-    FlatDock1.SetAllowDrag(false);
     FlatToolbar1.SetCaption(L"FlatToolbar1");
-    FlatToolbar1.SetDockPos(0);
-    FlatToolbar1.SetDockedTo(&FlatDock1);
     FlatToolbar2.SetCaption(L"FlatToolbar2");
-    FlatToolbar2.SetDockPos(184);
     FlatToolbar2.SetDefaultDock(&FlatDock1);
-    FlatToolbar2.SetDockedTo(&FlatDock1);
 
     Edit1.Loaded();
     Edit2.Loaded();

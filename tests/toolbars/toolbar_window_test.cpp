@@ -80,6 +80,16 @@ TEST(ToolbarWindows, MainToolbarAreaComesOutAtItsStoredSizes) {
     EXPECT_TRUE(area.K10.Checked());
     EXPECT_EQ(&area.PopupMenu1.Items().Item(6), &area.N6);
 
+    // Docked from their creation, the toolbars are windows of the dock; one still floats out as a
+    // tool window of its form and comes back to its place.
+    EXPECT_EQ(GetParent(area.FlatToolbar2.Handle()), area.FlatDock1.Handle());
+    area.FlatToolbar2.SetDockedTo(nullptr);
+    EXPECT_EQ(GetAncestor(area.FlatToolbar2.Handle(), GA_PARENT), GetDesktopWindow());
+    EXPECT_EQ(GetWindow(area.FlatToolbar2.Handle(), GW_OWNER), form.Handle());
+    EXPECT_TRUE(IsWindowVisible(area.FlatToolbar2.Handle()));
+    area.FlatToolbar2.SetDockedTo(&area.FlatDock1);
+    EXPECT_EQ(RectInParent(area.FlatToolbar2.Handle()), (RECT{184, 0, 499, 47}));
+
     // The dock follows the width of its form; its thickness stays.
     form.SetClientSize(400, 200);
     EXPECT_EQ(RectInParent(area.FlatDock1.Handle()), (RECT{0, 0, 400, 47}));

@@ -117,10 +117,10 @@ bool StartOnce(const std::wstring& program, const std::wstring& folder, int item
 }
 
 // The bare window started the same way, until it is shown and painted.
-bool StartBare(const std::wstring& bare, double& seconds) {
+bool StartBare(const std::wstring& bare, double& seconds, const std::wstring& arguments = L"") {
     Sleep(kQuietMs);
     const double start = Now();
-    Program running(bare, L"");
+    Program running(bare, arguments);
     HWND window = nullptr;
     if (!Await([&] { return (window = running.Window(L"MorvaneBareBrowser")) != nullptr; }, 60000)) return false;
     PaintNow(window);
@@ -145,6 +145,7 @@ int wmain() {
     const morvane::test::RegistryBackup settings(HKEY_CURRENT_USER, L"Halvik");
     const std::wstring program = PathFromThisProgram(MORVANE_PROGRAM_FROM_BENCH);
     const std::wstring bare = PathFromThisProgram(L"BareBrowser.exe");
+    const std::wstring styled = PathFromThisProgram(L"BareBrowserStyled.exe");
 
     const BenchFolder emptyFolder(L"empty", 0);
     const LargeFolder tenThousandFolder(false, 10000);
@@ -158,7 +159,11 @@ int wmain() {
                 "(BareBrowser.exe, started before each start of the program, so that both meet the machine in\n"
                 "the same state) plus the shell's enumeration of the folder with each item's find data (median\n"
                 "of 3); last, the median and range of each start over the floor of the bare window started\n"
-                "before it. Each start waits half a second first, for the process before it to be gone:\n",
+                "before it. Below each, the same bare window in the program's look with what its start shows\n"
+                "(BareBrowserStyled.exe: visual styles, the folder's path in the tree, its number of rows in\n"
+                "four columns, made-up texts): what the display costs beyond the bare window for the look and\n"
+                "a full list, and the program over that second floor (plus the enumeration). Each start waits\n"
+                "half a second first, for the process before it to be gone:\n",
                 kRounds);
     struct Case {
         const char* What;
@@ -173,11 +178,12 @@ int wmain() {
         int enumerated = 0;
         for (int round = 0; round < 3; ++round)
             enumerations.push_back(Seconds([&] { enumerated = ShellEnumeration(measured.Folder); }));
-        std::vector<double> bareStarts(kRounds);
+        std::vector<double> bareStarts(kRounds), styledStarts(kRounds);
         std::vector<StartTimes> starts(kRounds);
+        const std::wstring shownFolder = L"\"" + measured.Folder + L"\" " + std::to_wstring(measured.Items);
         bool ok = true;
         for (int round = 0; round < kRounds && ok; ++round) {
-            if (!StartBare(bare, bareStarts[round])) {
+            if (!StartBare(bare, bareStarts[round]) || !StartBare(styled, styledStarts[round], shownFolder)) {
                 std::printf("the bare window did not start\n");
                 return 1;
             }
@@ -206,6 +212,15 @@ int wmain() {
                     Median(listed), starts.front().Listed, floor, Median(bareStarts), Median(enumerations),
                     enumerated, Median(listed) / floor, Median(ratios), *std::min_element(ratios.begin(), ratios.end()),
                     *std::max_element(ratios.begin(), ratios.end()));
+        std::vector<double> styledRatios;
+        for (int round = 0; round < kRounds; ++round)
+            styledRatios.push_back(listed[round] / (styledStarts[round] + Median(enumerations)));
+        std::printf("    in the program's look with its rows %6.3f s, %+.3f s over the bare window; the program %.2f x"
+                    " that window and the enumeration, start by start %.2f x (%.2f to %.2f)\n",
+                    Median(styledStarts), Median(styledStarts) - Median(bareStarts),
+                    Median(listed) / (Median(styledStarts) + Median(enumerations)), Median(styledRatios),
+                    *std::min_element(styledRatios.begin(), styledRatios.end()),
+                    *std::max_element(styledRatios.begin(), styledRatios.end()));
         std::fflush(stdout);
     }
 

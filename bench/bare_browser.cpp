@@ -3,11 +3,12 @@
 // read, no setting, no toolbar.
 //
 // Given a folder's path and its number of items (BareBrowser.exe "C:\some\folder" 10000), and
-// built with the program's manifest as BareBrowserStyled.exe, it shows what the program's start
-// shows without doing the program's work: the controls in the program's look (visual styles), the
-// tree with the folder's path opened and selected, the list with four columns and as many rows as
-// the folder has items, each row a made-up name and text. What that costs beyond the bare window
-// is the display's price of the program's look and of a full list, not the program's own work.
+// built with the program's manifest as BareBrowserStyled.exe (common controls 6 and the program's
+// DPI awareness; on Windows also its visual styles, which Wine draws for both builds alike), it
+// shows what the program's start shows without doing the program's work: the tree with the
+// folder's path opened and selected, the list with four columns and as many rows as the folder has
+// items, each row a made-up name and text. What that costs beyond the bare window is the display's
+// price of the program's controls and of what they show, not the program's own work.
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>

@@ -2,7 +2,9 @@
 // of 10,000 and 100,000 files and of 10,000 subfolders: the time until its main window is shown,
 // until it is drawn, and until every item is in its list and painted, beside the floor: a bare
 // window with a tree view and a list view and the shell initialised (BareBrowser.exe, started the
-// same way), plus the shell's own enumeration of the folder with each item's find data. Then the
+// same way), plus the shell's own enumeration of the folder with each item's find data; and beside
+// a second floor, the same bare window under the program's manifest showing what the program's start
+// shows (BareBrowserStyled.exe, given the folder's path and item count). Then the
 // program's working set with 100,000 files listed beside the same with an empty folder. Last, on
 // the folder of 10,000 files, the batch dialog opened by a real click on 一括変換: the time from
 // the click until the dialog shows with its list painted, beside a bare FindFirstFileW listing.
@@ -116,8 +118,9 @@ bool StartOnce(const std::wstring& program, const std::wstring& folder, int item
     return running.WaitForExit(30000);
 }
 
-// The bare window started the same way, until it is shown and painted.
-bool StartBare(const std::wstring& bare, double& seconds, const std::wstring& arguments = L"") {
+// The bare window started the same way, until it is shown and painted. Given the rows it is to
+// show, it must show that many, or it has not shown what it stands for.
+bool StartBare(const std::wstring& bare, double& seconds, const std::wstring& arguments = L"", int rows = -1) {
     Sleep(kQuietMs);
     const double start = Now();
     Program running(bare, arguments);
@@ -125,8 +128,10 @@ bool StartBare(const std::wstring& bare, double& seconds, const std::wstring& ar
     if (!Await([&] { return (window = running.Window(L"MorvaneBareBrowser")) != nullptr; }, 60000)) return false;
     PaintNow(window);
     seconds = Now() - start;
+    const HWND list = FindWindowExW(window, nullptr, WC_LISTVIEWW, nullptr);
+    const bool shown = rows < 0 || (list && ListCount(list) == rows);
     PostMessageW(window, WM_CLOSE, 0, 0);
-    return running.WaitForExit(30000);
+    return running.WaitForExit(30000) && shown;
 }
 
 // The working set of the process, in MB; 0 when it cannot be read.
@@ -158,12 +163,13 @@ int wmain() {
                 "brackets), beside the floor: a bare window with tree and list view and the shell initialised\n"
                 "(BareBrowser.exe, started before each start of the program, so that both meet the machine in\n"
                 "the same state) plus the shell's enumeration of the folder with each item's find data (median\n"
-                "of 3); last, the median and range of each start over the floor of the bare window started\n"
-                "before it. Below each, the same bare window in the program's look with what its start shows\n"
-                "(BareBrowserStyled.exe: visual styles, the folder's path in the tree, its number of rows in\n"
-                "four columns, made-up texts): what the display costs beyond the bare window for the look and\n"
-                "a full list, and the program over that second floor (plus the enumeration). Each start waits\n"
-                "half a second first, for the process before it to be gone:\n",
+                "of 3); last, the median and range of each start over the floor of the bare window\n"
+                "of its round. Below each, the same bare window under the program's manifest showing what its\n"
+                "start shows (BareBrowserStyled.exe, started just before the program: the folder's path in the\n"
+                "tree, its number of rows in four columns, made-up texts): what the display costs beyond the\n"
+                "bare window for the program's controls and a full list, and the program over that second\n"
+                "floor (plus the enumeration). Each start waits half a second first, for the process before it\n"
+                "to be gone:\n",
                 kRounds);
     struct Case {
         const char* What;
@@ -183,8 +189,12 @@ int wmain() {
         const std::wstring shownFolder = L"\"" + measured.Folder + L"\" " + std::to_wstring(measured.Items);
         bool ok = true;
         for (int round = 0; round < kRounds && ok; ++round) {
-            if (!StartBare(bare, bareStarts[round]) || !StartBare(styled, styledStarts[round], shownFolder)) {
+            if (!StartBare(bare, bareStarts[round])) {
                 std::printf("the bare window did not start\n");
+                return 1;
+            }
+            if (!StartBare(styled, styledStarts[round], shownFolder, measured.Items)) {
+                std::printf("the bare window under the program's manifest did not show the folder's rows\n");
                 return 1;
             }
             ok = StartOnce(program, measured.Folder, measured.Items, starts[round]);
@@ -200,8 +210,8 @@ int wmain() {
             listed.push_back(times.Listed);
         }
         const double floor = Median(bareStarts) + Median(enumerations);
-        // Each start beside the bare window started just before it: a moment when the machine is
-        // slower (other work on the host) weighs on both alike.
+        // Each start beside the floors of its round, started just before it: a moment when the
+        // machine is slower (other work on the host) weighs on all alike.
         std::vector<double> ratios;
         for (int round = 0; round < kRounds; ++round)
             ratios.push_back(listed[round] / (bareStarts[round] + Median(enumerations)));
@@ -215,7 +225,7 @@ int wmain() {
         std::vector<double> styledRatios;
         for (int round = 0; round < kRounds; ++round)
             styledRatios.push_back(listed[round] / (styledStarts[round] + Median(enumerations)));
-        std::printf("    in the program's look with its rows %6.3f s, %+.3f s over the bare window; the program %.2f x"
+        std::printf("    as the program shows it    %6.3f s, %+.3f s over the bare window; the program %.2f x"
                     " that window and the enumeration, start by start %.2f x (%.2f to %.2f)\n",
                     Median(styledStarts), Median(styledStarts) - Median(bareStarts),
                     Median(listed) / (Median(styledStarts) + Median(enumerations)), Median(styledRatios),

@@ -12,6 +12,7 @@
 #include "toolbars/flat_sep.h"
 #include "toolbars/flat_toolbar.h"
 #include "toolbars/main_toolbars.h"
+#include "toolbars/toolbar_hooks.h"
 #include "toolbars/toolbar_test_support.h"
 #include "ui/error.h"
 #include "ui/panel.h"
@@ -83,6 +84,8 @@ TEST(ToolbarWindows, MainToolbarAreaComesOutAtItsStoredSizes) {
     // Docked from their creation, the toolbars are windows of the dock; one still floats out as a
     // tool window of its form and comes back to its place.
     EXPECT_EQ(GetParent(area.FlatToolbar2.Handle()), area.FlatDock1.Handle());
+    // Both hook the form, which keeps the focus in their fields and shows them with it.
+    EXPECT_EQ(HookRegistry::Count(HookKind::Form, form.Handle()), 2);
     area.FlatToolbar2.SetDockedTo(nullptr);
     EXPECT_EQ(GetAncestor(area.FlatToolbar2.Handle(), GA_PARENT), GetDesktopWindow());
     EXPECT_EQ(GetWindow(area.FlatToolbar2.Handle(), GW_OWNER), form.Handle());

@@ -45,7 +45,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 int IconOf(const wchar_t* name, DWORD attributes) {
     SHFILEINFOW info{};
-    SHGetFileInfoW(name, attributes, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES);
+    SHGetFileInfoW(name, attributes, &info, sizeof info,
+                   SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES);
     return info.iIcon;
 }
 
@@ -62,7 +63,8 @@ void ShowFolder(HWND tree, HWND list, const wchar_t* path, int items) {
         insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
         insert.item.pszText = part;
         insert.item.iImage = insert.item.iSelectedImage = folderImage;
-        const auto node = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+        const auto node =
+            reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
         if (parent != TVI_ROOT) SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(parent));
         parent = node;
         if (!*rest) break;
